@@ -1,0 +1,63 @@
+#include "platform/System.h"
+
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <system_error>
+
+namespace qv::platform {
+
+namespace {
+std::string WithSlash(std::string path) {
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path;
+}
+}  // namespace
+
+std::string TempPath() {
+  const char* env = std::getenv("TMPDIR");
+  std::error_code ec;
+  if (env && *env && std::filesystem::is_directory(env, ec)) return WithSlash(env);
+  return "/tmp/";
+}
+
+std::string ExecutablePath() {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : p.string();
+}
+
+uint32_t TickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(ms);
+}
+
+void SleepMs(uint32_t ms) {
+  timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&ts, &ts) != 0) {
+  }
+}
+
+std::vector<std::string> DataFolders() {
+  std::vector<std::string> out;
+  const char* home = std::getenv("XDG_DATA_HOME");
+  if (home && *home) {
+    out.push_back(WithSlash(home));
+  } else if (const char* h = std::getenv("HOME"); h && *h) {
+    out.push_back(WithSlash(std::string(h) + "/.local/share"));
+  }
+  const char* dirs = std::getenv("XDG_DATA_DIRS");
+  std::string list = (dirs && *dirs) ? dirs : "/usr/local/share:/usr/share";
+  std::stringstream ss(list);
+  std::string item;
+  while (std::getline(ss, item, ':'))
+    if (!item.empty()) out.push_back(WithSlash(item));
+  return out;
+}
+
+}  // namespace qv::platform

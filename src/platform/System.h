@@ -1,0 +1,27 @@
+// System services the core needs without a display: paths, the clock, the
+// program-files stand-in. On Linux some Windows services have no counterpart;
+// those calls do nothing and say so where they are defined.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv::platform {
+
+// The system temporary path, ending with "/": $TMPDIR when set and a folder,
+// else /tmp/.
+std::string TempPath();
+
+// The full path of the running executable (/proc/self/exe), empty if unknown.
+std::string ExecutablePath();
+
+// Milliseconds since an arbitrary start, 32 bits, wrapping.
+uint32_t TickCount();
+void SleepMs(uint32_t ms);
+
+// The XDG data folders in look-up order: $XDG_DATA_HOME (default
+// ~/.local/share), then each entry of $XDG_DATA_DIRS (default
+// /usr/local/share:/usr/share). Each ends with "/".
+std::vector<std::string> DataFolders();
+
+}  // namespace qv::platform

@@ -1,0 +1,229 @@
+#include "project/uBlockContainer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "common/Error.h"
+
+namespace qv {
+
+namespace {
+
+// Copies move through one buffer of this size. The scan's result does not
+// depend on how the file is cut into pieces (the match carries over piece
+// boundaries), so a larger piece than the container format's 1001 bytes only
+// saves system calls.
+constexpr size_t kCopyBuffer = 1 << 20;
+
+class TFd {
+ public:
+  explicit TFd(int fd = -1) : fd_(fd) {}
+  ~TFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Reads up to n bytes, retrying on interruption; returns the count, 0 at end
+// or on error.
+size_t ReadSome(int fd, void* buf, size_t n) {
+  for (;;) {
+    ssize_t r = ::read(fd, buf, n);
+    if (r >= 0) return static_cast<size_t>(r);
+    if (errno != EINTR) return 0;
+  }
+}
+
+bool ReadFull(int fd, void* buf, size_t n) {
+  auto* p = static_cast<uint8_t*>(buf);
+  while (n > 0) {
+    size_t r = ReadSome(fd, p, n);
+    if (r == 0) return false;
+    p += r;
+    n -= r;
+  }
+  return true;
+}
+
+bool WriteFull(int fd, const void* buf, size_t n) {
+  auto* p = static_cast<const uint8_t*>(buf);
+  while (n > 0) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+uint32_t LittleEndian32(const uint8_t* b) {
+  return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+}
+
+// Creates an output file without following a link and without writing into
+// something that is not ours: an existing regular file of our own is
+// replaced, anything else (a link, another user's file, a folder) is refused.
+int CreateOutput(const std::string& path) {
+  const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  int fd = ::open(path.c_str(), flags, 0600);
+  if (fd >= 0 || errno != EEXIST) return fd;
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) return -1;
+  if (::unlink(path.c_str()) != 0) return -1;
+  return ::open(path.c_str(), flags, 0600);
+}
+
+}  // namespace
+
+std::string BlockMarkerBytes() {
+  // Formed at run time, so that no copy of the marker sits in the program.
+  static volatile uint8_t one = 1;
+  std::string marker(kBlockTag, kBlockTagLength);
+  for (char& c : marker) c = static_cast<char>(static_cast<uint8_t>(c) + one);
+  return marker;
+}
+
+TBlockMarker FindBlockMarker(const std::string& file) {
+  TBlockMarker result;
+  TFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.ok()) return result;
+  const std::string marker = BlockMarkerBytes();
+  std::vector<uint8_t> buf(kCopyBuffer);
+  uint64_t count = 0;  // bytes examined so far
+  int k = 0;           // characters of the marker matched so far
+  for (;;) {
+    size_t n = ReadSome(fd.get(), buf.data(), buf.size());
+    if (n == 0) return result;
+    const uint8_t* p = buf.data();
+    const uint8_t* end = p + n;
+    while (p < end) {
+      if (k == 0) {
+        // Looking for the first character: jump to its next occurrence.
+        auto* hit = static_cast<const uint8_t*>(std::memchr(p, marker[0], static_cast<size_t>(end - p)));
+        if (!hit) {
+          p = end;
+          break;
+        }
+        p = hit + 1;
+        k = 1;
+        continue;
+      }
+      // A byte that breaks a partial match is not tried as a new start.
+      if (*p++ == static_cast<uint8_t>(marker[k])) {
+        if (++k == kBlockTagLength) {
+          count += static_cast<uint64_t>(p - buf.data());
+          result.found = true;
+          result.end = count;
+          uint8_t b[4];
+          if (::lseek(fd.get(), static_cast<off_t>(count), SEEK_SET) >= 0 && ReadFull(fd.get(), b, 4))
+            result.blockCount = LittleEndian32(b);
+          return result;
+        }
+      } else {
+        k = 0;
+      }
+    }
+    count += n;
+  }
+}
+
+int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs) {
+  TBlockMarker marker = FindBlockMarker(file);
+  if (!marker.found) return 0;
+  TFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.ok() || ::lseek(in.get(), static_cast<off_t>(marker.end), SEEK_SET) < 0) return 0;
+  uint8_t b[4];
+  if (!ReadFull(in.get(), b, 4)) return 0;
+  const uint64_t blocks = std::min<uint64_t>(LittleEndian32(b), outputs.size());
+  std::vector<uint8_t> buf(kCopyBuffer);
+  int written = 0;
+  for (uint64_t i = 0; i < blocks; ++i) {
+    if (!ReadFull(in.get(), b, 4)) break;
+    uint64_t remaining = LittleEndian32(b);
+    const std::string& target = outputs[i];
+    TFd out(target.empty() ? -1 : CreateOutput(target));
+    bool ended = false;
+    while (remaining > 0) {
+      size_t n = ReadSome(in.get(), buf.data(), static_cast<size_t>(std::min<uint64_t>(remaining, buf.size())));
+      if (n == 0) {
+        ended = true;
+        break;
+      }
+      if (out.ok() && !WriteFull(out.get(), buf.data(), n)) {
+        ::close(out.release());
+        ::unlink(target.c_str());
+      }
+      remaining -= n;
+    }
+    if (out.ok()) ++written;
+    if (ended) break;
+  }
+  return written;
+}
+
+void WriteBlockContainer(std::FILE* out, const std::vector<TBlockSource>& blocks) {
+  auto put32 = [out](uint64_t v) {
+    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                    static_cast<uint8_t>(v >> 24)};
+    if (std::fwrite(b, 1, 4, out) != 4) throw EQVError("Cannot write the container");
+  };
+  const std::string marker = BlockMarkerBytes();
+  if (std::fwrite(marker.data(), 1, marker.size(), out) != marker.size())
+    throw EQVError("Cannot write the container");
+  put32(blocks.size());
+  std::vector<char> buf(kCopyBuffer);
+  for (const TBlockSource& block : blocks) {
+    if (block.path.empty()) {
+      if (block.bytes.size() > 0xFFFFFFFFull) throw EQVError("A block is larger than 4 GiB");
+      put32(block.bytes.size());
+      if (std::fwrite(block.bytes.data(), 1, block.bytes.size(), out) != block.bytes.size())
+        throw EQVError("Cannot write the container");
+      continue;
+    }
+    std::FILE* in = std::fopen(block.path.c_str(), "rb");
+    if (!in) throw EQVError("Cannot open " + block.path);
+    struct stat st{};
+    if (::fstat(::fileno(in), &st) != 0 || !S_ISREG(st.st_mode)) {
+      std::fclose(in);
+      throw EQVError("Not a regular file: " + block.path);
+    }
+    if (static_cast<uint64_t>(st.st_size) > 0xFFFFFFFFull) {
+      std::fclose(in);
+      throw EQVError("File is larger than 4 GiB: " + block.path);
+    }
+    put32(static_cast<uint64_t>(st.st_size));
+    uint64_t left = static_cast<uint64_t>(st.st_size);
+    while (left > 0) {
+      size_t n = std::fread(buf.data(), 1, std::min<uint64_t>(left, buf.size()), in);
+      if (n == 0) break;
+      if (std::fwrite(buf.data(), 1, n, out) != n) {
+        std::fclose(in);
+        throw EQVError("Cannot write the container");
+      }
+      left -= n;
+    }
+    std::fclose(in);
+    if (left != 0) throw EQVError("File changed while it was read: " + block.path);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,49 @@
+// The block container: a marker, a block count and length-prefixed blocks.
+// The overlay appended to the engine, the settings container inside it and the
+// picture container all share this structure. Scanning and copying use one
+// fixed 1001-byte buffer, so blocks of any size cost constant memory.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+// The plain tag; the marker in a file is this tag with 1 added to every
+// character's code. Only the tag is stored in the program, so the engine's
+// own image never holds a copy of the marker.
+inline constexpr char kBlockTag[] = "{QVRESROURCE}";
+inline constexpr int kBlockTagLength = 13;
+inline constexpr int kChunkSize = 1001;
+
+struct TBlockMarker {
+  bool found = false;
+  uint64_t end = 0;         // offset of the first byte after the marker
+  uint32_t blockCount = 0;  // 0 when the count itself is cut off
+};
+
+// The 13 bytes of the marker as they appear in a file.
+std::string BlockMarkerBytes();
+
+// Scans the file from its first byte for the first marker.
+TBlockMarker FindBlockMarker(const std::string& file);
+
+// Writes blocks 1, 2, ... of the container in `file` to `outputs`, in order;
+// min(block count, outputs.size()) blocks. An empty output path skips that
+// block's bytes without writing them. A block whose length runs past the end
+// of the file is copied as far as the file goes. Returns the number of blocks
+// whose output was written. Errors are not reported: a missing file extracts
+// nothing.
+int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs);
+
+// Writes a container: the marker, the count and each block. Blocks are given
+// as files to copy (streamed) so that large pictures are not held in memory.
+struct TBlockSource {
+  std::string path;   // file whose bytes form the block, or
+  std::string bytes;  // the bytes themselves when path is empty
+};
+// Throws EQVError naming the file that cannot be read or written.
+void WriteBlockContainer(std::FILE* out, const std::vector<TBlockSource>& blocks);
+
+}  // namespace qv

@@ -1,0 +1,21 @@
+// qvsaver: the screensaver engine. A copy of it with a project overlay
+// appended is a screensaver; it takes only the screensaver command line.
+#include <string>
+#include <vector>
+
+#include "platform/System.h"
+#include "platform/sdl/SdlPreview.h"
+#include "startup/uQVStart.h"
+
+int main(int argc, char** argv) {
+  qv::TStartServices services;
+  services.tickAtStart = qv::platform::TickCount();
+  services.exePath = qv::platform::ExecutablePath();
+  services.tempPath = qv::platform::TempPath();
+  services.openPreviewWindow = qv::platform::OpenForeignWindow;
+  // Linux has no system screensaver password to change: the desktop's
+  // screen locker owns the password, so password mode does nothing.
+  services.changePassword = [](uint64_t) {};
+  std::vector<std::string> args(argv, argv + argc);
+  return qv::QVMain(args, services);
+}

@@ -1,0 +1,132 @@
+#include "startup/uOverlay.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+
+#include "common/Paths.h"
+#include "project/uBlockContainer.h"
+#include "project/uQVProject.h"
+
+namespace qv {
+
+namespace {
+
+constexpr std::streamoff kMaxNamesFile = 16 << 20;
+constexpr size_t kMaxNameLines = 1 << 20;
+constexpr int kTokenAttempts = 1000;
+
+bool IsContainerFile(const std::string& name) {
+  for (const char* own : {kSettingsContainerName, kNamesFileName, kPictureContainerName, kSkinFileName})
+    if (EqualsIgnoreCase(name, own)) return true;
+  return false;
+}
+
+// The target of every name line, in order; an empty target skips that block.
+std::vector<std::string> PictureTargets(const std::string& folder, const std::vector<std::string>& lines) {
+  std::vector<std::string> targets;
+  targets.reserve(lines.size());
+  for (const std::string& line : lines) {
+    std::string name = FileNamePart(line);
+    targets.push_back(AcceptablePictureName(name) ? folder + name : std::string());
+  }
+  return targets;
+}
+
+// A stored name pointed into the folder; an entry whose name differs only in
+// letter case is taken when the exact name is not there.
+std::string InFolder(const std::string& folder, const std::string& stored) {
+  std::string name = FileNamePart(stored);
+  std::string found = FindInFolder(folder, name);
+  return found.empty() ? folder + name : found;
+}
+
+}  // namespace
+
+std::string EngineBaseName(const std::string& exePath) {
+  std::string name = FileNamePart(exePath);
+  size_t dot = name.find('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool AcceptablePictureName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name.find('\0') != std::string::npos) return false;
+  return !IsContainerFile(name);
+}
+
+TProjectTempFolder::TProjectTempFolder(std::string tempPath, const std::string& exePath, uint32_t tickAtStart)
+    : tempPath_(std::move(tempPath)),
+      baseName_(EngineBaseName(exePath)),
+      token_(static_cast<int32_t>(tickAtStart) % 10000) {
+  if (!tempPath_.empty() && tempPath_.back() != '/') tempPath_ += '/';
+}
+
+const std::string& TProjectTempFolder::ProjectTempFolder() {
+  if (tried_) return folder_;
+  tried_ = true;
+  for (int attempt = 0; attempt < kTokenAttempts; ++attempt, ++token_) {
+    std::string candidate = tempPath_ + baseName_ + std::to_string(token_);
+    if (::mkdir(candidate.c_str(), 0700) == 0) {
+      folder_ = candidate + "/";
+      return folder_;
+    }
+    if (errno != EEXIST) break;
+  }
+  return folder_;
+}
+
+std::vector<std::string> ReadNameLines(const std::string& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return lines;
+  in.seekg(0, std::ios::end);
+  std::streamoff size = in.tellg();
+  if (size <= 0 || size > kMaxNamesFile) return lines;
+  in.seekg(0);
+  std::string text(static_cast<size_t>(size), '\0');
+  in.read(text.data(), size);
+  text.resize(static_cast<size_t>(in.gcount()));
+  size_t start = 0;
+  while (start < text.size() && lines.size() < kMaxNameLines) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& temp) {
+  const std::string& folder = temp.ProjectTempFolder();
+  if (folder.empty()) return;
+  const std::string settings = folder + kSettingsContainerName;
+  const std::string names = folder + kNamesFileName;
+  const std::string pictures = folder + kPictureContainerName;
+  const std::string skin = folder + kSkinFileName;
+
+  ExtractBlocks(exePath, {settings, names, pictures, skin});
+  ExtractBlocks(pictures, PictureTargets(folder, ReadNameLines(names)));
+  project.LoadContainer(settings, temp.TempPath());
+
+  for (std::string& entry : project.FileList.Names) entry = InFolder(folder, entry);
+  if (!project.Setting.PreviewFile.empty())
+    project.Setting.PreviewFile = InFolder(folder, project.Setting.PreviewFile);
+  project.UISetting.UIFile = skin;
+}
+
+void DeleteProjectFiles(TProjectTempFolder& temp) {
+  const std::string& folder = temp.ProjectTempFolder();
+  if (folder.empty()) return;
+  for (const std::string& target : PictureTargets(folder, ReadNameLines(folder + kNamesFileName)))
+    if (!target.empty()) ::unlink(target.c_str());
+  for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName})
+    ::unlink((folder + own).c_str());
+  ::rmdir(folder.c_str());
+}
+
+}  // namespace qv

@@ -1,0 +1,64 @@
+// The project overlay at the end of the engine's file: extracting it into a
+// private per-run folder, loading the project from it, and removing what was
+// extracted.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class TQVCProject;
+
+// The container's own files in the temporary folder.
+inline constexpr const char* kSettingsContainerName = "QVC.res";
+inline constexpr const char* kNamesFileName = "QVFilenames.res";
+inline constexpr const char* kPictureContainerName = "QVFiles.res";
+inline constexpr const char* kSkinFileName = "QVGUI.qvu";
+
+// The per-run temporary folder: the system temporary path, the engine's base
+// name (its file name cut at the first dot), the run token and a separator.
+// The run token is the tick count at start, signed, remainder by 10000. The
+// folder is made once, mode 0700, by a single mkdir; when the name is taken
+// (another user's folder, a link, a stale folder) the next token is tried, so
+// nothing is ever written into a folder this run did not make.
+class TProjectTempFolder {
+ public:
+  TProjectTempFolder(std::string tempPath, const std::string& exePath, uint32_t tickAtStart);
+
+  // The folder path ending with "/", created on the first call; the same on
+  // every call. Empty when no folder could be made.
+  const std::string& ProjectTempFolder();
+
+  const std::string& TempPath() const { return tempPath_; }
+  const std::string& BaseName() const { return baseName_; }
+  int32_t RunToken() const { return token_; }
+
+ private:
+  std::string tempPath_;
+  std::string baseName_;
+  int32_t token_;
+  bool tried_ = false;
+  std::string folder_;
+};
+
+// The engine base name of an executable path.
+std::string EngineBaseName(const std::string& exePath);
+
+// Whether a name line of the names file may be extracted: a file name only,
+// not empty, not "." or "..", not one of the container's own files.
+bool AcceptablePictureName(const std::string& namePart);
+
+// Reads a names file as lines (CR LF or LF). Lines are capped in number and
+// the file in size, so a damaged file cannot exhaust memory.
+std::vector<std::string> ReadNameLines(const std::string& file);
+
+// Extracts the overlay of `exePath` into the folder and loads the project from
+// it. Errors are not reported: a file without an overlay leaves the project at
+// its defaults with no pictures.
+void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& folder);
+
+// Removes what ExtractProject wrote, then the folder if it is empty.
+void DeleteProjectFiles(TProjectTempFolder& folder);
+
+}  // namespace qv

@@ -1,0 +1,56 @@
+// The entry point's logic: the screensaver command line, the common start of
+// the run, configure and preview modes, and each mode's steps. Platform
+// services come in through TStartServices, so a test can drive every mode.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class TBitmap32;
+class TQVCProject;
+
+enum class TRunMode { Run, Configure, Preview, Password, None };
+
+// The mode switch: the first argument upper-cased, cut to two characters.
+std::string ModeSwitch(const std::vector<std::string>& args);
+// "/A" first, then the three groups one after the other.
+TRunMode ModeFromSwitch(const std::string& modeSwitch);
+// The second argument read as a decimal window id; 0 when absent or not a
+// number.
+uint64_t WindowArgument(const std::vector<std::string>& args);
+
+// A foreign window to draw the preview into (the display-properties window).
+class IPreviewWindow {
+ public:
+  virtual ~IPreviewWindow() = default;
+  // Waits, processing pending messages, until the window is visible; false
+  // when it never becomes visible in time or does not exist.
+  virtual bool WaitVisible() = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Draws a bitmap of the window's size at (0, 0).
+  virtual void Present(const TBitmap32& frame) = 0;
+};
+
+struct TStartServices {
+  std::string exePath;   // the executable's full path
+  std::string tempPath;  // the system temporary path
+  uint32_t tickAtStart = 0;
+  // Adopts a foreign window by its id; null when there is none.
+  std::function<std::unique_ptr<IPreviewWindow>(uint64_t id)> openPreviewWindow;
+  // Asks the system to change the screensaver password (parent window id).
+  std::function<void(uint64_t id)> changePassword;
+};
+
+// Runs the mode the arguments ask for; returns the process exit code.
+int QVMain(const std::vector<std::string>& args, TStartServices& services);
+
+// Draws the project's preview picture stretched into the window. Returns
+// false when there is no picture or it cannot be drawn.
+bool DrawPreview(const std::string& previewFile, IPreviewWindow& window);
+
+}  // namespace qv
