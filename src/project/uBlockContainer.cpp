@@ -226,4 +226,33 @@ void WriteBlockContainer(std::FILE* out, const std::vector<TBlockSource>& blocks
   }
 }
 
+uint64_t BlockContainerSize(const std::vector<TBlockSource>& blocks) {
+  uint64_t size = kBlockTagLength + 4;
+  for (const TBlockSource& block : blocks) {
+    size += 4;
+    if (block.path.empty()) {
+      size += block.bytes.size();
+      continue;
+    }
+    struct stat st{};
+    if (::stat(block.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw EQVError("Cannot open " + block.path);
+    size += static_cast<uint64_t>(st.st_size);
+  }
+  return size;
+}
+
+std::string BlockContainerBytes(const std::vector<std::string>& blocks) {
+  std::string out = BlockMarkerBytes();
+  auto put32 = [&out](uint64_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  put32(blocks.size());
+  for (const std::string& block : blocks) {
+    if (block.size() > 0xFFFFFFFFull) throw EQVError("A block is larger than 4 GiB");
+    put32(block.size());
+    out += block;
+  }
+  return out;
+}
+
 }  // namespace qv

@@ -46,4 +46,11 @@ struct TBlockSource {
 // Throws EQVError naming the file that cannot be read or written.
 void WriteBlockContainer(std::FILE* out, const std::vector<TBlockSource>& blocks);
 
+// The number of bytes WriteBlockContainer will write for these blocks (files
+// are measured as they are now). Throws EQVError for a missing file.
+uint64_t BlockContainerSize(const std::vector<TBlockSource>& blocks);
+
+// A small container built in memory (the settings container).
+std::string BlockContainerBytes(const std::vector<std::string>& blocks);
+
 }  // namespace qv
