@@ -1,0 +1,157 @@
+// The project packed into a screensaver: its picture list, the creator's
+// settings and the user-interface settings, one object per INI text.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv {
+
+class TIniFile;
+
+// Picture names with an enabled flag ("TRUE" or "FALSE") each, in [FileList] order.
+class TQVCFileList {
+ public:
+  // Clears both lists, then reads the key names of [FileList] in file order,
+  // each one's value as a boolean with default false.
+  void LoadFromFile(const std::string& file);
+  void LoadFromText(std::string_view text);
+  void LoadFromIni(const TIniFile& ini);
+
+  void Clear();
+  void Add(const std::string& name, bool enabled);
+  size_t Count() const { return names_.size(); }
+  const std::vector<std::string>& Names() const { return names_; }
+  const std::vector<std::string>& Flags() const { return flags_; }
+  bool Enabled(size_t index) const { return flags_.at(index) == "TRUE"; }
+  void SetName(size_t index, const std::string& name) { names_.at(index) = name; }
+  void SetEnabled(size_t index, bool enabled) { flags_.at(index) = enabled ? "TRUE" : "FALSE"; }
+  void SetAllEnabled(bool enabled);
+
+  // "[FileListHeader]", "Header=1", "[FileList]" and one "name=1" or "name=0"
+  // line per picture, CR LF ended. Throws EQVError for a name that cannot be
+  // a key (IsStorableIniKey).
+  std::string ToIniText() const;
+
+ private:
+  std::vector<std::string> names_;
+  std::vector<std::string> flags_;
+};
+
+// "1,2,...,169": every effect number in ascending order.
+std::string AllTransitionEffects();
+
+// The creator's settings: one field per key, named as the key.
+class TQVCSetting {
+ public:
+  // [General]
+  std::string ProductName = "My Screensaver";
+  std::string Publisher;
+  std::string Website;
+  // [Default]
+  bool Stretch = true;
+  bool Proportional = false;
+  bool Sound = true;
+  bool Random = true;
+  int32_t Duration = 30;
+  bool Transition = true;
+  int32_t TransitionTime = 2000;
+  std::string TransitionEffects = AllTransitionEffects();
+  bool Zoom = false;
+  bool LivingZoom = false;
+  int32_t ZoomDuration = 5;
+  bool AutoWallpaper = false;
+  int32_t Speed = 100;
+  bool Music = true;
+  bool Animation = true;
+  int32_t ShowImageMode = 0;
+  bool DirectX = false;
+  int32_t DirectXQuality = 0;
+  // [Advance]
+  std::string MusicFile;
+  int32_t MusicMode = 0;
+  std::string PreviewFile;
+  // [Build]
+  int32_t BuildMethod = 2;
+  std::string BuildFileName;
+  bool BuildSmallThumbs = true;
+  std::string BuildIcon;
+  std::string BuildInstall;
+  bool CustomIcon = false;
+
+  // Every key is read with the field's current value as its default.
+  void LoadFromFile(const std::string& file);
+  void LoadFromText(std::string_view text);
+  void LoadFromIni(const TIniFile& ini);
+
+  // [General], [Default], [Advance], [Build] with every key, booleans as 1/0,
+  // CR LF ended. Throws EQVError for a text holding CR, LF or NUL.
+  std::string ToIniText() const;
+};
+
+// One key of TQVCSetting, for tools that list or set every key by name.
+struct TSettingField {
+  enum Kind { Int, Bool, Text };
+  const char* section;
+  const char* key;
+  Kind kind;
+  int32_t TQVCSetting::*intField = nullptr;
+  bool TQVCSetting::*boolField = nullptr;
+  std::string TQVCSetting::*textField = nullptr;
+
+  // Only for a field of that kind (std::logic_error otherwise).
+  int32_t GetInt(const TQVCSetting& s) const;
+  bool GetBool(const TQVCSetting& s) const;
+  const std::string& GetText(const TQVCSetting& s) const;
+  // The value as the INI text holds it: integers in decimal, booleans 1/0.
+  std::string GetIniValue(const TQVCSetting& s) const;
+  // Reads an INI value the way LoadFromFile does; a value that is not an
+  // integer leaves an integer or boolean field unchanged and returns false.
+  bool SetFromIniValue(TQVCSetting& s, std::string_view value) const;
+};
+
+// Every key in section order: [General], [Default], [Advance], [Build].
+const std::vector<TSettingField>& SettingFields();
+// Matches section and key ignoring case; nullptr when there is no such key.
+const TSettingField* FindSettingField(std::string_view section, std::string_view key);
+
+class TUISetting {
+ public:
+  std::string UIFile;
+
+  void LoadFromFile(const std::string& file);
+  void LoadFromText(std::string_view text);
+  void LoadFromIni(const TIniFile& ini);
+  std::string ToIniText() const;  // "[UI]\r\nUIFile=...\r\n"
+};
+
+class TQVCProject {
+ public:
+  TQVCFileList& FileList() { return fileList_; }
+  const TQVCFileList& FileList() const { return fileList_; }
+  TQVCSetting& Setting() { return setting_; }
+  const TQVCSetting& Setting() const { return setting_; }
+  TUISetting& UISetting() { return uiSetting_; }
+  const TUISetting& UISetting() const { return uiSetting_; }
+
+  // Loads a settings container of 3 or 4 blocks through intermediate files in
+  // `tempPath` (ending with "/"); see ContainerIntermediateFile. Any other
+  // block count loads nothing. Errors are not reported: what cannot be read
+  // keeps its current value.
+  void LoadContainer(const std::string& containerFile, const std::string& tempPath);
+
+ private:
+  // Created in this order, freed in the reverse one.
+  TQVCFileList fileList_;
+  TQVCSetting setting_;
+  TUISetting uiSetting_;
+};
+
+// "QV" + the container's file name up to and including its last dot (looked
+// for from the second-to-last character back) + "~<number>.tmp", in
+// `tempPath`: "QVC.res" gives QVQVC.~1.tmp.
+std::string ContainerIntermediateFile(const std::string& containerFile, const std::string& tempPath, int number);
+
+}  // namespace qv
