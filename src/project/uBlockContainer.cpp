@@ -75,6 +75,45 @@ bool WriteFull(int fd, const void* buf, size_t n) {
   return true;
 }
 
+// Reads the 4 bytes at an offset.
+bool ReadAt(int fd, uint8_t (&b)[4], uint64_t offset) {
+  size_t got = 0;
+  while (got < 4) {
+    ssize_t r = ::pread(fd, b + got, 4 - got, static_cast<off_t>(offset + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    got += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+// Copies `length` bytes from `offset` of `in` to the end of `out`: inside the
+// kernel where the file systems allow it, else through one fixed buffer.
+bool CopyRange(int in, uint64_t offset, int out, uint64_t length, std::vector<uint8_t>& buf) {
+  off_t from = static_cast<off_t>(offset);
+  while (length > 0) {
+    ssize_t n = ::copy_file_range(in, &from, out, nullptr, static_cast<size_t>(std::min<uint64_t>(length, 1u << 30)), 0);
+    if (n > 0) {
+      length -= static_cast<uint64_t>(n);
+      continue;
+    }
+    if (n == 0) return true;  // the input ended early
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EBADF) return false;
+    break;
+  }
+  if (buf.empty()) buf.resize(kCopyBuffer);
+  while (length > 0) {
+    ssize_t n = ::pread(in, buf.data(), static_cast<size_t>(std::min<uint64_t>(length, buf.size())), from);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return true;
+    if (!WriteFull(out, buf.data(), static_cast<size_t>(n))) return false;
+    from += n;
+    length -= static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
 uint32_t LittleEndian32(const uint8_t* b) {
   return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
 }
@@ -150,32 +189,38 @@ int ExtractBlocks(const std::string& file, const std::vector<std::string>& outpu
   TBlockMarker marker = FindBlockMarker(file);
   if (!marker.found) return 0;
   TFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.ok() || ::lseek(in.get(), static_cast<off_t>(marker.end), SEEK_SET) < 0) return 0;
+  struct stat st{};
+  if (!in.ok() || ::fstat(in.get(), &st) != 0) return 0;
+  const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+  uint64_t pos = marker.end;
   uint8_t b[4];
-  if (!ReadFull(in.get(), b, 4)) return 0;
+  if (!ReadAt(in.get(), b, pos)) return 0;
+  pos += 4;
   const uint64_t blocks = std::min<uint64_t>(LittleEndian32(b), outputs.size());
-  std::vector<uint8_t> buf(kCopyBuffer);
+  std::vector<uint8_t> buf;
   int written = 0;
   for (uint64_t i = 0; i < blocks; ++i) {
-    if (!ReadFull(in.get(), b, 4)) break;
-    uint64_t remaining = LittleEndian32(b);
+    if (!ReadAt(in.get(), b, pos)) break;
+    pos += 4;
+    // A length that runs past the end of the file copies what is there.
+    const uint64_t length = std::min<uint64_t>(LittleEndian32(b), fileSize - pos);
     const std::string& target = outputs[i];
-    TFd out(target.empty() ? -1 : CreateOutput(target));
-    bool ended = false;
-    while (remaining > 0) {
-      size_t n = ReadSome(in.get(), buf.data(), static_cast<size_t>(std::min<uint64_t>(remaining, buf.size())));
-      if (n == 0) {
-        ended = true;
-        break;
+    if (!target.empty()) {
+      TFd out(CreateOutput(target));
+      if (out.ok()) {
+        if (CopyRange(in.get(), pos, out.get(), length, buf)) {
+          ++written;
+        } else {
+          ::close(out.release());
+          ::unlink(target.c_str());
+        }
       }
-      if (out.ok() && !WriteFull(out.get(), buf.data(), n)) {
-        ::close(out.release());
-        ::unlink(target.c_str());
-      }
-      remaining -= n;
     }
-    if (out.ok()) ++written;
-    if (ended) break;
+    pos += length;
+    if (pos >= fileSize) {
+      // Blocks after the end of the file have nothing to give, not even a length.
+      if (i + 1 < blocks) break;
+    }
   }
   return written;
 }

@@ -113,10 +113,11 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
   ExtractBlocks(pictures, PictureTargets(folder, ReadNameLines(names)));
   project.LoadContainer(settings, temp.TempPath());
 
-  for (std::string& entry : project.FileList.Names) entry = InFolder(folder, entry);
-  if (!project.Setting.PreviewFile.empty())
-    project.Setting.PreviewFile = InFolder(folder, project.Setting.PreviewFile);
-  project.UISetting.UIFile = skin;
+  TQVCFileList& list = project.FileList();
+  for (size_t i = 0; i < list.Count(); ++i) list.SetName(i, InFolder(folder, list.Names()[i]));
+  std::string& preview = project.Setting().PreviewFile;
+  if (!preview.empty()) preview = InFolder(folder, preview);
+  project.UISetting().UIFile = skin;
 }
 
 void DeleteProjectFiles(TProjectTempFolder& temp) {

@@ -90,7 +90,7 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
       break;
     case TRunMode::Preview: {
       CommonStart(project, folder, exePath);
-      const std::string preview = project.Setting.PreviewFile;
+      const std::string preview = project.Setting().PreviewFile;
       if (!preview.empty() && services.openPreviewWindow) {
         if (std::unique_ptr<IPreviewWindow> target = services.openPreviewWindow(window))
           DrawPreview(preview, *target);

@@ -1,4 +1,46 @@
 // qvtool: the companion for people who make, test and enjoy screensavers.
 #include <cstdio>
+#include <exception>
+#include <string>
 
-int main() { return 0; }
+#include "Commands.h"
+#include "common/Error.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: qvtool COMMAND [ARGS]\n"
+    "  pack --engine ENGINE --out OUT [--settings FILE.ini] [--ui SKIN.qvu] [--preview PICTURE.jpg]\n"
+    "       [--music FILE]... [--extra FILE]... [--four-blocks] PICTURE...\n"
+    "                      write a screensaver: ENGINE followed by a project overlay\n"
+    "  info FILE           print the project carried by FILE as JSON\n"
+    "  demo --engine ENGINE --out OUT\n"
+    "                      build the demo screensaver from pictures drawn by code\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string command = argv[1];
+  qvtool::Args args(argv + 2, argv + argc);
+  try {
+    if (command == "pack") return qvtool::Pack(args);
+    if (command == "info") return qvtool::Info(args);
+    if (command == "demo") return qvtool::Demo(args);
+    if (command == "--help" || command == "help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    std::fprintf(stderr, "qvtool: unknown command \"%s\"\n%s", command.c_str(), kUsage);
+    return 2;
+  } catch (const qvtool::UsageError& e) {
+    std::fprintf(stderr, "qvtool %s: %s\n", command.c_str(), e.message.c_str());
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qvtool %s: %s\n", command.c_str(), e.what());
+    return 2;
+  }
+}

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "project/uBlockContainer.h"
+#include "project/uQVProject.h"
+#include "startup/uOverlay.h"
+#include "support/TempDir.h"
+
+using qvtest::ReadFile;
+using qvtest::TempDir;
+using qvtest::WriteFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(EngineBaseName, IsTheFileNameCutAtItsFirstDot) {
+  EXPECT_EQ(qv::EngineBaseName("/savers/Sea Life.scr"), "Sea Life");
+  EXPECT_EQ(qv::EngineBaseName("/savers/a.b.scr"), "a");
+  EXPECT_EQ(qv::EngineBaseName("/sav.ers/noext"), "noext");
+}
+
+TEST(ProjectTempFolder, IsNamedFromTheBaseNameAndTheRunToken) {
+  TempDir tmp;
+  qv::TProjectTempFolder folder(tmp.slash(), "/x/My Saver.scr", 123456);
+  EXPECT_EQ(folder.ProjectTempFolder(), tmp.slash() + "My Saver3456/");
+  EXPECT_EQ(folder.ProjectTempFolder(), tmp.slash() + "My Saver3456/");  // the same on every call
+  struct stat st{};
+  ASSERT_EQ(::stat(folder.ProjectTempFolder().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST(ProjectTempFolder, ATokenFromANegativeTickCarriesItsSign) {
+  TempDir tmp;
+  qv::TProjectTempFolder folder(tmp.slash(), "/x/saver.scr", 0xFFFFFFFFu - 12344);  // -12345 as signed
+  EXPECT_EQ(folder.RunToken(), -2345);
+  EXPECT_EQ(folder.ProjectTempFolder(), tmp.slash() + "saver-2345/");
+}
+
+TEST(ProjectTempFolder, ANameThatIsTakenMovesToTheNextToken) {
+  TempDir tmp;
+  fs::create_directory(tmp.file("saver7"));            // a stale or foreign folder
+  fs::create_symlink("/", tmp.file("saver8"));          // a planted link
+  qv::TProjectTempFolder folder(tmp.slash(), "/x/saver.scr", 7);
+  EXPECT_EQ(folder.ProjectTempFolder(), tmp.slash() + "saver9/");
+  EXPECT_TRUE(fs::is_empty(tmp.file("saver7")));
+}
+
+// A screensaver file: engine bytes, then the overlay.
+std::string Screensaver(const std::string& names, const std::vector<std::string>& pictures,
+                        const std::string& settings, const std::string& fileList, int settingsBlocks = 3) {
+  std::vector<std::string> inner = {fileList, settings, "[UI]\r\nUIFile=C:\\skins\\x.qvu\r\n"};
+  if (settingsBlocks == 4) inner.push_back(qv::BlockContainerBytes({"", ""}));
+  return std::string("\x7f" "ELF engine image", 17) +
+         qv::BlockContainerBytes(
+             {qv::BlockContainerBytes(inner), names, qv::BlockContainerBytes(pictures), "skin text"});
+}
+
+const char kFileList[] = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nQVImage0.jpg=1\r\nqvimage1.BMP=0\r\n";
+const char kSettings[] = "[General]\r\nProductName=Harbour\r\n[Advance]\r\nPreviewFile=C:\\work\\Preview.JPG\r\n";
+
+TEST(ExtractProject, ExtractsPicturesAndPointsTheProjectIntoTheFolder) {
+  TempDir tmp;
+  WriteFile(tmp.file("Harbour.scr"),
+            Screensaver("C:\\Pictures\\QVImage0.jpg\r\nQVImage1.bmp\r\npreview.jpg\r\n", {"jpeg", "bmp", "prev"},
+                        kSettings, kFileList));
+  qv::TProjectTempFolder folder(tmp.slash(), tmp.file("Harbour.scr"), 42);
+  qv::TQVCProject project;
+  qv::ExtractProject(project, tmp.file("Harbour.scr"), folder);
+  const std::string dir = folder.ProjectTempFolder();
+
+  EXPECT_EQ(project.Setting().ProductName, "Harbour");
+  EXPECT_EQ(ReadFile(dir + "QVImage0.jpg"), "jpeg");  // the folder part of the name line is dropped
+  EXPECT_EQ(ReadFile(dir + "QVImage1.bmp"), "bmp");
+  ASSERT_EQ(project.FileList().Count(), 2u);
+  EXPECT_EQ(project.FileList().Names()[0], dir + "QVImage0.jpg");
+  // A stored name spelled in another case finds the extracted file.
+  EXPECT_EQ(project.FileList().Names()[1], dir + "QVImage1.bmp");
+  EXPECT_EQ(project.FileList().Flags()[1], "FALSE");
+  EXPECT_EQ(project.Setting().PreviewFile, dir + "preview.jpg");
+  EXPECT_EQ(project.UISetting().UIFile, dir + "QVGUI.qvu");
+  EXPECT_EQ(ReadFile(dir + "QVGUI.qvu"), "skin text");
+  // The settings container's intermediate files are gone.
+  for (const char* n : {"QVQVC.~1.tmp", "QVQVC.~2.tmp", "QVQVC.~3.tmp", "QVQVC.~4.tmp"})
+    EXPECT_FALSE(fs::exists(tmp.file(n))) << n;
+
+  qv::DeleteProjectFiles(folder);
+  EXPECT_FALSE(fs::exists(dir));
+}
+
+TEST(ExtractProject, NameLinesThatAreNoFileNamesAreSkipped) {
+  TempDir tmp;
+  WriteFile(tmp.file("s.scr"), Screensaver("\r\n.\r\n..\r\n..\\..\\escape.txt\r\nqvc.RES\r\n/etc/QVImage0.jpg\r\n",
+                                           {"a", "b", "c", "d", "e", "pic"}, kSettings, kFileList));
+  qv::TProjectTempFolder folder(tmp.slash(), tmp.file("s.scr"), 1);
+  qv::TQVCProject project;
+  qv::ExtractProject(project, tmp.file("s.scr"), folder);
+  const std::string dir = folder.ProjectTempFolder();
+  EXPECT_EQ(ReadFile(dir + "escape.txt"), "d");  // only its file-name part, inside the folder
+  EXPECT_FALSE(fs::exists(tmp.file("escape.txt")));
+  EXPECT_EQ(ReadFile(dir + "QVImage0.jpg"), "pic");
+  // A picture named like the settings container does not replace it.
+  EXPECT_EQ(project.Setting().ProductName, "Harbour");
+  qv::DeleteProjectFiles(folder);
+  EXPECT_FALSE(fs::exists(dir));
+  EXPECT_TRUE(fs::exists(tmp.file("s.scr")));
+}
+
+TEST(ExtractProject, ThreeAndFourBlockSettingsLoadTheSame) {
+  TempDir tmp;
+  for (int blocks : {3, 4}) {
+    const std::string exe = tmp.file("s" + std::to_string(blocks) + ".scr");
+    WriteFile(exe, Screensaver("QVImage0.jpg\r\n", {"x"}, kSettings + std::string("[Default]\r\nDuration=7\r\n"),
+                               kFileList, blocks));
+    qv::TProjectTempFolder folder(tmp.slash(), exe, 5);
+    qv::TQVCProject project;
+    qv::ExtractProject(project, exe, folder);
+    EXPECT_EQ(project.Setting().ProductName, "Harbour") << blocks;
+    EXPECT_EQ(project.Setting().Duration, 7) << blocks;
+    EXPECT_EQ(project.FileList().Count(), 2u) << blocks;
+    qv::DeleteProjectFiles(folder);
+  }
+}
+
+TEST(ExtractProject, AFileWithoutOverlayKeepsTheDefaults) {
+  TempDir tmp;
+  WriteFile(tmp.file("plain"), std::string(10000, 'e'));
+  qv::TProjectTempFolder folder(tmp.slash(), tmp.file("plain"), 9);
+  qv::TQVCProject project;
+  qv::ExtractProject(project, tmp.file("plain"), folder);
+  EXPECT_EQ(project.Setting().ProductName, "My Screensaver");
+  EXPECT_EQ(project.FileList().Count(), 0u);
+  qv::DeleteProjectFiles(folder);
+  EXPECT_TRUE(fs::is_empty(tmp.path()) || !fs::exists(tmp.file("plain9")));
+}
+
+TEST(ExtractProject, ATruncatedOverlayDoesNoHarm) {
+  TempDir tmp;
+  const std::string full = Screensaver("QVImage0.jpg\r\nQVImage1.bmp\r\n", {std::string(4000, 'j'), "b"},
+                                       kSettings, kFileList);
+  for (size_t cut : {size_t{20}, size_t{40}, full.size() / 2, full.size() - 3}) {
+    WriteFile(tmp.file("t.scr"), full.substr(0, cut));
+    qv::TProjectTempFolder folder(tmp.slash(), tmp.file("t.scr"), static_cast<uint32_t>(cut));
+    qv::TQVCProject project;
+    qv::ExtractProject(project, tmp.file("t.scr"), folder);
+    const std::string dir = folder.ProjectTempFolder();
+    qv::DeleteProjectFiles(folder);
+    EXPECT_FALSE(fs::exists(dir)) << cut;
+  }
+}
+
+}  // namespace

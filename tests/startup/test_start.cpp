@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "startup/uQVStart.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(ModeDispatch, TheSwitchIsUpperCasedAndCutToTwoCharacters) {
+  EXPECT_EQ(qv::ModeSwitch({"saver", "/c:1234"}), "/C");
+  EXPECT_EQ(qv::ModeSwitch({"saver", "s"}), "S");
+  EXPECT_EQ(qv::ModeSwitch({"saver"}), "");
+  for (const char* s : {"/s", "-s", "s", "/S"})
+    EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s})), qv::TRunMode::Run) << s;
+  for (const char* s : {"/c:1234", "-c", "c", ""})
+    EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s})), qv::TRunMode::Configure) << s;
+  EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver"})), qv::TRunMode::Configure);
+  for (const char* s : {"/p", "-P", "p"})
+    EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s, "1234"})), qv::TRunMode::Preview) << s;
+  for (const char* s : {"/a", "-A", "a"})
+    EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s, "1234"})), qv::TRunMode::Password) << s;
+  for (const char* s : {"/x", "SX", "//", "/"})
+    EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s})), qv::TRunMode::None) << s;
+}
+
+TEST(ModeDispatch, TheWindowArgumentIsADecimalId) {
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "1234"}), 1234u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "0x12"}), 0u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p"}), 0u);
+}
+
+TEST(ModeDispatch, PasswordModeCallsTheSystemWithoutExtracting) {
+  qvtest::TempDir tmp;
+  qv::TStartServices services;
+  services.tempPath = tmp.slash();
+  services.exePath = QV_QVSAVER;
+  uint64_t parent = 0;
+  services.changePassword = [&](uint64_t id) { parent = id; };
+  EXPECT_EQ(qv::QVMain({"saver", "/a", "1234"}, services), 0);
+  EXPECT_EQ(parent, 1234u);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+}
+
+TEST(ModeDispatch, EveryModeLeavesNoTemporaryFolderBehind) {
+  qvtest::TempDir tmp;
+  for (const char* s : {"/s", "/c", "/p", "/x"}) {
+    qv::TStartServices services;
+    services.tempPath = tmp.slash();
+    services.exePath = QV_QVSAVER;  // no overlay: an empty project
+    EXPECT_EQ(qv::QVMain({"saver", s, "77"}, services), 0) << s;
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << s;
+  }
+}
+
+}  // namespace

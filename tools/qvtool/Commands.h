@@ -1,0 +1,20 @@
+// The subcommands of qvtool. Each takes its arguments after the subcommand
+// name and returns the process exit code; errors are reported on stderr.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace qvtool {
+
+using Args = std::vector<std::string>;
+
+int Pack(const Args& args);
+int Info(const Args& args);
+int Demo(const Args& args);
+
+// What a subcommand says is wrong with its arguments or its files.
+struct UsageError {
+  std::string message;
+};
+
+}  // namespace qvtool

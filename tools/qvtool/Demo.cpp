@@ -1,0 +1,78 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "Commands.h"
+#include "DemoArt.h"
+#include "Pack.h"
+#include "common/Error.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/GIFWriter.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "graphics/uGraphicUtil.h"
+
+namespace qvtool {
+
+namespace {
+
+void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw qv::EQVError("cannot write " + path);
+}
+
+const char kDemoSettings[] =
+    "[General]\r\n"
+    "ProductName=Quiet Horizons\r\n"
+    "Publisher=The qvsaver project\r\n"
+    "[Default]\r\n"
+    "Duration=8\r\n"
+    "TransitionTime=2000\r\n"
+    "ShowImageMode=1\r\n"
+    "Stretch=1\r\n"
+    "Proportional=1\r\n";
+
+}  // namespace
+
+int Demo(const Args& args) {
+  std::string engine, out;
+  for (size_t i = 0; i + 1 < args.size(); i += 2) {
+    if (args[i] == "--engine") engine = args[i + 1];
+    else if (args[i] == "--out") out = args[i + 1];
+    else throw UsageError{"unknown option " + args[i]};
+  }
+  if (engine.empty() || out.empty()) throw UsageError{"usage: qvtool demo --engine ENGINE --out OUT"};
+
+  std::string work = std::filesystem::temp_directory_path().string() + "/qvdemo-XXXXXX";
+  if (!::mkdtemp(work.data())) throw qv::EQVError("cannot make a working folder");
+  struct Cleanup {
+    std::string dir;
+    ~Cleanup() {
+      std::error_code ec;
+      std::filesystem::remove_all(dir, ec);
+    }
+  } cleanup{work};
+
+  PackRequest r;
+  r.engine = engine;
+  r.out = out;
+  r.settings = work + "/demo.ini";
+  Save(r.settings, std::vector<uint8_t>(kDemoSettings, kDemoSettings + sizeof kDemoSettings - 1));
+
+  qv::TBitmap32 sea = DrawSeaHorizon(1600, 900);
+  Save(work + "/sea.jpg", qv::EncodeJPEG(sea, 90));
+  Save(work + "/aurora.bmp", qv::EncodeBMP32(DrawAurora(1024, 768)));
+  Save(work + "/garden.gif", qv::EncodeGIF(DrawCircleGarden(720, 720, 4), 150));
+  qv::TBitmap32 preview(320, 180);
+  qv::ResampleLanczos(sea, preview);
+  Save(work + "/preview.jpg", qv::EncodeJPEG(preview, 90));
+  r.pictures = {work + "/sea.jpg", work + "/aurora.bmp", work + "/garden.gif"};
+  r.preview = work + "/preview.jpg";
+  PackScreensaver(r);
+  std::printf("wrote %s\n", out.c_str());
+  return 0;
+}
+
+}  // namespace qvtool

@@ -1,0 +1,79 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "Commands.h"
+#include "Json.h"
+#include "common/Error.h"
+#include "common/Paths.h"
+#include "platform/System.h"
+#include "project/uBlockContainer.h"
+#include "project/uLongPath.h"
+#include "project/uQVProject.h"
+#include "startup/uOverlay.h"
+
+namespace qvtool {
+
+namespace {
+
+uint64_t FileBytes(const std::string& path) {
+  std::error_code ec;
+  uintmax_t size = std::filesystem::file_size(path, ec);
+  return ec ? 0 : static_cast<uint64_t>(size);
+}
+
+void WriteSettings(JsonWriter& json, const qv::TQVCSetting& setting) {
+  json.Key("settings").BeginObject();
+  for (const qv::TSettingField& field : qv::SettingFields()) {
+    json.Key(field.key);
+    switch (field.kind) {
+      case qv::TSettingField::Int: json.Value(static_cast<int64_t>(field.GetInt(setting))); break;
+      case qv::TSettingField::Bool: json.Value(field.GetBool(setting)); break;
+      case qv::TSettingField::Text: json.Value(field.GetText(setting)); break;
+    }
+  }
+  json.EndObject();
+}
+
+}  // namespace
+
+int Info(const Args& args) {
+  if (args.size() != 1) throw UsageError{"usage: qvtool info FILE"};
+  const std::string& file = args[0];
+  std::FILE* probe = std::fopen(file.c_str(), "rb");
+  if (!probe) throw qv::EQVError("cannot read " + file);
+  std::fclose(probe);
+  if (!qv::FindBlockMarker(file).found) throw qv::EQVError(file + " carries no project overlay");
+
+  const std::string exePath = qv::ExpandLongPath(file);
+  qv::TProjectTempFolder folder(qv::platform::TempPath(), exePath, qv::platform::TickCount());
+  qv::TQVCProject project;
+  qv::ExtractProject(project, exePath, folder);
+
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("product_name").Value(project.Setting().ProductName);
+  WriteSettings(json, project.Setting());
+  json.Key("pictures").BeginArray();
+  const qv::TQVCFileList& list = project.FileList();
+  for (size_t i = 0; i < list.Count(); ++i) {
+    json.BeginObject();
+    json.Key("name").Value(qv::FileNamePart(list.Names()[i]));
+    json.Key("enabled").Value(list.Enabled(i));
+    json.Key("bytes").Value(FileBytes(list.Names()[i]));
+    json.EndObject();
+  }
+  json.EndArray();
+  const std::string& preview = project.Setting().PreviewFile;
+  json.Key("preview_file").Value(preview.empty() ? std::string() : qv::FileNamePart(preview));
+  json.Key("ui_file_bytes").Value(FileBytes(project.UISetting().UIFile));
+  json.Key("temp_folder").Value(folder.ProjectTempFolder());
+  json.EndObject();
+
+  qv::DeleteProjectFiles(folder);
+  std::printf("%s\n", json.str().c_str());
+  return 0;
+}
+
+}  // namespace qvtool
