@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "common/Error.h"
+#include "project/uBlockContainer.h"
+#include "project/uIniFile.h"
+#include "project/uQVProject.h"
+#include "support/TempDir.h"
+
+using qv::TQVCFileList;
+using qv::TQVCProject;
+using qv::TQVCSetting;
+using qvtest::TempDir;
+using qvtest::WriteFile;
+
+namespace {
+
+TEST(ProjectSettings, WithoutDefaultSectionKeepTheDefaults) {
+  TQVCSetting s;
+  s.LoadFromText("[General]\r\nProductName=Sea Life\r\n");
+  EXPECT_EQ(s.ProductName, "Sea Life");
+  EXPECT_EQ(s.Duration, 30);
+  EXPECT_EQ(s.TransitionTime, 2000);
+  EXPECT_EQ(s.Speed, 100);
+  EXPECT_EQ(s.TransitionEffects.substr(0, 6), "1,2,3,");
+  EXPECT_EQ(s.TransitionEffects.substr(s.TransitionEffects.size() - 8), ",168,169");
+  EXPECT_EQ(std::count(s.TransitionEffects.begin(), s.TransitionEffects.end(), ','), 168);
+}
+
+TEST(ProjectSettings, EmptyTextLeavesEveryConstructorDefault) {
+  TQVCSetting s;
+  s.LoadFromText("");
+  EXPECT_EQ(s.ProductName, "My Screensaver");
+  EXPECT_TRUE(s.Stretch && s.Sound && s.Random && s.Transition && s.Music && s.Animation && s.BuildSmallThumbs);
+  EXPECT_FALSE(s.Proportional || s.Zoom || s.LivingZoom || s.AutoWallpaper || s.DirectX || s.CustomIcon);
+  EXPECT_EQ(s.ZoomDuration, 5);
+  EXPECT_EQ(s.ShowImageMode, 0);
+  EXPECT_EQ(s.DirectXQuality, 0);
+  EXPECT_EQ(s.MusicMode, 0);
+  EXPECT_EQ(s.BuildMethod, 2);
+  EXPECT_TRUE(s.MusicFile.empty() && s.PreviewFile.empty() && s.Publisher.empty());
+}
+
+TEST(ProjectSettings, SoundOffWithMusicOnKeepsMusic) {
+  TQVCSetting s;
+  s.LoadFromText("[Default]\r\nSound=0\r\nMusic=1\r\n");
+  EXPECT_FALSE(s.Sound);
+  EXPECT_TRUE(s.Music);
+}
+
+TEST(ProjectSettings, AMissingKeyKeepsTheCurrentValue) {
+  TQVCSetting s;
+  s.Duration = 12;
+  s.LoadFromText("[Default]\r\nSpeed=240\r\nDuration=soon\r\n");
+  EXPECT_EQ(s.Speed, 240);
+  EXPECT_EQ(s.Duration, 12);
+}
+
+TEST(ProjectSettings, IniTextRoundTripsEveryKey) {
+  TQVCSetting s;
+  s.ProductName = "Sea = Life";
+  s.Proportional = true;
+  s.Speed = 360;
+  s.MusicFile = "C:\\m\\a.mp3;C:\\m\\b.wav";
+  s.BuildSmallThumbs = false;
+  const std::string text = s.ToIniText();
+  EXPECT_EQ(text.rfind("[General]\r\nProductName=Sea = Life\r\nPublisher=\r\n", 0), 0u);
+  EXPECT_NE(text.find("\r\n[Default]\r\nStretch=1\r\nProportional=1\r\n"), std::string::npos);
+  EXPECT_NE(text.find("\r\n[Build]\r\nBuildMethod=2\r\n"), std::string::npos);
+
+  TQVCSetting back;
+  back.LoadFromText(text);
+  for (const qv::TSettingField& f : qv::SettingFields()) EXPECT_EQ(f.GetIniValue(back), f.GetIniValue(s)) << f.key;
+}
+
+TEST(ProjectSettings, IniTextRefusesALineBreakInAText) {
+  TQVCSetting s;
+  s.Website = "http://a\r\n[Default]";
+  EXPECT_THROW(s.ToIniText(), qv::EQVError);
+}
+
+TEST(SettingFields, ListEveryKeyOnceInSectionOrder) {
+  const auto& fields = qv::SettingFields();
+  EXPECT_EQ(fields.size(), 30u);
+  const char* order[] = {"General", "Default", "Advance", "Build"};
+  size_t at = 0;
+  for (const qv::TSettingField& f : fields) {
+    while (at < 4 && std::string(f.section) != order[at]) ++at;
+    ASSERT_LT(at, 4u) << f.key << " out of section order";
+    EXPECT_EQ(qv::FindSettingField(f.section, f.key), &f);
+  }
+  EXPECT_EQ(qv::FindSettingField("default", "TRANSITIONEFFECTS")->kind, qv::TSettingField::Text);
+  EXPECT_EQ(qv::FindSettingField("General", "Speed"), nullptr);
+}
+
+TEST(SettingFields, GetAndSetByKind) {
+  TQVCSetting s;
+  const qv::TSettingField* speed = qv::FindSettingField("Default", "Speed");
+  const qv::TSettingField* stretch = qv::FindSettingField("Default", "Stretch");
+  const qv::TSettingField* name = qv::FindSettingField("General", "ProductName");
+  EXPECT_TRUE(speed->SetFromIniValue(s, "$10"));
+  EXPECT_EQ(speed->GetInt(s), 16);
+  EXPECT_FALSE(speed->SetFromIniValue(s, "fast"));
+  EXPECT_EQ(s.Speed, 16);
+  EXPECT_TRUE(stretch->SetFromIniValue(s, "0"));
+  EXPECT_FALSE(stretch->GetBool(s));
+  EXPECT_EQ(stretch->GetIniValue(s), "0");
+  EXPECT_TRUE(name->SetFromIniValue(s, "Waves"));
+  EXPECT_EQ(name->GetText(s), "Waves");
+  EXPECT_THROW(name->GetInt(s), std::logic_error);
+}
+
+TEST(FileList, ReadsNamesInOrderWithTheirFlags) {
+  TQVCFileList list;
+  list.Add("stale.jpg", true);
+  list.LoadFromText("[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nA.jpg=0\r\nB.jpg=1\r\nC.qvp=x\r\n");
+  EXPECT_EQ(list.Names(), (std::vector<std::string>{"A.jpg", "B.jpg", "C.qvp"}));
+  EXPECT_EQ(list.Flags(), (std::vector<std::string>{"FALSE", "TRUE", "FALSE"}));
+}
+
+TEST(FileList, IniTextRoundTrips) {
+  TQVCFileList list;
+  list.Add("QVImage0.jpg", true);
+  list.Add("QVImage1.jpg", false);
+  EXPECT_EQ(list.ToIniText(), "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nQVImage0.jpg=1\r\nQVImage1.jpg=0\r\n");
+  TQVCFileList back;
+  back.LoadFromText(list.ToIniText());
+  EXPECT_EQ(back.Names(), list.Names());
+  EXPECT_EQ(back.Flags(), list.Flags());
+  list.Add("a=b.jpg", true);
+  EXPECT_THROW(list.ToIniText(), qv::EQVError);
+}
+
+TEST(UISetting, ReadsAndWritesUIFile) {
+  qv::TUISetting ui;
+  ui.LoadFromText("[UI]\r\nUIFile=C:\\skins\\sea.qvu\r\n");
+  EXPECT_EQ(ui.UIFile, "C:\\skins\\sea.qvu");
+  EXPECT_EQ(ui.ToIniText(), "[UI]\r\nUIFile=C:\\skins\\sea.qvu\r\n");
+}
+
+TEST(IntermediateFiles, TakeTheNameUpToItsLastDot) {
+  EXPECT_EQ(qv::ContainerIntermediateFile("/run/x/QVC.res", "/tmp/", 1), "/tmp/QVQVC.~1.tmp");
+  EXPECT_EQ(qv::ContainerIntermediateFile("a.b.res", "/tmp/", 4), "/tmp/QVa.b.~4.tmp");
+  EXPECT_EQ(qv::ContainerIntermediateFile("settings", "/tmp/", 2), "/tmp/QV~2.tmp");
+  // The search starts one before the last character, so a final dot is not found.
+  EXPECT_EQ(qv::ContainerIntermediateFile("odd.", "/tmp/", 3), "/tmp/QV~3.tmp");
+  EXPECT_EQ(qv::ContainerIntermediateFile("a..", "/tmp/", 3), "/tmp/QVa.~3.tmp");
+}
+
+class Container : public ::testing::Test {
+ protected:
+  TempDir dir;
+  TempDir temp;
+  std::string file = dir.file("QVC.res");
+
+  const std::string fileList = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nQVImage0.jpg=1\r\nQVImage1.jpg=0\r\n";
+  const std::string settings = "[General]\r\nProductName=Sea Life\r\n[Default]\r\nDuration=12\r\n";
+  const std::string ui = "[UI]\r\nUIFile=C:\\s\\sea.qvu\r\n";
+
+  void Write(const std::vector<std::string>& blocks) {
+    std::vector<qv::TBlockSource> sources;
+    for (const std::string& b : blocks) sources.push_back({"", b});
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    qv::WriteBlockContainer(out, sources);
+    std::fclose(out);
+  }
+  size_t FilesInTemp() const { return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(temp.path()), {})); }
+};
+
+TEST_F(Container, WithThreeOrFourBlocksLoadsTheSameAndCleansUp) {
+  for (bool fourth : {false, true}) {
+    std::vector<std::string> blocks = {fileList, settings, ui};
+    if (fourth) blocks.push_back(std::string());
+    Write(blocks);
+    TQVCProject project;
+    project.LoadContainer(file, temp.slash());
+    EXPECT_EQ(project.FileList().Names(), (std::vector<std::string>{"QVImage0.jpg", "QVImage1.jpg"}));
+    EXPECT_EQ(project.FileList().Flags(), (std::vector<std::string>{"TRUE", "FALSE"}));
+    EXPECT_EQ(project.Setting().ProductName, "Sea Life");
+    EXPECT_EQ(project.Setting().Duration, 12);
+    EXPECT_EQ(project.Setting().Speed, 100);
+    EXPECT_EQ(project.UISetting().UIFile, "C:\\s\\sea.qvu");
+    EXPECT_EQ(FilesInTemp(), 0u);
+  }
+}
+
+TEST_F(Container, WithAnotherBlockCountLoadsNothing) {
+  for (size_t count : {size_t{2}, size_t{5}}) {
+    std::vector<std::string> blocks = {fileList, settings, ui, "", ""};
+    blocks.resize(count);
+    Write(blocks);
+    TQVCProject project;
+    project.LoadContainer(file, temp.slash());
+    EXPECT_EQ(project.FileList().Count(), 0u);
+    EXPECT_EQ(project.Setting().ProductName, "My Screensaver");
+    EXPECT_EQ(FilesInTemp(), 0u);
+  }
+}
+
+TEST_F(Container, MissingFileLeavesTheDefaults) {
+  TQVCProject project;
+  project.LoadContainer(dir.file("none.res"), temp.slash());
+  EXPECT_EQ(project.FileList().Count(), 0u);
+  EXPECT_EQ(project.Setting().Duration, 30);
+}
+
+TEST_F(Container, IsNotWrittenThroughAPlantedIntermediateName) {
+  Write({fileList, settings, ui});
+  const std::string victim = dir.file("victim");
+  WriteFile(victim, "precious");
+  const std::string planted = temp.file("QVQVC.~2.tmp");
+  std::filesystem::create_symlink(victim, planted);
+
+  TQVCProject project;
+  project.LoadContainer(file, temp.slash());
+  EXPECT_EQ(qvtest::ReadFile(victim), "precious");
+  EXPECT_EQ(project.Setting().ProductName, "Sea Life");
+  // Only what this load created is removed.
+  EXPECT_TRUE(std::filesystem::is_symlink(planted));
+  EXPECT_EQ(FilesInTemp(), 1u);
+}
+
+}  // namespace
