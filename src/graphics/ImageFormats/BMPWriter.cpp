@@ -1,0 +1,75 @@
+#include "graphics/ImageFormats/BMPWriter.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "common/Error.h"
+
+namespace qv {
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+  out[at] = static_cast<uint8_t>(v);
+  out[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+
+std::vector<uint8_t> Encode(const TBitmap32& bitmap, int bitsPerPixel) {
+  if (bitmap.Empty()) throw EQVError("Cannot save an empty picture as a bitmap file");
+  const int w = bitmap.Width(), h = bitmap.Height();
+  const size_t rowBytes = ((static_cast<size_t>(w) * bitsPerPixel + 31) / 32) * 4;
+  const size_t imageSize = rowBytes * h;
+  const size_t offBits = kFileHeaderSize + kInfoHeaderSize;
+  std::vector<uint8_t> out(offBits + imageSize, 0);
+  out[0] = 'B';
+  out[1] = 'M';
+  // The file size field is 32 bits; pictures within the caps of the readers
+  // stay far below 4 GiB.
+  Put32(out, 2, static_cast<uint32_t>(out.size()));
+  Put32(out, 10, static_cast<uint32_t>(offBits));
+  Put32(out, 14, kInfoHeaderSize);
+  Put32(out, 18, static_cast<uint32_t>(w));
+  Put32(out, 22, static_cast<uint32_t>(h));  // positive height: bottom-up rows
+  Put16(out, 26, 1);
+  Put16(out, 28, static_cast<uint32_t>(bitsPerPixel));
+  Put32(out, 30, 0);  // BI_RGB
+  Put32(out, 34, static_cast<uint32_t>(imageSize));
+  Put32(out, 38, 2835);  // 72 dots per inch
+  Put32(out, 42, 2835);
+  for (int y = 0; y < h; ++y) {
+    const uint32_t* src = bitmap.Row(h - 1 - y);
+    uint8_t* dst = &out[offBits + rowBytes * y];
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = src[x];
+      *dst++ = static_cast<uint8_t>(p);
+      *dst++ = static_cast<uint8_t>(p >> 8);
+      *dst++ = static_cast<uint8_t>(p >> 16);
+      if (bitsPerPixel == 32) *dst++ = static_cast<uint8_t>(p >> 24);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodeBMP32(const TBitmap32& bitmap) { return Encode(bitmap, 32); }
+
+std::vector<uint8_t> EncodeBMP24(const TBitmap32& bitmap) { return Encode(bitmap, 24); }
+
+void SaveBMP32(const TBitmap32& bitmap, const std::string& path) {
+  const std::vector<uint8_t> bytes = EncodeBMP32(bitmap);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+  if (!file) throw EQVError("Cannot write " + path);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+  const bool closed = std::fclose(file.release()) == 0;
+  if (!written || !closed) throw EQVError("Cannot write " + path);
+}
+
+}  // namespace qv
