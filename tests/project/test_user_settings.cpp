@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/Error.h"
+#include "project/uIniFile.h"
+#include "project/uLongPath.h"
+#include "project/uQVProject.h"
+#include "project/uUserSettings.h"
+#include "support/TempDir.h"
+
+using qv::TQVCProject;
+using qvtest::ReadFile;
+using qvtest::TempDir;
+using qvtest::WriteFile;
+
+namespace {
+
+TQVCProject ProjectWith(size_t pictures) {
+  TQVCProject p;
+  for (size_t i = 0; i < pictures; ++i) p.FileList().Add("QVImage" + std::to_string(i) + ".jpg", true);
+  return p;
+}
+
+std::vector<bool> EnabledFlags(const TQVCProject& p) {
+  std::vector<bool> out;
+  for (size_t i = 0; i < p.FileList().Count(); ++i) out.push_back(p.FileList().Enabled(i));
+  return out;
+}
+
+class ApplySettings : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string ini = dir.file("saver.ini");
+  TQVCProject project = ProjectWith(10);
+
+  void Apply(const std::string& text) {
+    WriteFile(ini, text);
+    qv::ApplyUserSettings(project, ini);
+  }
+};
+
+TEST_F(ApplySettings, MissingFileLeavesTheProjectAsMade) {
+  project.Setting().DirectX = false;
+  qv::ApplyUserSettings(project, dir.file("none.ini"));
+  EXPECT_FALSE(project.Setting().DirectX);
+  EXPECT_EQ(project.Setting().DirectXQuality, 0);
+}
+
+TEST_F(ApplySettings, SpeedIndexGoesThroughTheTable) {
+  Apply("[Setting]\r\nSpeed=10\r\n");
+  EXPECT_EQ(project.Setting().Speed, 100);
+  Apply("[Setting]\r\nSpeed=18\r\n");
+  EXPECT_EQ(project.Setting().Speed, 360);
+  project.Setting().Speed = 75;
+  Apply("[Setting]\r\nIndex=0\r\n");
+  EXPECT_EQ(project.Setting().Speed, 75);
+}
+
+TEST_F(ApplySettings, SpeedOutsideTheTableIsIgnored) {
+  project.Setting().Speed = 75;
+  for (const char* bad : {"21", "-2", "999999"}) {
+    Apply(std::string("[Setting]\r\nSpeed=") + bad + "\r\n");
+    EXPECT_EQ(project.Setting().Speed, 75) << bad;
+  }
+}
+
+TEST_F(ApplySettings, ImageSizeChoosesStretchAndProportions) {
+  Apply("[Setting]\r\nImageSize=0\r\n");
+  EXPECT_FALSE(project.Setting().Stretch);
+  EXPECT_FALSE(project.Setting().Proportional);
+  Apply("[Setting]\r\nImageSize=1\r\n");
+  EXPECT_TRUE(project.Setting().Stretch);
+  EXPECT_FALSE(project.Setting().Proportional);
+  Apply("[Setting]\r\nImageSize=2\r\n");
+  EXPECT_TRUE(project.Setting().Stretch);
+  EXPECT_TRUE(project.Setting().Proportional);
+  Apply("[Setting]\r\nIndex=1\r\n");
+  EXPECT_TRUE(project.Setting().Stretch);
+  EXPECT_TRUE(project.Setting().Proportional);
+}
+
+TEST_F(ApplySettings, CustomMusicInOrderReplacesTheProjectsMusic) {
+  project.Setting().MusicFile = "QVMusic.mp3";
+  Apply("[Setting]\r\nCustomMusic=1\r\nShuffleMusic=0\r\n[MusicList]\r\nC:\\m\\a.mp3=\r\nC:\\m\\b.wav=\r\n");
+  EXPECT_EQ(project.Setting().MusicFile, "C:\\m\\a.mp3;C:\\m\\b.wav");
+  EXPECT_EQ(project.Setting().MusicMode, 1);
+}
+
+TEST_F(ApplySettings, CustomMusicShuffledWithAnEmptyListMeansNoMusic) {
+  project.Setting().MusicFile = "QVMusic.mp3";
+  project.Setting().MusicMode = 1;
+  Apply("[Setting]\r\nCustomMusic=1\r\n");
+  EXPECT_EQ(project.Setting().MusicFile, "");
+  EXPECT_EQ(project.Setting().MusicMode, 0);
+}
+
+TEST_F(ApplySettings, WithoutCustomMusicTheListIsNotUsed) {
+  project.Setting().MusicFile = "QVMusic.mp3";
+  Apply("[Setting]\r\nShuffleMusic=0\r\n[MusicList]\r\n/m/a.mp3=\r\n");
+  EXPECT_EQ(project.Setting().MusicFile, "QVMusic.mp3");
+  EXPECT_EQ(project.Setting().MusicMode, 0);
+}
+
+TEST_F(ApplySettings, SelectedImageModeEnablesOnlyTheSelectedPicture) {
+  Apply("[Setting]\r\nImageMode=3\r\nIndex=4\r\n");
+  std::vector<bool> only4(10, false);
+  only4[4] = true;
+  EXPECT_EQ(EnabledFlags(project), only4);
+  EXPECT_EQ(project.Setting().ShowImageMode, 3);
+}
+
+TEST_F(ApplySettings, SelectedIndexOutOfRangeSelectsTheFirstPicture) {
+  std::vector<bool> only0(10, false);
+  only0[0] = true;
+  for (const char* index : {"12", "10", "-3"}) {
+    project.FileList().SetAllEnabled(true);
+    Apply(std::string("[Setting]\r\nImageMode=3\r\nIndex=") + index + "\r\n");
+    EXPECT_EQ(EnabledFlags(project), only0) << index;
+  }
+}
+
+TEST_F(ApplySettings, FavouritesModeDisablesTheUncheckedPictures) {
+  Apply("[Setting]\r\nImageMode=2\r\n[Files]\r\n0=\r\n2=\r\n");
+  std::vector<bool> expected(10, true);
+  expected[0] = expected[2] = false;
+  EXPECT_EQ(EnabledFlags(project), expected);
+}
+
+TEST_F(ApplySettings, FilesSectionIsIgnoredOutsideFavouritesMode) {
+  Apply("[Setting]\r\nImageMode=0\r\n[Files]\r\n0=\r\n2=\r\n");
+  EXPECT_EQ(EnabledFlags(project), std::vector<bool>(10, true));
+}
+
+TEST_F(ApplySettings, HandEditedFilesKeysThatAreNoPictureIndexAreIgnored) {
+  Apply("[Setting]\r\nImageMode=2\r\n[Files]\r\n-1=\r\n10=\r\n$3=\r\nfive=\r\n 7 =\r\n99999999999999999999=\r\n");
+  std::vector<bool> expected(10, true);
+  expected[7] = false;
+  EXPECT_EQ(EnabledFlags(project), expected);
+}
+
+TEST_F(ApplySettings, OnlyAnIndexGivesTheRunModeDefaults) {
+  project.Setting().Sound = false;
+  project.Setting().Duration = 12;
+  project.Setting().ShowImageMode = 1;
+  Apply("[Setting]\r\nIndex=3\r\n");
+  const qv::TQVCSetting& s = project.Setting();
+  EXPECT_TRUE(s.DirectX);
+  EXPECT_EQ(s.DirectXQuality, 1);
+  EXPECT_FALSE(s.Sound);
+  EXPECT_EQ(s.Duration, 12);
+  EXPECT_EQ(s.ShowImageMode, 1);
+}
+
+TEST_F(ApplySettings, StoresTheDialogsValuesInTheProject) {
+  Apply("[Setting]\r\nSound=0\r\nMusic=0\r\nTransition=0\r\nDuration=45\r\nDirectX=0\r\nDirectXQuality=2\r\n");
+  const qv::TQVCSetting& s = project.Setting();
+  EXPECT_FALSE(s.Sound || s.Music || s.Transition || s.DirectX);
+  EXPECT_EQ(s.Duration, 45);
+  EXPECT_EQ(s.DirectXQuality, 2);
+}
+
+class SettingsPath : public ::testing::Test {
+ protected:
+  TempDir dir;
+  // The scratch folder's own real path, as ExpandLongPath gives it.
+  std::string real = qv::ExpandLongPath(dir.path());
+  std::string Make(const std::string& relative) {
+    std::filesystem::create_directories(std::filesystem::path(dir.file(relative)).parent_path());
+    WriteFile(dir.file(relative), "engine");
+    return dir.file(relative);
+  }
+};
+
+TEST_F(SettingsPath, ReplacesTheExtension) {
+  EXPECT_EQ(qv::UserSettingsPath(Make("Sea Life.scr")), real + "/Sea Life.ini");
+  EXPECT_EQ(qv::UserSettingsPath(Make("sea.life.scr")), real + "/sea.life.ini");
+}
+
+TEST_F(SettingsPath, CutsAtTheLastDotOfTheWholePath) {
+  EXPECT_EQ(qv::UserSettingsPath(Make("a.b/saver.scr")), real + "/a.b/saver.ini");
+  // Without a dot in the file name the folder's dot is the last one.
+  EXPECT_EQ(qv::UserSettingsPath(Make("x.y/saver")), real + "/x.ini");
+}
+
+TEST_F(SettingsPath, FollowsALinkToTheRealEngine) {
+  std::string engine = Make("engines/sea.scr");
+  std::filesystem::create_symlink(engine, dir.file("link.scr"));
+  EXPECT_EQ(qv::UserSettingsPath(dir.file("link.scr")), real + "/engines/sea.ini");
+}
+
+TEST_F(SettingsPath, IsEmptyForAnEngineThatCannotBeFound) {
+  EXPECT_EQ(qv::UserSettingsPath(dir.file("gone.scr")), "");
+}
+
+TEST_F(SettingsPath, ApplyForAnScrFileOrTheConfigureSwitch) {
+  EXPECT_TRUE(qv::UserSettingsApply(Make("sea.SCR"), ""));
+  EXPECT_FALSE(qv::UserSettingsApply(Make("qvsaver.exe"), ""));
+  EXPECT_TRUE(qv::UserSettingsApply(Make("qvsaver.exe"), "/c"));
+  EXPECT_FALSE(qv::UserSettingsApply(Make("qvsaver.exe"), "/S"));
+}
+
+class ConfigurationFile : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string ini = dir.file("saver.ini");
+  TQVCProject project = ProjectWith(10);
+};
+
+TEST_F(ConfigurationFile, WithoutAFileTheDialogStartsFromTheProject) {
+  project.Setting().Speed = 360;
+  project.Setting().Stretch = true;
+  project.Setting().Proportional = true;
+  project.Setting().DirectXQuality = 2;
+  qv::TUserSettings u = qv::ReadUserSettings(ini, project);
+  EXPECT_EQ(u.Speed, 18);
+  EXPECT_EQ(u.ImageSize, 2);
+  EXPECT_EQ(u.DirectXQuality, 2);
+  EXPECT_FALSE(u.CustomMusic);
+  EXPECT_TRUE(u.ShuffleMusic);
+  project.Setting().Speed = 77;
+  project.Setting().Stretch = false;
+  u = qv::ReadUserSettings(ini, project);
+  EXPECT_EQ(u.Speed, qv::kNormalSpeedIndex);
+  EXPECT_EQ(u.ImageSize, 0);
+}
+
+TEST_F(ConfigurationFile, SettingsRoundTripAndKeepOtherKeys) {
+  WriteFile(ini, "[Setting]\r\nIndex=4\r\n[Files]\r\n1=\r\n[Mine]\r\nkeep=1\r\n");
+  qv::TUserSettings u = qv::UserSettingsFromProject(project);
+  u.ImageSize = 1;
+  u.ImageMode = 2;
+  u.Speed = 18;
+  u.Sound = false;
+  u.Duration = 45;
+  u.DirectX = true;
+  u.CustomMusic = true;
+  u.ShuffleMusic = false;
+  u.MusicList = {"/m/a.mp3", "/m/b.wav"};
+  qv::WriteUserSettings(ini, u);
+
+  qv::TUserSettings back = qv::ReadUserSettings(ini, ProjectWith(10));
+  EXPECT_EQ(back.ImageSize, 1);
+  EXPECT_EQ(back.ImageMode, 2);
+  EXPECT_EQ(back.Speed, 18);
+  EXPECT_FALSE(back.Sound);
+  EXPECT_EQ(back.Duration, 45);
+  EXPECT_TRUE(back.DirectX);
+  EXPECT_TRUE(back.CustomMusic);
+  EXPECT_FALSE(back.ShuffleMusic);
+  EXPECT_EQ(back.MusicList, u.MusicList);
+
+  qv::TIniFile file = qv::TIniFile::FromFile(ini);
+  EXPECT_EQ(file.ReadInteger("Setting", "Index", -1), 4);
+  EXPECT_EQ(file.ReadSectionKeys("Files"), (std::vector<std::string>{"1"}));
+  EXPECT_EQ(file.ReadInteger("Mine", "keep", 0), 1);
+  EXPECT_NE(ReadFile(ini).find("\r\nSound=0\r\n"), std::string::npos);
+  EXPECT_NE(ReadFile(ini).find("[MusicList]\r\n/m/a.mp3=\r\n/m/b.wav=\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigurationFile, MusicListKeepsARepeatedPathOnceAndLeavesOutUnstorablePaths) {
+  qv::TUserSettings u;
+  u.MusicList = {"/m/a.mp3", "/m/x=y.mp3", ";m.mp3", "/m/a.mp3", "/m/B.mp3"};
+  qv::WriteUserSettings(ini, u);
+  EXPECT_EQ(qv::ReadUserSettings(ini, project).MusicList, (std::vector<std::string>{"/m/a.mp3", "/m/B.mp3"}));
+  u.MusicList.clear();
+  qv::WriteUserSettings(ini, u);
+  EXPECT_FALSE(qv::TIniFile::FromFile(ini).SectionExists("MusicList"));
+}
+
+TEST_F(ConfigurationFile, SelectedIndexBeyondTheCountOpensOnTheFirstPicture) {
+  qv::WriteSelectedIndex(ini, 12);
+  EXPECT_EQ(qv::ReadSelectedIndex(ini, 10), 0);
+  qv::WriteSelectedIndex(ini, 10);
+  EXPECT_EQ(qv::ReadSelectedIndex(ini, 10), 10);
+  qv::WriteSelectedIndex(ini, -1);
+  EXPECT_EQ(qv::ReadSelectedIndex(ini, 10), 0);
+  EXPECT_EQ(qv::ReadSelectedIndex(dir.file("none.ini"), 10), 0);
+}
+
+TEST_F(ConfigurationFile, UncheckedFavouritesComeBackUnchecked) {
+  WriteFile(ini, "[Setting]\r\nIndex=2\r\n[Files]\r\n7=\r\n");
+  std::vector<bool> checked(10, true);
+  checked[1] = checked[4] = false;
+  qv::SaveFavourites(ini, checked);
+  EXPECT_EQ(qv::TIniFile::FromFile(ini).ReadSectionKeys("Files"), (std::vector<std::string>{"1", "4"}));
+  EXPECT_NE(ReadFile(ini).find("[Files]\r\n1=\r\n4=\r\n"), std::string::npos);
+  EXPECT_EQ(qv::LoadFavourites(ini, 10), checked);
+  EXPECT_EQ(qv::ReadSelectedIndex(ini, 10), 2);
+  EXPECT_EQ(qv::LoadFavourites(dir.file("none.ini"), 3), std::vector<bool>(3, true));
+}
+
+TEST_F(ConfigurationFile, WritersFailWithoutTouchingAnythingWhenTheFolderIsMissing) {
+  EXPECT_THROW(qv::WriteSelectedIndex(dir.file("gone/saver.ini"), 1), qv::EQVError);
+  EXPECT_THROW(qv::SaveFavourites("", {true}), qv::EQVError);
+}
+
+}  // namespace
