@@ -152,14 +152,6 @@ TEST_F(ApplySettings, OnlyAnIndexGivesTheRunModeDefaults) {
   EXPECT_EQ(s.ShowImageMode, 1);
 }
 
-TEST_F(ApplySettings, StoresTheDialogsValuesInTheProject) {
-  Apply("[Setting]\r\nSound=0\r\nMusic=0\r\nTransition=0\r\nDuration=45\r\nDirectX=0\r\nDirectXQuality=2\r\n");
-  const qv::TQVCSetting& s = project.Setting();
-  EXPECT_FALSE(s.Sound || s.Music || s.Transition || s.DirectX);
-  EXPECT_EQ(s.Duration, 45);
-  EXPECT_EQ(s.DirectXQuality, 2);
-}
-
 class SettingsPath : public ::testing::Test {
  protected:
   TempDir dir;
