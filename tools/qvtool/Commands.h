@@ -11,6 +11,7 @@ using Args = std::vector<std::string>;
 int Pack(const Args& args);
 int Info(const Args& args);
 int Demo(const Args& args);
+int Effect(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

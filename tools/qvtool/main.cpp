@@ -15,7 +15,9 @@ const char kUsage[] =
     "                      write a screensaver: ENGINE followed by a project overlay\n"
     "  info FILE           print the project carried by FILE as JSON\n"
     "  demo --engine ENGINE --out OUT\n"
-    "                      build the demo screensaver from pictures drawn by code\n";
+    "                      build the demo screensaver from pictures drawn by code\n"
+    "  effect N --percent P --old OLD.bmp --new NEW.bmp --out OUT.bmp [--seed S]\n"
+    "                      render one frame of transition effect N (1..169)\n";
 
 }  // namespace
 
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
     if (command == "pack") return qvtool::Pack(args);
     if (command == "info") return qvtool::Info(args);
     if (command == "demo") return qvtool::Demo(args);
+    if (command == "effect") return qvtool::Effect(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
