@@ -1,0 +1,138 @@
+#include "graphics/ImageFormats/JPEGLoader.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/Error.h"
+#include "common/Limits.h"
+#include "graphics/ImageFormats/JPEGCommon.h"
+
+namespace qv {
+
+namespace {
+
+// libjpeg's own working memory (progressive coefficient buffers and the like).
+constexpr long kMaxLibjpegMemory = 1L << 30;
+// Progressive files may hold any number of scans; real ones have a dozen.
+constexpr int kMaxScans = 1000;
+
+struct TDecoder {
+  jpeg_decompress_struct cinfo{};
+  TJpegErrorManager err{};
+  jpeg_progress_mgr progress{};
+  bool created = false;
+  JDIMENSION rowsRead = 0;
+
+  TDecoder() = default;
+  TDecoder(const TDecoder&) = delete;
+  TDecoder& operator=(const TDecoder&) = delete;
+  ~TDecoder() {
+    if (created) jpeg_destroy_decompress(&cinfo);
+  }
+};
+
+void LimitScans(j_common_ptr cinfo) {
+  auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+  if (d->input_scan_number > kMaxScans) {
+    auto* manager = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
+    std::strcpy(manager->message, "too many scans");
+    std::longjmp(manager->jump, 1);
+  }
+}
+
+// The functions below each wrap libjpeg calls: an error longjmps back to
+// their setjmp, and they return false. Only plain data lives in their frames.
+
+bool ReadHeader(TDecoder& d, const uint8_t* data, size_t size) {
+  d.cinfo.err = InstallJpegErrors(d.err);
+  if (setjmp(d.err.jump)) return false;
+  jpeg_create_decompress(&d.cinfo);
+  d.created = true;
+  d.cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
+  d.progress.progress_monitor = LimitScans;
+  d.cinfo.progress = &d.progress;
+  jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+  if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) {
+    std::strcpy(d.err.message, "no picture in the stream");
+    return false;
+  }
+  return true;
+}
+
+bool StartDecompress(TDecoder& d) {
+  if (setjmp(d.err.jump)) return false;
+  jpeg_start_decompress(&d.cinfo);
+  return true;
+}
+
+// Adobe writes CMYK inverted (0 is full ink), as nearly every CMYK JPEG is.
+void CMYKToBGRA(const uint8_t* cmyk, uint32_t* out, JDIMENSION width) {
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4) {
+    const uint32_t k = cmyk[3];
+    const uint32_t r = cmyk[0] * k / 255, g = cmyk[1] * k / 255, b = cmyk[2] * k / 255;
+    out[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+  }
+}
+
+bool ReadRows(TDecoder& d, uint32_t* bits, uint8_t* cmykRow) {
+  if (setjmp(d.err.jump)) return false;
+  const JDIMENSION width = d.cinfo.output_width;
+  while (d.cinfo.output_scanline < d.cinfo.output_height) {
+    uint32_t* out = bits + static_cast<size_t>(d.cinfo.output_scanline) * width;
+    JSAMPROW row = cmykRow ? cmykRow : reinterpret_cast<JSAMPROW>(out);
+    if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1) break;
+    if (cmykRow) CMYKToBGRA(cmykRow, out, width);
+    ++d.rowsRead;
+  }
+  return true;
+}
+
+[[noreturn]] void Fail(const TDecoder& d) {
+  throw EQVError(std::string("JPEG picture cannot be read: ") + d.err.message);
+}
+
+}  // namespace
+
+bool IsJPEG(const uint8_t* data, size_t size) {
+  return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+}
+
+TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
+  if (!IsJPEG(data, size)) throw EQVError("JPEG picture cannot be read: not a JPEG stream");
+  TDecoder d;
+  if (!ReadHeader(d, data, size)) Fail(d);
+  const int64_t w = d.cinfo.image_width, h = d.cinfo.image_height;
+  if (!PictureSizeAllowed(w, h)) throw EQVError("JPEG picture is too large or has no pixels");
+
+  int denom = 1;
+  if (hint.minWidth > 0 && hint.minHeight > 0) {
+    for (int candidate : {8, 4, 2}) {
+      if ((w + candidate - 1) / candidate >= hint.minWidth &&
+          (h + candidate - 1) / candidate >= hint.minHeight) {
+        denom = candidate;
+        break;
+      }
+    }
+  }
+  d.cinfo.scale_num = 1;
+  d.cinfo.scale_denom = static_cast<unsigned>(denom);
+  const bool cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
+  d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+  d.cinfo.dct_method = JDCT_ISLOW;
+  if (!StartDecompress(d)) Fail(d);
+  if (d.cinfo.output_components != 4 || !PictureSizeAllowed(d.cinfo.output_width, d.cinfo.output_height))
+    throw EQVError("JPEG picture cannot be read: unexpected output format");
+
+  TPicture picture;
+  picture.trueWidth = static_cast<int>(w);
+  picture.trueHeight = static_cast<int>(h);
+  picture.bitmap.SetSize(static_cast<int>(d.cinfo.output_width), static_cast<int>(d.cinfo.output_height));
+  picture.bitmap.Clear(0xFF808080u);
+  std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(d.cinfo.output_width) * 4 : 0);
+  // A stream that breaks off after some rows still gives those rows.
+  if (!ReadRows(d, picture.bitmap.Bits(), cmyk ? cmykRow.data() : nullptr) && d.rowsRead == 0) Fail(d);
+  return picture;
+}
+
+}  // namespace qv

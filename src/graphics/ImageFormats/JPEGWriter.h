@@ -1,0 +1,13 @@
+// Encodes TBitmap32 pictures as baseline JPEG (alpha is dropped).
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "graphics/Bitmap32.h"
+
+namespace qv {
+
+// quality 1..100; throws EQVError for an empty bitmap or an encoder error.
+std::vector<uint8_t> EncodeJPEG(const TBitmap32& bitmap, int quality = 90);
+
+}  // namespace qv
