@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "graphics/ImageFormats/BMPLoader.h"
+#include "graphics/Resampler.h"
 
 namespace qv {
 namespace {
@@ -98,6 +99,18 @@ TEST(ResampleLanczos, EnlargingKeepsAnEdgeSharpAndInPlace) {
   EXPECT_EQ(dst.Pixel(31, 0) & 0xFF, 255u);
   EXPECT_LT(dst.Pixel(14, 0) & 0xFF, 60u);
   EXPECT_GT(dst.Pixel(17, 0) & 0xFF, 195u);
+}
+
+TEST(ResampleLanczos, TheVectorisedAndThePlainLoopsGiveTheSamePixels) {
+  TBitmap32 src(53, 41);
+  uint32_t state = 12345;
+  for (int i = 0; i < 53 * 41; ++i) src.Bits()[i] = state = state * 134775813u + 1;
+  for (auto [w, h] : {std::pair{20, 17}, {53, 41}, {111, 97}, {7, 60}, {1, 2}}) {
+    TBitmap32 fast(w, h), plain(w, h);
+    ResampleLanczos3(src, fast, true);
+    ResampleLanczos3(src, plain, false);
+    EXPECT_EQ(fast, plain) << w << "x" << h;
+  }
 }
 
 TEST(ResizeBitmap, TheSameSizeCopiesAndOtherSizesBlend) {
