@@ -1,0 +1,159 @@
+#include "transitions/uTransitionRunner.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "common/Error.h"
+#include "common/MulDiv.h"
+#include "common/Random.h"
+
+namespace qv {
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+bool IsBlank(char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; }
+
+// Comma text as the string lists read it: blanks before and after an item are
+// skipped, one comma ends an item, "" inside quotes is one quote.
+std::vector<std::string> SplitCommaText(const std::string& text) {
+  std::vector<std::string> items;
+  const char* p = text.c_str();
+  while (IsBlank(*p)) ++p;
+  while (*p != '\0') {
+    std::string item;
+    if (*p == '"') {
+      ++p;
+      while (*p != '\0') {
+        if (*p == '"') {
+          if (p[1] != '"') {
+            ++p;
+            break;
+          }
+          ++p;
+        }
+        item += *p++;
+      }
+    } else {
+      const char* start = p;
+      while (*p != '\0' && !IsBlank(*p) && *p != ',') ++p;
+      item.assign(start, p);
+    }
+    items.push_back(std::move(item));
+    while (IsBlank(*p)) ++p;
+    if (*p == ',') {
+      do ++p;
+      while (IsBlank(*p));
+    }
+  }
+  return items;
+}
+
+}  // namespace
+
+int EffectNumber(const std::string& item) {
+  const char* first = item.data();
+  const char* last = first + item.size();
+  if (first != last && *first == '+') ++first;  // from_chars takes only '-'
+  long long value = 0;
+  auto [end, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || end != last || first == last || value < 1 || value > kEffectCount)
+    return 0;
+  return static_cast<int>(value);
+}
+
+std::vector<std::string> LoadEffectList(const std::string& transitionEffects) {
+  std::vector<std::string> list;
+  for (std::string& item : SplitCommaText(transitionEffects))
+    if (EffectNumber(item) != 0) list.push_back(std::move(item));
+  if (list.empty()) list.emplace_back("1");
+  return list;
+}
+
+int PickEffect(const std::vector<std::string>& effectList) {
+  const std::string& item = effectList[Random(static_cast<uint32_t>(effectList.size()))];
+  const int n = EffectNumber(item);
+  if (n == 0) throw EQVError("'" + item + "' is not a valid effect number");
+  return n;
+}
+
+int StepPercent(int i, int steps) {
+  // nearbyint follows the current rounding mode, which is to nearest, halves to even.
+  return static_cast<int>(std::nearbyint(static_cast<double>(i) * 100.0 / steps));
+}
+
+TProgress ProgressAt(int W, int H, int Percent) {
+  TProgress p;
+  if (W >= H) {
+    p.X = MulDiv(W, Percent, 100);
+    p.Y = MulDiv(p.X, H, W);
+  } else {
+    p.Y = MulDiv(H, Percent, 100);
+    p.X = MulDiv(p.Y, W, H);
+  }
+  return p;
+}
+
+void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
+                       const TBitmap32& New, TBitmap32& Work, int Percent) {
+  if (effect < 1 || static_cast<size_t>(effect) > table.size())
+    throw EQVError("There is no transition effect " + std::to_string(effect));
+  if (Work.Width() != Old.Width() || Work.Height() != Old.Height())
+    Work.SetSize(Old.Width(), Old.Height());
+  if (!Old.Empty())
+    std::memcpy(Work.Bits(), Old.Bits(), static_cast<size_t>(Old.Width()) * Old.Height() * 4);
+  const int W = Work.Width(), H = Work.Height();
+  const TProgress p = ProgressAt(W, H, Percent);
+  table[static_cast<size_t>(effect - 1)].Proc(Work, New, W, H, p.X, p.Y, Percent);
+}
+
+TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New,
+                                     TBitmap32& Work, std::span<const TEffect> table)
+    : host_(host), old_(Old), new_(New), work_(Work), table_(table) {}
+
+void TTransitionRunner::RunTransition(int transitionTime,
+                                      const std::vector<std::string>& effectList) {
+  host_.ProcessMessages();
+  offX_ = offY_ = 0;
+
+  int w = 0, h = 0;
+  host_.FrameSize(w, h);
+  old_.SetSize(w, h);
+  new_.SetSize(w, h);
+  work_.SetSize(w, h);
+  host_.ProcessMessages();
+  new_.Clear(kBlack);
+  host_.PictureOffset(offX_, offY_);
+  host_.CaptureScreen(old_);
+  host_.ProcessMessages();
+
+  const bool animated = host_.NewIsAnimated();
+  if (animated) {
+    t0_ = host_.TickCount();
+    host_.DrawNewPicture(new_, offX_, offY_);
+  } else {
+    host_.DrawNewPicture(new_, offX_, offY_);
+    t0_ = host_.TickCount();
+  }
+
+  n_ = PickEffect(effectList);
+  DrawTransitionFrame(0);
+
+  const uint32_t firstFrame = host_.TickCount() - t0_;
+  steps_ = static_cast<int>(transitionTime / (static_cast<int64_t>(firstFrame) + 1));
+  for (int i = 1; i <= steps_; ++i) {
+    const int percent = StepPercent(i, steps_);
+    if (animated) host_.DrawNewPicture(new_, offX_, offY_);
+    DrawTransitionFrame(percent);
+    host_.ProcessMessages();
+  }
+}
+
+void TTransitionRunner::DrawTransitionFrame(int Percent) {
+  RenderEffectFrame(table_, n_, old_, new_, work_, Percent);
+  host_.Present(work_);
+}
+
+}  // namespace qv

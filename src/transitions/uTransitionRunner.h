@@ -1,0 +1,95 @@
+// Plays one transition between the picture on screen and the next one: the
+// effect list, the choice of effect, the frame timing and the frames themselves.
+// The window that owns the bitmaps is reached through ITransitionHost.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "graphics/Bitmap32.h"
+#include "transitions/PSEffect.h"
+
+namespace qv {
+
+// The project's TransitionEffects text split as comma text (items separated by
+// commas or blanks, double quotes group an item). Items that are not a whole
+// number from 1 to kEffectCount are dropped; an empty result is {"1"}.
+std::vector<std::string> LoadEffectList(const std::string& transitionEffects);
+
+// The number held by one list item, or 0 when it is not a number of the table.
+int EffectNumber(const std::string& item);
+
+// The effect of the next transition: item Random(count) of the list, drawn from
+// the shared generator. Throws EQVError for an item that is not an effect number.
+int PickEffect(const std::vector<std::string>& effectList);
+
+// Percent of frame i of Steps: i * 100 / Steps rounded to nearest, halves to even.
+int StepPercent(int i, int steps);
+
+// The point (X, Y) on the diagonal of a W x H frame at Percent.
+struct TProgress {
+  int X = 0;
+  int Y = 0;
+};
+TProgress ProgressAt(int W, int H, int Percent);
+
+// One frame as the runner draws it: Work = Old, then effect `effect` of `table`
+// with the progress of Percent. New must have Old's size.
+void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
+                       const TBitmap32& New, TBitmap32& Work, int Percent);
+
+// What the runner needs from the window it plays in.
+class ITransitionHost {
+ public:
+  virtual ~ITransitionHost() = default;
+  // Milliseconds; wraps around at 2^32.
+  virtual uint32_t TickCount() = 0;
+  // Handles pending input and notifications, so the saver stays closable.
+  virtual void ProcessMessages() = 0;
+  // The size the transition covers: the screen, or the accelerated surface.
+  virtual void FrameSize(int& width, int& height) = 0;
+  // Copies what is on screen now into Old, which already has the frame size.
+  virtual void CaptureScreen(TBitmap32& Old) = 0;
+  // Where the new picture lies in the frame: centred, or (0, 0) when it fills
+  // the screen or on the accelerated surface.
+  virtual void PictureOffset(int& offX, int& offY) = 0;
+  // True when the new item is animated and is drawn afresh before every frame.
+  virtual bool NewIsAnimated() = 0;
+  // Draws the new picture (an animated item's next frame) onto New at the offset.
+  virtual void DrawNewPicture(TBitmap32& New, int offX, int offY) = 0;
+  // Shows a finished frame at (0, 0).
+  virtual void Present(const TBitmap32& Work) = 0;
+};
+
+class TTransitionRunner {
+ public:
+  // The bitmaps belong to the window and are resized by every run.
+  TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New, TBitmap32& Work,
+                    std::span<const TEffect> table = EffectTable());
+
+  // Plays the whole transition and returns after the last frame is presented.
+  // Throws EQVError, before any frame, when the chosen item is not an effect.
+  void RunTransition(int transitionTime, const std::vector<std::string>& effectList);
+  // Renders the frame at Percent with effect N and presents it.
+  void DrawTransitionFrame(int Percent);
+
+  int Steps() const { return steps_; }
+  int EffectN() const { return n_; }
+  int OffX() const { return offX_; }
+  int OffY() const { return offY_; }
+
+ private:
+  ITransitionHost& host_;
+  TBitmap32& old_;
+  TBitmap32& new_;
+  TBitmap32& work_;
+  std::span<const TEffect> table_;
+  int steps_ = 0;
+  uint32_t t0_ = 0;
+  int n_ = 1;
+  int offX_ = 0;
+  int offY_ = 0;
+};
+
+}  // namespace qv
