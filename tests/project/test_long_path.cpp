@@ -38,7 +38,7 @@ TEST(LongPath, IsEmptyForWildcardsNetworkPathsAndMissingFiles) {
   WriteFile(dir.file("saver.scr"), "x");
   EXPECT_EQ(ExpandLongPath(dir.file("*.scr")), "");
   EXPECT_EQ(ExpandLongPath(dir.file("saver.sc?")), "");
-  EXPECT_EQ(ExpandLongPath("/" + dir.file("saver.scr")), "");
+  EXPECT_EQ(ExpandLongPath(std::string("/").append(dir.file("saver.scr"))), "");
   EXPECT_EQ(ExpandLongPath("\\\\server\\share\\saver.scr"), "");
   EXPECT_EQ(ExpandLongPath(dir.file("gone.scr")), "");
   EXPECT_EQ(ExpandLongPath(""), "");

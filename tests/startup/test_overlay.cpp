@@ -110,7 +110,7 @@ TEST(ExtractProject, NameLinesThatAreNoFileNamesAreSkipped) {
 TEST(ExtractProject, ThreeAndFourBlockSettingsLoadTheSame) {
   TempDir tmp;
   for (int blocks : {3, 4}) {
-    const std::string exe = tmp.file("s" + std::to_string(blocks) + ".scr");
+    const std::string exe = tmp.file(std::string("s").append(std::to_string(blocks)).append(".scr"));
     WriteFile(exe, Screensaver("QVImage0.jpg\r\n", {"x"}, kSettings + std::string("[Default]\r\nDuration=7\r\n"),
                                kFileList, blocks));
     qv::TProjectTempFolder folder(tmp.slash(), exe, 5);

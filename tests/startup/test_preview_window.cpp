@@ -1,7 +1,11 @@
 // Preview mode draws into a window another program owns, given by its id.
+#include <gtest/gtest.h>
+// Xlib's macros clash with the test framework's names; it comes last.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <gtest/gtest.h>
+#undef None
+#undef Bool
+#undef Status
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,7 +16,6 @@
 #include "support/TempDir.h"
 
 using qvtest::Quote;
-using qvtest::Run;
 using qvtest::TempDir;
 namespace fs = std::filesystem;
 
@@ -39,13 +42,13 @@ TEST(PreviewMode, DrawsThePreviewPictureStretchedIntoTheGivenWindow) {
     for (int x = 0; x < 64; ++x) picture.Row(y)[x] = x < 32 ? 0xFFFF0000u : 0xFF0000FFu;
   SaveBytes(dir.file("preview.jpg"), qv::EncodeJPEG(picture, 95));
   qvtest::WriteFile(dir.file("pic.jpg"), "x");
-  auto packed = Run(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
+  auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
                         Quote(dir.file("p.scr")) + " --preview " + Quote(dir.file("preview.jpg")) + " " +
                         Quote(dir.file("pic.jpg")),
                     dir);
   ASSERT_EQ(packed.exitCode, 0) << packed.err;
 
-  auto run = Run(Quote(dir.file("p.scr")) + " /p " + std::to_string(window), dir, "TMPDIR=" + Quote(tmp.path()));
+  auto run = qvtest::RunCommand(Quote(dir.file("p.scr")) + " /p " + std::to_string(window), dir, "TMPDIR=" + Quote(tmp.path()));
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 

@@ -25,7 +25,7 @@ inline std::string Quote(const std::string& arg) {
 }
 
 // `command` is a shell command line; `env` is prefixed to it ("TMPDIR=/x").
-inline RunResult Run(const std::string& command, const TempDir& scratch, const std::string& env = "") {
+inline RunResult RunCommand(const std::string& command, const TempDir& scratch, const std::string& env = "") {
   const std::string out = scratch.file("stdout.txt"), err = scratch.file("stderr.txt");
   const std::string line = env + " " + command + " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
   int status = std::system(line.c_str());

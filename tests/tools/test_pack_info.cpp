@@ -7,7 +7,7 @@
 #include "support/TempDir.h"
 
 using qvtest::Quote;
-using qvtest::Run;
+using qvtest::RunCommand;
 using qvtest::TempDir;
 using qvtest::WriteFile;
 namespace fs = std::filesystem;
@@ -77,9 +77,9 @@ TEST_F(PackInfo, EverySettingAndPictureRoundTrips) {
   auto [ini, expected] = EveryKeyChanged();
   WriteFile(dir.file("settings.ini"), ini);
   for (const std::string& blocks : {std::string(), std::string("--four-blocks")}) {
-    auto packed = Run(packCommand(dir.file("settings.ini"), blocks), dir);
+    auto packed = RunCommand(packCommand(dir.file("settings.ini"), blocks), dir);
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
-    auto info = Run(kTool + " info " + Quote(dir.file("out.scr")), dir, env());
+    auto info = RunCommand(kTool + " info " + Quote(dir.file("out.scr")), dir, env());
     ASSERT_EQ(info.exitCode, 0) << info.err;
     const std::string& json = info.out;
     for (const std::string& fragment : expected) EXPECT_NE(json.find(fragment), std::string::npos) << fragment;
@@ -98,9 +98,9 @@ TEST_F(PackInfo, EverySettingAndPictureRoundTrips) {
 
 TEST_F(PackInfo, TheEngineRunsAPackedFileAndLeavesNoTemporaryFolder) {
   WriteFile(dir.file("settings.ini"), "[General]\r\nProductName=Run\r\n");
-  ASSERT_EQ(Run(packCommand(dir.file("settings.ini")), dir).exitCode, 0);
+  ASSERT_EQ(RunCommand(packCommand(dir.file("settings.ini")), dir).exitCode, 0);
   for (const char* mode : {"/S", "/c", "/p 0", "-x"}) {
-    auto run = Run(Quote(dir.file("out.scr")) + " " + mode, dir, env() + " SDL_VIDEODRIVER=offscreen");
+    auto run = RunCommand(Quote(dir.file("out.scr")) + " " + mode, dir, env() + " SDL_VIDEODRIVER=offscreen");
     EXPECT_EQ(run.exitCode, 0) << mode << run.err;
     EXPECT_TRUE(fs::is_empty(tmp.path())) << mode;
   }
@@ -110,7 +110,7 @@ TEST_F(PackInfo, TwoFilesWithOneStoredNameAreRefused) {
   fs::create_directory(dir.file("sub"));
   WriteFile(dir.file("sub/A.OGG"), "clash");
   WriteFile(dir.file("settings.ini"), "");
-  auto r = Run(packCommand(dir.file("settings.ini"), "--extra " + Quote(dir.file("sub/A.OGG"))), dir);
+  auto r = RunCommand(packCommand(dir.file("settings.ini"), "--extra " + Quote(dir.file("sub/A.OGG"))), dir);
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("two files would be stored as"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(dir.file("out.scr")));
@@ -118,24 +118,24 @@ TEST_F(PackInfo, TwoFilesWithOneStoredNameAreRefused) {
 }
 
 TEST_F(PackInfo, BadArgumentsAndFilesGiveOneLineErrors) {
-  auto noOverlay = Run(kTool + " info " + Quote(kEngine), dir, env());
+  auto noOverlay = RunCommand(kTool + " info " + Quote(kEngine), dir, env());
   EXPECT_EQ(noOverlay.exitCode, 2);
   EXPECT_NE(noOverlay.err.find("carries no project overlay"), std::string::npos) << noOverlay.err;
   EXPECT_EQ(std::count(noOverlay.err.begin(), noOverlay.err.end(), '\n'), 1);
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 
-  auto missing = Run(kTool + " info " + Quote(dir.file("absent.scr")), dir, env());
+  auto missing = RunCommand(kTool + " info " + Quote(dir.file("absent.scr")), dir, env());
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
 
-  auto noPicture = Run(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("o")) + " " +
+  auto noPicture = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("o")) + " " +
                            Quote(dir.file("nothing.jpg")),
                        dir);
   EXPECT_EQ(noPicture.exitCode, 2);
   EXPECT_NE(noPicture.err.find("cannot read picture"), std::string::npos) << noPicture.err;
 
-  EXPECT_EQ(Run(kTool + " pack --out x", dir).exitCode, 2);
-  EXPECT_EQ(Run(kTool + " frobnicate", dir).exitCode, 2);
+  EXPECT_EQ(RunCommand(kTool + " pack --out x", dir).exitCode, 2);
+  EXPECT_EQ(RunCommand(kTool + " frobnicate", dir).exitCode, 2);
 }
 
 }  // namespace

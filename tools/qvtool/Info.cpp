@@ -23,7 +23,11 @@ uint64_t FileBytes(const std::string& path) {
   return ec ? 0 : static_cast<uint64_t>(size);
 }
 
-void WriteSettings(JsonWriter& json, const qv::TQVCSetting& setting) {
+// The settings as the overlay stores them: the engine points PreviewFile into
+// the temporary folder, which is gone once info returns.
+void WriteSettings(JsonWriter& json, qv::TQVCSetting setting, const std::string& folder) {
+  if (!folder.empty() && setting.PreviewFile.rfind(folder, 0) == 0)
+    setting.PreviewFile = setting.PreviewFile.substr(folder.size());
   json.Key("settings").BeginObject();
   for (const qv::TSettingField& field : qv::SettingFields()) {
     json.Key(field.key);
@@ -54,7 +58,7 @@ int Info(const Args& args) {
   JsonWriter json;
   json.BeginObject();
   json.Key("product_name").Value(project.Setting().ProductName);
-  WriteSettings(json, project.Setting());
+  WriteSettings(json, project.Setting(), folder.ProjectTempFolder());
   json.Key("pictures").BeginArray();
   const qv::TQVCFileList& list = project.FileList();
   for (size_t i = 0; i < list.Count(); ++i) {
