@@ -30,12 +30,29 @@ bool Fits(const TBitmap32& Dest, const TBitmap32& New, int W, int H) {
          H <= New.Height();
 }
 
+// Eight pixels at a time: the compiler maps these onto AVX2 or SSE2 registers.
+typedef uint16_t TU16x16 __attribute__((vector_size(32)));
+typedef uint32_t TU32x8 __attribute__((vector_size(32)));
+
 // d + ((a * (n - d)) >> 8) on blue, green and red, with an arithmetic shift.
 // Written as ((256 - a) * d + a * n) >> 8, which is the same number and never
-// negative, so the three channels are done two and one at a time in 32 bits.
+// negative, so each channel fits a 16-bit lane: no product exceeds 255 * 256.
 QV_CLONES void BlendRun(uint32_t* d, const uint32_t* n, size_t count, uint32_t a) {
   const uint32_t na = 256 - a;
-  for (size_t i = 0; i < count; ++i) {
+  size_t i = 0;
+  const TU16x16 a16 = TU16x16{} + static_cast<uint16_t>(a);
+  const TU16x16 na16 = TU16x16{} + static_cast<uint16_t>(na);
+  for (; i + 8 <= count; i += 8) {
+    TU16x16 dv, nv;
+    std::memcpy(&dv, d + i, sizeof dv);
+    std::memcpy(&nv, n + i, sizeof nv);
+    const TU16x16 lo = ((dv & 0xFF) * na16 + (nv & 0xFF) * a16) >> 8;         // blue, red
+    const TU16x16 hi = ((dv >> 8) * na16 + (nv >> 8) * a16) & 0xFF00;  // green, alpha
+    TU32x8 out = reinterpret_cast<TU32x8>(lo | hi) & 0x00FFFFFFu;
+    out |= reinterpret_cast<TU32x8>(dv) & 0xFF000000u;
+    std::memcpy(d + i, &out, sizeof out);
+  }
+  for (; i < count; ++i) {
     const uint32_t dp = d[i], np = n[i];
     const uint32_t rb = ((na * (dp & 0x00FF00FFu) + a * (np & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
     const uint32_t g = ((na * (dp & 0x0000FF00u) + a * (np & 0x0000FF00u)) >> 8) & 0x0000FF00u;
@@ -68,28 +85,45 @@ uint32_t DrawBound(int Percent) {
   return static_cast<uint32_t>(((static_cast<uint64_t>(Percent) << 32) + 99) / 100);
 }
 
-constexpr int kLanes = 8;
+constexpr int kLanes = 16;
 
-// One row of "Dissolve": the pixel i takes the state after i + 1 draws from
-// `state`; eight interleaved generators stepping eight draws at a time give the
-// same sequence without the serial dependency. Returns the state after the row.
+// One row of "Dissolve": pixel i takes the state after i + 1 draws from
+// `state`. Sixteen interleaved generators, each stepping sixteen draws at a
+// time, give the same sequence without the serial dependency. Returns the
+// state after the row.
 QV_CLONES uint32_t DissolveRow(uint32_t* d, const uint32_t* n, int w, uint32_t state,
-                               uint32_t bound, TLcgJump step8, TLcgJump stepRow) {
-  uint32_t lane[kLanes];
+                               uint32_t bound, TLcgJump step16, TLcgJump stepRow) {
+  uint32_t first[kLanes];
   uint32_t s = state;
   for (int j = 0; j < kLanes; ++j) {
     s = s * 134775813u + 1u;
-    lane[j] = s;
+    first[j] = s;
   }
+  TU32x8 lane0, lane1;
+  std::memcpy(&lane0, first, sizeof lane0);
+  std::memcpy(&lane1, first + 8, sizeof lane1);
+  const TU32x8 mul = TU32x8{} + step16.Mul, add = TU32x8{} + step16.Add;
+  const TU32x8 limit = TU32x8{} + bound;
   int x = 0;
   for (; x + kLanes <= w; x += kLanes) {
-    for (int j = 0; j < kLanes; ++j) {
-      d[x + j] = lane[j] < bound ? n[x + j] : d[x + j];
-      lane[j] = lane[j] * step8.Mul + step8.Add;
-    }
+    TU32x8 d0, d1, n0, n1;
+    std::memcpy(&d0, d + x, sizeof d0);
+    std::memcpy(&d1, d + x + 8, sizeof d1);
+    std::memcpy(&n0, n + x, sizeof n0);
+    std::memcpy(&n1, n + x + 8, sizeof n1);
+    const TU32x8 take0 = reinterpret_cast<TU32x8>(lane0 < limit);
+    const TU32x8 take1 = reinterpret_cast<TU32x8>(lane1 < limit);
+    d0 = (n0 & take0) | (d0 & ~take0);
+    d1 = (n1 & take1) | (d1 & ~take1);
+    std::memcpy(d + x, &d0, sizeof d0);
+    std::memcpy(d + x + 8, &d1, sizeof d1);
+    lane0 = lane0 * mul + add;
+    lane1 = lane1 * mul + add;
   }
+  std::memcpy(first, &lane0, sizeof lane0);
+  std::memcpy(first + 8, &lane1, sizeof lane1);
   for (int j = 0; x < w; ++x, ++j)
-    if (lane[j] < bound) d[x] = n[x];
+    if (first[j] < bound) d[x] = n[x];
   return state * stepRow.Mul + stepRow.Add;
 }
 
@@ -271,10 +305,10 @@ void Dissolve(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int, int
   // The generator is set and put back as it was; its states are worked out
   // here directly rather than drawn one by one.
   const uint32_t bound = DrawBound(Percent);
-  const TLcgJump step8 = LcgJump(kLanes), stepRow = LcgJump(static_cast<uint64_t>(W));
+  const TLcgJump step16 = LcgJump(kLanes), stepRow = LcgJump(static_cast<uint64_t>(W));
   uint32_t state = static_cast<uint32_t>(W + H);
   for (int y = H - 1; y >= 0; --y)
-    state = DissolveRow(Dest.Row(y), New.Row(y), W, state, bound, step8, stepRow);
+    state = DissolveRow(Dest.Row(y), New.Row(y), W, state, bound, step16, stepRow);
 }
 
 void RandomBarsHorizontal(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
