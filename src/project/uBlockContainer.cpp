@@ -50,17 +50,6 @@ size_t ReadSome(int fd, void* buf, size_t n) {
   }
 }
 
-bool ReadFull(int fd, void* buf, size_t n) {
-  auto* p = static_cast<uint8_t*>(buf);
-  while (n > 0) {
-    size_t r = ReadSome(fd, p, n);
-    if (r == 0) return false;
-    p += r;
-    n -= r;
-  }
-  return true;
-}
-
 bool WriteFull(int fd, const void* buf, size_t n) {
   auto* p = static_cast<const uint8_t*>(buf);
   while (n > 0) {
@@ -87,22 +76,11 @@ bool ReadAt(int fd, uint8_t (&b)[4], uint64_t offset) {
   return true;
 }
 
-// Copies `length` bytes from `offset` of `in` to the end of `out`: inside the
-// kernel where the file systems allow it, else through one fixed buffer.
+// Copies `length` bytes from `offset` of `in` to the end of `out` through
+// one fixed buffer; an input that ends early ends the copy.
 bool CopyRange(int in, uint64_t offset, int out, uint64_t length, std::vector<uint8_t>& buf) {
-  off_t from = static_cast<off_t>(offset);
-  while (length > 0) {
-    ssize_t n = ::copy_file_range(in, &from, out, nullptr, static_cast<size_t>(std::min<uint64_t>(length, 1u << 30)), 0);
-    if (n > 0) {
-      length -= static_cast<uint64_t>(n);
-      continue;
-    }
-    if (n == 0) return true;  // the input ended early
-    if (errno == EINTR) continue;
-    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EBADF) return false;
-    break;
-  }
   if (buf.empty()) buf.resize(kCopyBuffer);
+  off_t from = static_cast<off_t>(offset);
   while (length > 0) {
     ssize_t n = ::pread(in, buf.data(), static_cast<size_t>(std::min<uint64_t>(length, buf.size())), from);
     if (n < 0 && errno == EINTR) continue;
@@ -141,17 +119,20 @@ std::string BlockMarkerBytes() {
   return marker;
 }
 
-TBlockMarker FindBlockMarker(const std::string& file) {
+TBlockMarker FindBlockMarker(const std::string& file, TBlockRange within) {
   TBlockMarker result;
   TFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.ok()) return result;
+  if (within.offset > 0 && ::lseek(fd.get(), static_cast<off_t>(within.offset), SEEK_SET) < 0) return result;
+  uint64_t left = within.length;
   const std::string marker = BlockMarkerBytes();
   std::vector<uint8_t> buf(kCopyBuffer);
-  uint64_t count = 0;  // bytes examined so far
-  int k = 0;           // characters of the marker matched so far
+  uint64_t count = within.offset;  // bytes examined so far
+  int k = 0;                       // characters of the marker matched so far
   for (;;) {
-    size_t n = ReadSome(fd.get(), buf.data(), buf.size());
+    size_t n = ReadSome(fd.get(), buf.data(), static_cast<size_t>(std::min<uint64_t>(buf.size(), left)));
     if (n == 0) return result;
+    left -= n;
     const uint8_t* p = buf.data();
     const uint8_t* end = p + n;
     while (p < end) {
@@ -173,7 +154,8 @@ TBlockMarker FindBlockMarker(const std::string& file) {
           result.found = true;
           result.end = count;
           uint8_t b[4];
-          if (::lseek(fd.get(), static_cast<off_t>(count), SEEK_SET) >= 0 && ReadFull(fd.get(), b, 4))
+          if (count + 4 <= within.offset + std::min(within.length, UINT64_MAX - within.offset) &&
+              ReadAt(fd.get(), b, count))
             result.blockCount = LittleEndian32(b);
           return result;
         }
@@ -185,13 +167,17 @@ TBlockMarker FindBlockMarker(const std::string& file) {
   }
 }
 
-int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs) {
-  TBlockMarker marker = FindBlockMarker(file);
+int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs, TBlockRange within,
+                  std::vector<TBlockRange>* spans) {
+  TBlockMarker marker = FindBlockMarker(file, within);
   if (!marker.found) return 0;
   TFd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st{};
   if (!in.ok() || ::fstat(in.get(), &st) != 0) return 0;
-  const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+  // Nothing past the end of the range counts, as if the file ended there.
+  const uint64_t fileSize = std::min<uint64_t>(static_cast<uint64_t>(st.st_size),
+                                               within.offset + std::min(within.length, UINT64_MAX - within.offset));
+  if (marker.end + 4 > fileSize) return 0;
   uint64_t pos = marker.end;
   uint8_t b[4];
   if (!ReadAt(in.get(), b, pos)) return 0;
@@ -200,10 +186,11 @@ int ExtractBlocks(const std::string& file, const std::vector<std::string>& outpu
   std::vector<uint8_t> buf;
   int written = 0;
   for (uint64_t i = 0; i < blocks; ++i) {
-    if (!ReadAt(in.get(), b, pos)) break;
+    if (pos + 4 > fileSize || !ReadAt(in.get(), b, pos)) break;
     pos += 4;
     // A length that runs past the end of the file copies what is there.
     const uint64_t length = std::min<uint64_t>(LittleEndian32(b), fileSize - pos);
+    if (spans) spans->push_back({pos, length});
     const std::string& target = outputs[i];
     if (!target.empty()) {
       TFd out(CreateOutput(target));

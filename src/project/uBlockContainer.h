@@ -1,7 +1,9 @@
 // The block container: a marker, a block count and length-prefixed blocks.
 // The overlay appended to the engine, the settings container inside it and the
-// picture container all share this structure. Scanning and copying use one
-// fixed 1001-byte buffer, so blocks of any size cost constant memory.
+// picture container all share this structure. Scanning and copying go
+// through one fixed buffer, so blocks of any size cost constant memory. The
+// format's readers work in 1001-byte chunks; a scan carries its match across
+// chunk boundaries, so the result does not depend on the chunk size.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +17,6 @@ namespace qv {
 // own image never holds a copy of the marker.
 inline constexpr char kBlockTag[] = "{QVRESROURCE}";
 inline constexpr int kBlockTagLength = 13;
-inline constexpr int kChunkSize = 1001;
 
 struct TBlockMarker {
   bool found = false;
@@ -23,19 +24,27 @@ struct TBlockMarker {
   uint32_t blockCount = 0;  // 0 when the count itself is cut off
 };
 
+// A stretch of a file: a container nested in a block of another one.
+struct TBlockRange {
+  uint64_t offset = 0;
+  uint64_t length = UINT64_MAX;  // to the end of the file
+};
+
 // The 13 bytes of the marker as they appear in a file.
 std::string BlockMarkerBytes();
 
-// Scans the file from its first byte for the first marker.
-TBlockMarker FindBlockMarker(const std::string& file);
+// Scans the file (or a range of it) from its first byte for the first marker.
+TBlockMarker FindBlockMarker(const std::string& file, TBlockRange within = {});
 
 // Writes blocks 1, 2, ... of the container in `file` to `outputs`, in order;
 // min(block count, outputs.size()) blocks. An empty output path skips that
 // block's bytes without writing them. A block whose length runs past the end
 // of the file is copied as far as the file goes. Returns the number of blocks
 // whose output was written. Errors are not reported: a missing file extracts
-// nothing.
-int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs);
+// nothing. `within` reads a container that lies inside a range of the file;
+// `spans`, when given, receives where each block visited lies in the file.
+int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs, TBlockRange within = {},
+                  std::vector<TBlockRange>* spans = nullptr);
 
 // Writes a container: the marker, the count and each block. Blocks are given
 // as files to copy (streamed) so that large pictures are not held in memory.

@@ -106,11 +106,14 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
   if (folder.empty()) return;
   const std::string settings = folder + kSettingsContainerName;
   const std::string names = folder + kNamesFileName;
-  const std::string pictures = folder + kPictureContainerName;
   const std::string skin = folder + kSkinFileName;
 
-  ExtractBlocks(exePath, {settings, names, pictures, skin});
-  ExtractBlocks(pictures, PictureTargets(folder, ReadNameLines(names)));
+  // The picture container is read where it lies in the overlay instead of
+  // being copied out first: nothing else reads that copy, and for a large
+  // project it would double the time and the disk space extraction takes.
+  std::vector<TBlockRange> spans;
+  ExtractBlocks(exePath, {settings, names, std::string(), skin}, {}, &spans);
+  if (spans.size() >= 3) ExtractBlocks(exePath, PictureTargets(folder, ReadNameLines(names)), spans[2]);
   project.LoadContainer(settings, temp.TempPath());
 
   TQVCFileList& list = project.FileList();

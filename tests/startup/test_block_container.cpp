@@ -124,3 +124,22 @@ TEST(BlockContainer, TheEngineCarriesNoMarkerOfItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExtractBlocks, ReadsAContainerNestedInABlockOfAnother) {
+  TempDir dir;
+  const std::string inner = qv::BlockContainerBytes({"one", "two"});
+  WriteFile(dir.file("c"), "lead" + qv::BlockContainerBytes({"first", inner, "after" + Marker() + Le32(1)}));
+  std::vector<qv::TBlockRange> spans;
+  EXPECT_EQ(qv::ExtractBlocks(dir.file("c"), {"", "", ""}, {}, &spans), 0);
+  ASSERT_EQ(spans.size(), 3u);
+  EXPECT_EQ(spans[1].length, inner.size());
+  EXPECT_EQ(qv::ExtractBlocks(dir.file("c"), {dir.file("1"), dir.file("2"), dir.file("3")}, spans[1]), 2);
+  EXPECT_EQ(ReadFile(dir.file("1")), "one");
+  EXPECT_EQ(ReadFile(dir.file("2")), "two");
+  // A range holds nothing beyond its end, not even a marker that follows.
+  EXPECT_FALSE(qv::FindBlockMarker(dir.file("c"), {spans[0].offset, spans[0].length}).found);
+}
+
+}  // namespace
