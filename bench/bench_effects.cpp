@@ -45,16 +45,40 @@ void BM_EffectFrame(benchmark::State& state) {
   }
 }
 
+// A whole transition: the frames at 0, 1, ..., 100 % in turn, so the time is
+// the mean frame over every stage of the effect, not only its middle.
+void BM_EffectSweep(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  const int w = static_cast<int>(state.range(1)), h = static_cast<int>(state.range(2));
+  const qv::TBitmap32 old = Picture(w, h, 1), fresh = Picture(w, h, 2);
+  qv::TBitmap32 work(w, h);
+  state.SetLabel(qv::EffectTable()[static_cast<size_t>(n - 1)].Name);
+  int percent = 0;
+  for (auto _ : state) {
+    qv::RenderEffectFrame(qv::EffectTable(), n, old, fresh, work, percent);
+    percent = percent == 100 ? 0 : percent + 1;
+    benchmark::DoNotOptimize(work.Bits());
+    benchmark::ClobberMemory();
+  }
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
   b->Args({1920, 1080})->Args({3840, 2160});
 }
 
+constexpr int kPixelEffects[] = {1, 2, 3, 121, 122, 123, 124, 168, 169};
+
 void EffectsAndSizes(benchmark::internal::Benchmark* b) {
-  for (int n : {1, 2, 3, 121, 122, 123, 124, 168, 169})
+  for (int n : kPixelEffects)
     for (auto [w, h] : {std::pair{1920, 1080}, std::pair{3840, 2160}}) b->Args({n, w, h});
+}
+
+void EffectsFullHd(benchmark::internal::Benchmark* b) {
+  for (int n : kPixelEffects) b->Args({n, 1920, 1080});
 }
 
 }  // namespace
 
 BENCHMARK(BM_FrameCopy)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EffectFrame)->Apply(EffectsAndSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EffectSweep)->Apply(EffectsFullHd)->Iterations(303)->Unit(benchmark::kMillisecond);
