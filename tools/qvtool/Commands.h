@@ -12,6 +12,7 @@ int Pack(const Args& args);
 int Info(const Args& args);
 int Demo(const Args& args);
 int Effect(const Args& args);
+int Gallery(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

@@ -17,7 +17,9 @@ const char kUsage[] =
     "  demo --engine ENGINE --out OUT\n"
     "                      build the demo screensaver from pictures drawn by code\n"
     "  effect N --percent P --old OLD.bmp --new NEW.bmp --out OUT.bmp [--seed S]\n"
-    "                      render one frame of transition effect N (1..169)\n";
+    "                      render one frame of transition effect N (1..169)\n"
+    "  gallery --size WxH --out DIR [--old A.bmp --new B.bmp]\n"
+    "                      contact sheets of every effect at 0, 25, 50, 75, 100 percent\n";
 
 }  // namespace
 
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     if (command == "info") return qvtool::Info(args);
     if (command == "demo") return qvtool::Demo(args);
     if (command == "effect") return qvtool::Effect(args);
+    if (command == "gallery") return qvtool::Gallery(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;
