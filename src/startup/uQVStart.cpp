@@ -80,7 +80,7 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   switch (mode) {
     case TRunMode::Run:
       CommonStart(project, folder, exePath);
-      // The saver window joins here with the run-mode issue.
+      if (services.runSaver) services.runSaver(project, exePath);
       DeleteProjectFiles(folder);
       break;
     case TRunMode::Configure:

@@ -44,6 +44,9 @@ struct TStartServices {
   std::function<std::unique_ptr<IPreviewWindow>(uint64_t id)> openPreviewWindow;
   // Asks the system to change the screensaver password (parent window id).
   std::function<void(uint64_t id)> changePassword;
+  // Run mode's saver window, given the extracted project and the
+  // executable's long path (its user settings file is beside it).
+  std::function<void(TQVCProject& project, const std::string& exePath)> runSaver;
 };
 
 // Runs the mode the arguments ask for; returns the process exit code.

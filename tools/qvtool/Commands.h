@@ -13,6 +13,8 @@ int Info(const Args& args);
 int Demo(const Args& args);
 int Effect(const Args& args);
 int Gallery(const Args& args);
+int Play(const Args& args);
+int Render(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

@@ -14,6 +14,9 @@ const char kUsage[] =
     "       [--music FILE]... [--extra FILE]... [--four-blocks] PICTURE...\n"
     "                      write a screensaver: ENGINE followed by a project overlay\n"
     "  info FILE           print the project carried by FILE as JSON\n"
+    "  play FILE           run the project of FILE (any file with an overlay) full-screen\n"
+    "  render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]\n"
+    "                      run it headless on simulated time, writing frames as BMP files\n"
     "  demo --engine ENGINE --out OUT\n"
     "                      build the demo screensaver from pictures drawn by code\n"
     "  effect N --percent P --old OLD.bmp --new NEW.bmp --out OUT.bmp [--seed S]\n"
@@ -36,6 +39,8 @@ int main(int argc, char** argv) {
     if (command == "demo") return qvtool::Demo(args);
     if (command == "effect") return qvtool::Effect(args);
     if (command == "gallery") return qvtool::Gallery(args);
+    if (command == "play") return qvtool::Play(args);
+    if (command == "render") return qvtool::Render(args);
     if (command == "--help" || command == "help") {
       std::fputs(kUsage, stdout);
       return 0;

@@ -1,0 +1,57 @@
+// The saver's screen: a full-screen borderless black window presented either
+// through its window surface or through an accelerated surface of a fixed
+// working size stretched and centred, plus the window's input.
+#pragma once
+#include <cstdint>
+
+namespace qv {
+class TBitmap32;
+}
+
+namespace qv::platform {
+
+enum class TKey { F1, Other };
+
+// The window's handlers; the display calls them while it processes pending
+// messages, on the user-interface thread.
+class IWindowEvents {
+ public:
+  virtual ~IWindowEvents() = default;
+  virtual void FormMouseMove(int x, int y) = 0;
+  virtual void FormMouseDown() = 0;
+  // A key that produced a character.
+  virtual void FormKeyPress(char32_t character) = 0;
+  // Every key press, character or not.
+  virtual void FormKeyDown(TKey key) = 0;
+  // The system asks the window to close (window manager, a signal).
+  virtual void CloseRequested() = 0;
+  // The music player finished a track.
+  virtual void MediaPlayerNotify() = 0;
+};
+
+class ISaverDisplay {
+ public:
+  virtual ~ISaverDisplay() = default;
+  virtual int ScreenWidth() const = 0;
+  virtual int ScreenHeight() const = 0;
+  virtual int ScreenBitDepth() const = 0;
+
+  // The window path: shows a bitmap of the screen's size at (0, 0).
+  virtual void PresentScreen(const TBitmap32& screen) = 0;
+
+  // The accelerated path. False when it cannot start: the window path serves.
+  virtual bool StartAccelerated() = 0;
+  virtual bool AcceleratedCanDraw() const = 0;
+  // Shows a bitmap of any size stretched to the screen, proportions kept,
+  // centred.
+  virtual void PresentAccelerated(const TBitmap32& surface) = 0;
+
+  virtual void ShowCursor(bool visible) = 0;
+
+  // Hands every pending input event to the handlers, then returns.
+  virtual void ProcessMessages(IWindowEvents& events) = 0;
+  // Waits up to `ms` for an event when there is nothing else to do.
+  virtual void WaitMessage(uint32_t ms) = 0;
+};
+
+}  // namespace qv::platform

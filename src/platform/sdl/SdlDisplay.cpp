@@ -1,0 +1,171 @@
+#include "platform/sdl/SdlDisplay.h"
+
+#include <csignal>
+#include <string>
+
+#include "graphics/Bitmap32.h"
+
+namespace qv::platform {
+
+namespace {
+
+// SDL turns SIGINT and SIGTERM into a quit event; SIGHUP, which desktop
+// screensaver daemons also send, is noted here and turned into one too.
+volatile std::sig_atomic_t hangupReceived = 0;
+void OnHangup(int) { hangupReceived = 1; }
+
+// The first code point of a UTF-8 text.
+char32_t FirstCodePoint(const char* text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  if (s[0] < 0x80) return s[0];
+  if ((s[0] & 0xE0) == 0xC0 && s[1]) return char32_t(s[0] & 0x1F) << 6 | (s[1] & 0x3F);
+  if ((s[0] & 0xF0) == 0xE0 && s[1] && s[2]) return char32_t(s[0] & 0x0F) << 12 | char32_t(s[1] & 0x3F) << 6 | (s[2] & 0x3F);
+  if ((s[0] & 0xF8) == 0xF0 && s[1] && s[2] && s[3])
+    return char32_t(s[0] & 0x07) << 18 | char32_t(s[1] & 0x3F) << 12 | char32_t(s[2] & 0x3F) << 6 | (s[3] & 0x3F);
+  return 0xFFFD;
+}
+
+// Keys that produce a character but no text event: Enter, Escape, Backspace,
+// Tab, and Ctrl with a letter (a control character).
+char32_t ControlCharacter(const SDL_KeyboardEvent& key) {
+  switch (key.keysym.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return U'\r';
+    case SDLK_ESCAPE: return 27;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return U'\t';
+    default: break;
+  }
+  if ((key.keysym.mod & KMOD_CTRL) && key.keysym.sym >= SDLK_a && key.keysym.sym <= SDLK_z)
+    return static_cast<char32_t>(key.keysym.sym - SDLK_a + 1);
+  return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    error = SDL_GetError();
+    return nullptr;
+  }
+  SDL_DisplayMode mode{};
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
+    error = SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  SDL_Window* window = SDL_CreateWindow(" ", 0, 0, mode.w, mode.h,
+                                        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+  if (!window) {
+    error = SDL_GetError();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return nullptr;
+  }
+  SDL_RaiseWindow(window);
+  SDL_StartTextInput();
+  std::signal(SIGHUP, OnHangup);
+  return std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, mode.w, mode.h));
+}
+
+TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
+    : window_(window), width_(width), height_(height) {}
+
+TSdlDisplay::~TSdlDisplay() {
+  SDL_ShowCursor(SDL_ENABLE);
+  SDL_StopTextInput();
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  SDL_DestroyWindow(window_);
+  std::signal(SIGHUP, SIG_DFL);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+int TSdlDisplay::ScreenBitDepth() const {
+  SDL_DisplayMode mode{};
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 16;
+  return SDL_BITSPERPIXEL(mode.format) == 24 ? 32 : static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+}
+
+void TSdlDisplay::PresentScreen(const TBitmap32& screen) {
+  if (renderer_) return;  // the window has its renderer: only the accelerated path draws
+  SDL_Surface* target = SDL_GetWindowSurface(window_);
+  if (!target || screen.Empty()) return;
+  // Pixels are bytes blue, green, red, alpha: SDL's ARGB8888 on a
+  // little-endian machine.
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(screen.Bits()), screen.Width(),
+                                                           screen.Height(), 32, screen.Width() * 4,
+                                                           SDL_PIXELFORMAT_ARGB8888);
+  if (!source) return;
+  SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+  SDL_BlitSurface(source, nullptr, target, nullptr);
+  SDL_FreeSurface(source);
+  SDL_UpdateWindowSurface(window_);
+}
+
+bool TSdlDisplay::StartAccelerated() {
+  if (renderer_) return true;
+  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!renderer_) return false;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+void TSdlDisplay::PresentAccelerated(const TBitmap32& surface) {
+  if (!renderer_ || surface.Empty()) return;
+  if (!texture_ || textureWidth_ != surface.Width() || textureHeight_ != surface.Height()) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, surface.Width(),
+                                 surface.Height());
+    if (!texture_) return;
+    textureWidth_ = surface.Width();
+    textureHeight_ = surface.Height();
+    // The surface is stretched to the screen with its proportions, centred.
+    SDL_RenderSetLogicalSize(renderer_, surface.Width(), surface.Height());
+  }
+  SDL_UpdateTexture(texture_, nullptr, surface.Bits(), surface.Width() * 4);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+}
+
+void TSdlDisplay::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+void TSdlDisplay::AddEventHandler(std::function<bool(const SDL_Event&, IWindowEvents&)> handler) {
+  handlers_.push_back(std::move(handler));
+}
+
+void TSdlDisplay::ProcessMessages(IWindowEvents& events) {
+  if (hangupReceived) {
+    hangupReceived = 0;
+    events.CloseRequested();
+  }
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) Dispatch(e, events);
+}
+
+void TSdlDisplay::WaitMessage(uint32_t ms) { SDL_WaitEventTimeout(nullptr, static_cast<int>(ms)); }
+
+void TSdlDisplay::Dispatch(const SDL_Event& e, IWindowEvents& events) {
+  for (auto& handler : handlers_)
+    if (handler(e, events)) return;
+  switch (e.type) {
+    case SDL_MOUSEMOTION: events.FormMouseMove(e.motion.x, e.motion.y); break;
+    case SDL_MOUSEBUTTONDOWN: events.FormMouseDown(); break;
+    case SDL_TEXTINPUT: events.FormKeyPress(FirstCodePoint(e.text.text)); break;
+    case SDL_KEYDOWN: {
+      events.FormKeyDown(e.key.keysym.sym == SDLK_F1 ? TKey::F1 : TKey::Other);
+      if (char32_t c = ControlCharacter(e.key)) events.FormKeyPress(c);
+      break;
+    }
+    case SDL_QUIT: events.CloseRequested(); break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) events.CloseRequested();
+      break;
+    default: break;
+  }
+}
+
+}  // namespace qv::platform

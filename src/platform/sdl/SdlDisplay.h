@@ -1,0 +1,49 @@
+// The saver window on SDL2: full-screen, borderless and black, presented
+// through its window surface or through an SDL renderer of the working size.
+#pragma once
+#include <SDL.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/Display.h"
+
+namespace qv::platform {
+
+class TSdlDisplay final : public ISaverDisplay {
+ public:
+  // Null, with the reason in `error`, when no window can be made.
+  static std::unique_ptr<TSdlDisplay> Create(std::string& error);
+  ~TSdlDisplay() override;
+
+  int ScreenWidth() const override { return width_; }
+  int ScreenHeight() const override { return height_; }
+  int ScreenBitDepth() const override;
+  void PresentScreen(const TBitmap32& screen) override;
+  bool StartAccelerated() override;
+  bool AcceleratedCanDraw() const override { return renderer_ != nullptr; }
+  void PresentAccelerated(const TBitmap32& surface) override;
+  void ShowCursor(bool visible) override;
+  void ProcessMessages(IWindowEvents& events) override;
+  void WaitMessage(uint32_t ms) override;
+
+  // Other parts of the platform (the music player) see every event first; a
+  // handler that returns true has consumed it.
+  void AddEventHandler(std::function<bool(const SDL_Event&, IWindowEvents&)> handler);
+
+  SDL_Window* Window() const { return window_; }
+
+ private:
+  TSdlDisplay(SDL_Window* window, int width, int height);
+  void Dispatch(const SDL_Event& e, IWindowEvents& events);
+
+  SDL_Window* window_;
+  int width_, height_;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  int textureWidth_ = 0, textureHeight_ = 0;
+  std::vector<std::function<bool(const SDL_Event&, IWindowEvents&)>> handlers_;
+};
+
+}  // namespace qv::platform

@@ -1,0 +1,16 @@
+// Run mode on the real screen: the saver window on SDL, message boxes on
+// FLTK, the system clock.
+#pragma once
+#include <string>
+
+namespace qv {
+class TQVCProject;
+}
+
+namespace qv::platform {
+
+// Shows the project's slideshow full-screen until input ends it. The user
+// settings file beside `exePath` applies.
+void RunSaverOnScreen(TQVCProject& project, const std::string& exePath);
+
+}  // namespace qv::platform

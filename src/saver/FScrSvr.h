@@ -1,0 +1,140 @@
+// The saver window: one full-screen black window that plays the project's
+// slideshow, paced by its idle handler, and closes on input.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "graphics/Bitmap32.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/Display.h"
+#include "saver/uSlideshow.h"
+#include "transitions/uTransitionRunner.h"
+
+namespace qv {
+
+class TQVCProject;
+
+// What the saver window works with; the programs fill it with the real
+// platform, tests and headless renders with doubles.
+struct TSaverServices {
+  platform::ISaverDisplay* display = nullptr;
+  // Opens the screen when `display` is not given; called only once the
+  // project is known to hold pictures. Null when no screen can be had.
+  std::function<platform::ISaverDisplay*()> openDisplay;
+  platform::IClock* clock = nullptr;
+  platform::IDialogs* dialogs = nullptr;
+  // The executable whose user settings file applies (its path with ".ini").
+  std::string exePath;
+  // The seed of the shared generator; the clock when unset.
+  std::optional<uint32_t> seed;
+  // A platform that checks a screensaver password before closing says here
+  // whether the close may go ahead.
+  std::function<bool()> verifyPassword;
+  // Told of every transition played, with its effect number.
+  std::function<void(int effect)> onTransition;
+};
+
+class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHost {
+ public:
+  TQVfmScrSvr(TQVCProject& project, TSaverServices& services);
+  ~TQVfmScrSvr() override;
+
+  // Shows the window and runs it until a close is allowed.
+  void ShowModal();
+
+  // Window handlers.
+  void FormCreate();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void FormMouseMove(int x, int y) override;
+  void FormMouseDown() override;
+  void FormKeyPress(char32_t character) override;
+  void FormKeyDown(platform::TKey key) override;
+  void CloseRequested() override;
+  void MediaPlayerNotify() override;
+
+  // The slideshow.
+  bool AppIdle();
+  void PaintFrame();
+  void LoadCurrentItem();
+  void PresentBitmap(const TBitmap32& bitmap, int x, int y);
+
+  const std::vector<std::string>& Playlist() const { return playlist_; }
+  int CurrentIndex() const { return currentIndex_; }
+  bool DirectDrawInUse() const { return directDraw_; }
+  bool CloseRequestPending() const { return closeRequested_; }
+
+ private:
+  // The transition runner's view of the window.
+  uint32_t TickCount() override;
+  void ProcessMessages() override;
+  void FrameSize(int& width, int& height) override;
+  void CaptureScreen(TBitmap32& Old) override;
+  void PictureOffset(int& offX, int& offY) override;
+  bool NewIsAnimated() override { return false; }
+  void DrawNewPicture(TBitmap32& New, int offX, int offY) override;
+  void Present(const TBitmap32& Work) override;
+
+  void Close() { closeRequested_ = true; }
+  void BuildPlaylist();
+  void FillBlack();
+  TSize Screen() const;
+
+  TQVCProject& project_;
+  TSaverServices& services_;
+  platform::ISaverDisplay& display_;
+  platform::IClock& clock_;
+
+  // What is on screen: the window path composes every frame here, and a
+  // transition starts from it.
+  TBitmap32 screen_;
+  TBitmap32 surface_;  // the accelerated path's last frame
+  TBitmap32 old_, new_, work_;
+  TBitmap32 current_;  // the still picture being shown, prepared for the screen
+  std::unique_ptr<TTransitionRunner> runner_;
+
+  std::vector<std::string> playlist_;
+  std::vector<std::string> effectList_;
+  bool directDraw_ = false;
+  bool idleInstalled_ = false;
+  bool closeRequested_ = false;
+  bool cursorHidden_ = false;
+
+  // Copied from the project when the window shows.
+  bool stretch_ = true;
+  bool proportional_ = true;
+  bool advance_ = true;
+  int duration_ = 30;
+  int speed_ = 100;
+  int orderMode_ = 0;
+  bool transition_ = true;
+  int transitionTime_ = 2000;
+  bool sound_ = true;
+
+  int currentIndex_ = -1;
+  std::string currentFile_;
+  std::string lastLoaded_;
+  TSize itemSize_;
+  bool still_ = true;
+  uint32_t pictureClock_ = 0;
+  uint32_t frameClock_ = 0;
+  TMouseMoveGuard mouseGuard_;
+};
+
+// Run mode: reports an empty project, enables every picture, folds in the
+// user settings when asked, and shows the saver window until it closes.
+void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& services);
+
+// Shows one picture full-screen with the display settings of `project`.
+void ShowSinglePicture(const TQVCProject& project, const std::string& pictureFile, TSaverServices& services);
+
+inline constexpr char kNoImageMessage[] = "This screensaver does not contain any image.";
+inline constexpr char kPleaseConfigureMessage[] = "Unable to run screensaver.\r\nPlease configure!";
+
+}  // namespace qv

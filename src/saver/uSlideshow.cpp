@@ -1,0 +1,71 @@
+#include "saver/uSlideshow.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "common/Paths.h"
+#include "common/Random.h"
+
+namespace qv {
+
+bool IsStillPicture(const std::string& file) {
+  const std::string ext = UpperExtension(file);
+  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF";
+}
+
+int NextPictureIndex(int current, int count, int orderMode) {
+  if (count <= 0) return 0;
+  if (orderMode != 0 && orderMode != 2) return current + 1 >= count ? 0 : current + 1;
+  if (count < 2) return 0;
+  int next;
+  do {
+    next = static_cast<int>(Random(static_cast<uint32_t>(count)));
+  } while (next == current);
+  return next;
+}
+
+TSize FitStillPicture(TSize picture, TSize screen, bool stretch, bool proportional) {
+  if (!stretch) return picture;
+  if (!proportional || picture.width <= 0 || picture.height <= 0 || screen.height <= 0) return screen;
+  const double r = static_cast<double>(picture.width) / picture.height;
+  // The comparison is in integers, as the picture's shape against the screen's.
+  const int64_t heightAtScreenShape = static_cast<int64_t>(picture.height) * screen.width / screen.height;
+  if (heightAtScreenShape < picture.width)
+    return {screen.width, static_cast<int>(std::nearbyint(screen.width / r))};
+  return {static_cast<int>(std::nearbyint(screen.height * r)), screen.height};
+}
+
+void ItemPosition(TSize item, TSize screen, bool stretch, bool proportional, int& x, int& y) {
+  if (!stretch || proportional) {
+    x = (screen.width - item.width) / 2;
+    y = (screen.height - item.height) / 2;
+  } else {
+    x = y = 0;
+  }
+}
+
+TSize DirectDrawWorkingSize(int quality, TSize current) {
+  switch (quality) {
+    case 0: return {1024, 768};
+    case 1: return {800, 600};
+    case 2: return {640, 480};
+    default: return current;
+  }
+}
+
+bool TMouseMoveGuard::Move(int x, int y) {
+  if (ignore_ > 0) {
+    --ignore_;
+    return false;
+  }
+  if (lastX_ == -1 || lastY_ == -1) {
+    lastX_ = x;
+    lastY_ = y;
+  }
+  const bool moved = std::abs(x - lastX_) > 2 || std::abs(y - lastY_) > 2;
+  lastX_ = x;
+  lastY_ = y;
+  return moved;
+}
+
+}  // namespace qv

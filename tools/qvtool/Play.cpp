@@ -1,0 +1,160 @@
+// qvtool play and qvtool render: the project of any file with an overlay, in
+// run mode, on the screen or headless on simulated time.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "Commands.h"
+#include "Json.h"
+#include "common/Error.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "platform/System.h"
+#include "platform/doubles/ManualClock.h"
+#include "platform/doubles/MemoryDisplay.h"
+#include "platform/sdl/SdlSaver.h"
+#include "project/uBlockContainer.h"
+#include "project/uLongPath.h"
+#include "project/uQVProject.h"
+#include "saver/FScrSvr.h"
+#include "startup/uOverlay.h"
+
+namespace qvtool {
+
+namespace {
+
+// The project of a file, extracted for as long as this lives.
+class ExtractedProject {
+ public:
+  explicit ExtractedProject(const std::string& file) {
+    std::FILE* probe = std::fopen(file.c_str(), "rb");
+    if (!probe) throw qv::EQVError("cannot read " + file);
+    std::fclose(probe);
+    if (!qv::FindBlockMarker(file).found) throw qv::EQVError(file + " carries no project overlay");
+    exePath_ = qv::ExpandLongPath(file);
+    folder_ = std::make_unique<qv::TProjectTempFolder>(qv::platform::TempPath(), exePath_, qv::platform::TickCount());
+    qv::ExtractProject(project_, exePath_, *folder_);
+  }
+  ~ExtractedProject() { qv::DeleteProjectFiles(*folder_); }
+  ExtractedProject(const ExtractedProject&) = delete;
+  ExtractedProject& operator=(const ExtractedProject&) = delete;
+
+  qv::TQVCProject& project() { return project_; }
+  const std::string& exePath() const { return exePath_; }
+
+ private:
+  std::string exePath_;
+  std::unique_ptr<qv::TProjectTempFolder> folder_;
+  qv::TQVCProject project_;
+};
+
+// Message boxes of a headless run go to stderr.
+class StderrDialogs final : public qv::platform::IDialogs {
+ public:
+  void Information(const std::string& text) override { std::fprintf(stderr, "qvtool render: %s\n", text.c_str()); }
+  void Error(const std::string& text) override { std::fprintf(stderr, "qvtool render: %s\n", text.c_str()); }
+};
+
+int ParseInt(const std::string& text, const std::string& option, long long lo, long long hi) {
+  try {
+    size_t used = 0;
+    long long v = std::stoll(text, &used);
+    if (used == text.size() && v >= lo && v <= hi) return static_cast<int>(v);
+  } catch (const std::exception&) {
+  }
+  throw UsageError{option + " takes a whole number from " + std::to_string(lo) + " to " + std::to_string(hi)};
+}
+
+}  // namespace
+
+int Play(const Args& args) {
+  if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
+  ExtractedProject extracted(args[0]);
+  qv::platform::RunSaverOnScreen(extracted.project(), extracted.exePath());
+  return 0;
+}
+
+int Render(const Args& args) {
+  std::string file, out;
+  int width = 0, height = 0, seconds = -1, every = 1;
+  uint32_t seed = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
+      return args[++i];
+    };
+    if (a == "--size") {
+      const std::string& v = value();
+      size_t x = v.find('x');
+      if (x == std::string::npos) throw UsageError{"--size takes WxH, for example 1024x768"};
+      width = ParseInt(v.substr(0, x), "--size", 16, 8192);
+      height = ParseInt(v.substr(x + 1), "--size", 16, 8192);
+    } else if (a == "--seconds") {
+      seconds = ParseInt(value(), "--seconds", 0, 24 * 3600);
+    } else if (a == "--out") {
+      out = value();
+    } else if (a == "--every") {
+      every = ParseInt(value(), "--every", 1, 1000000);
+    } else if (a == "--seed") {
+      seed = static_cast<uint32_t>(ParseInt(value(), "--seed", 0, 0x7FFFFFFF));
+    } else if (a.rfind("--", 0) == 0) {
+      throw UsageError{"unknown option " + a};
+    } else if (file.empty()) {
+      file = a;
+    } else {
+      throw UsageError{"only one FILE may be given"};
+    }
+  }
+  if (file.empty() || width == 0 || seconds < 0 || out.empty())
+    throw UsageError{"usage: qvtool render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]"};
+  std::error_code ec;
+  std::filesystem::create_directories(out, ec);
+  if (!std::filesystem::is_directory(out)) throw qv::EQVError("cannot make the folder " + out);
+
+  ExtractedProject extracted(file);
+  qv::platform::TManualClock clock;
+  qv::platform::TMemoryDisplay display(clock, width, height);
+  StderrDialogs dialogs;
+  display.Script({qv::platform::TScriptedEvent::Close, static_cast<uint32_t>(seconds) * 1000u});
+
+  int presented = 0, written = 0;
+  std::string writeError;
+  display.onFrame = [&](const qv::TBitmap32& screen, uint32_t) {
+    if (presented++ % every != 0 || !writeError.empty()) return;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%05d.bmp", written);
+    try {
+      qv::SaveBMP32(screen, out + name);
+      ++written;
+    } catch (const std::exception& e) {
+      writeError = e.what();
+    }
+  };
+  std::vector<int> effects;
+  qv::TSaverServices services;
+  services.display = &display;
+  services.clock = &clock;
+  services.dialogs = &dialogs;
+  services.exePath = extracted.exePath();
+  services.seed = seed;
+  services.onTransition = [&effects](int effect) { effects.push_back(effect); };
+  qv::RunSaver(extracted.project(), true, services);
+  if (!writeError.empty()) throw qv::EQVError(writeError);
+
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("frames").Value(presented);
+  json.Key("written").Value(written);
+  json.Key("transitions").Value(static_cast<int>(effects.size()));
+  json.Key("effects").BeginArray();
+  for (int e : effects) json.Value(e);
+  json.EndArray();
+  json.Key("seconds").Value(seconds);
+  json.EndObject();
+  std::printf("%s\n", json.str().c_str());
+  return 0;
+}
+
+}  // namespace qvtool
