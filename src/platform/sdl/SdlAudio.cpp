@@ -180,7 +180,7 @@ void TSdlSoundPlayers::StopSimple() {
 
 // The device.
 
-TSdlAudio::TSdlAudio() : music_(*this), sounds_(*this) {}
+TSdlAudio::TSdlAudio(bool useMixer) : useMixer_(useMixer), music_(*this), sounds_(*this) {}
 
 TSdlAudio::~TSdlAudio() { Close(); }
 
@@ -188,7 +188,7 @@ bool TSdlAudio::Open() {
   if (subsystemOpen_) return mixerOpen_;
   if (SDL_InitSubSystem(kSubsystems) != 0) return false;
   subsystemOpen_ = true;
-  if (MusicFinishedEvent() == static_cast<Uint32>(-1)) return false;
+  if (!useMixer_ || MusicFinishedEvent() == static_cast<Uint32>(-1)) return false;
   ChooseSoundFont();
   Mix_Init(MIX_INIT_FLAC | MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID);
   // No allowed changes: SDL converts to the device, and the sounds we load

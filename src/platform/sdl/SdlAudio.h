@@ -71,10 +71,11 @@ class TSdlSoundPlayers final : public ISoundPlayers {
 
 // Open initialises SDL's audio (and event) subsystem and the mixer at 44100
 // Hz, 16-bit stereo. Without a device it returns false and everything stays
-// silent; with a device but no mixer only the simple playback sounds.
+// silent; with a device but no mixer (or `useMixer` false) only the simple
+// playback sounds.
 class TSdlAudio final : public IAudio {
  public:
-  TSdlAudio();
+  explicit TSdlAudio(bool useMixer = true);
   ~TSdlAudio() override;
   TSdlAudio(const TSdlAudio&) = delete;
   TSdlAudio& operator=(const TSdlAudio&) = delete;
@@ -95,6 +96,7 @@ class TSdlAudio final : public IAudio {
   int Channels() const { return channels_; }
 
  private:
+  bool useMixer_;
   bool subsystemOpen_ = false;
   bool mixerOpen_ = false;
   int rate_ = 44100;
