@@ -1,0 +1,77 @@
+#include "DemoMusic.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "saver/uWave.h"
+
+namespace qvtool {
+
+namespace {
+
+constexpr int kRate = 22050;
+
+struct TNote {
+  int semitones;  // from A4 (440 Hz)
+  double beats;
+};
+
+// Soft bell-like tone: a 30 ms attack, an exponential decay, and a quiet
+// octave above the fundamental.
+void AddNote(std::vector<double>& mix, size_t at, double hz, double seconds, double gain) {
+  const size_t length = static_cast<size_t>((seconds + 0.6) * kRate);
+  if (mix.size() < at + length) mix.resize(at + length, 0.0);
+  for (size_t i = 0; i < length; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double attack = std::min(1.0, t / 0.03);
+    const double decay = std::exp(-t * 2.2);
+    const double tone = std::sin(2 * M_PI * hz * t) + 0.25 * std::sin(4 * M_PI * hz * t);
+    mix[at + i] += gain * attack * decay * tone;
+  }
+}
+
+std::vector<double> Render(const std::vector<TNote>& melody, const std::vector<TNote>& bass, double beat) {
+  std::vector<double> mix;
+  for (const auto* voice : {&melody, &bass}) {
+    const double gain = voice == &melody ? 0.5 : 0.3;
+    double time = 0;
+    for (const TNote& note : *voice) {
+      const double hz = 440.0 * std::pow(2.0, note.semitones / 12.0);
+      AddNote(mix, static_cast<size_t>(time * kRate), hz, note.beats * beat, gain);
+      time += note.beats * beat;
+    }
+  }
+  // A short fade at the very end so the piece stops without a click.
+  const size_t fade = std::min<size_t>(mix.size(), kRate / 10);
+  for (size_t i = 0; i < fade; ++i) mix[mix.size() - 1 - i] *= static_cast<double>(i) / fade;
+  return mix;
+}
+
+}  // namespace
+
+std::vector<uint8_t> DemoTune(int which) {
+  // C major pentatonic (C D E G A) for the first piece, A minor pentatonic
+  // (A C D E G) for the second; semitones are counted from A4.
+  std::vector<double> mix;
+  if (which == 1) {
+    mix = Render({{0, 1}, {3, 1}, {5, 1}, {7, 2}, {5, 1}, {3, 1}, {0, 1}, {-2, 1}, {0, 3}},
+                 {{-24, 4}, {-19, 4}, {-24, 4}}, 0.40);
+  } else {
+    mix = Render({{3, 1}, {5, 1}, {7, 1}, {10, 1}, {12, 2}, {10, 1}, {7, 1}, {5, 1}, {3, 1}, {5, 1}, {3, 3}},
+                 {{-21, 4}, {-16, 4}, {-21, 6}}, 0.33);
+  }
+  const double peak = std::max(1e-9, *std::max_element(mix.begin(), mix.end(), [](double a, double b) {
+    return std::abs(a) < std::abs(b);
+  }));
+  qv::TWave wave;
+  wave.format = qv::PcmFormatBlock(kRate, 1, 16);
+  wave.data.reserve(mix.size() * 2);
+  for (double v : mix) {
+    const auto s = static_cast<int16_t>(std::lround(v / std::abs(peak) * 20000.0));
+    wave.data.push_back(static_cast<uint8_t>(s & 0xFF));
+    wave.data.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+  }
+  return wave.ToBytes();
+}
+
+}  // namespace qvtool
