@@ -1,0 +1,243 @@
+// Whole runs of the saver window on the manual clock, through the doubles.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "platform/doubles/ManualClock.h"
+#include "platform/doubles/MemoryDisplay.h"
+#include "platform/doubles/RecordingDialogs.h"
+#include "project/uQVProject.h"
+#include "saver/FScrSvr.h"
+#include "support/TempDir.h"
+
+using qv::platform::TScriptedEvent;
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kBlack = 0xFF000000u;
+
+class SaverRun : public ::testing::Test {
+ protected:
+  qvtest::TempDir dir;
+  qv::TQVCProject project;
+  qv::platform::TManualClock clock{1000};
+  qv::platform::TMemoryDisplay display{clock, 320, 240};
+  qv::platform::TRecordingDialogs dialogs;
+  qv::TSaverServices services;
+  std::vector<int> effects;
+  // What was on screen, by the centre pixel, each time it changed.
+  std::vector<std::pair<uint32_t, uint32_t>> changes;  // (time, colour)
+  std::vector<uint32_t> frameTimes;
+
+  void SetUp() override {
+    services.display = &display;
+    services.clock = &clock;
+    services.dialogs = &dialogs;
+    qvtest::WriteFile(dir.file("saver.scr"), "engine");
+    services.exePath = dir.file("saver.scr");  // no user settings file beside it yet
+    services.seed = 7;
+    services.onTransition = [this](int e) { effects.push_back(e); };
+    display.onFrame = [this](const qv::TBitmap32& screen, uint32_t at) {
+      frameTimes.push_back(at);
+      uint32_t c = screen.Pixel(screen.Width() / 2, screen.Height() / 2);
+      if (changes.empty() || changes.back().second != c) changes.push_back({at, c});
+    };
+    qv::TQVCSetting& s = project.Setting();
+    s.Duration = 5;
+    s.TransitionTime = 1000;
+    s.TransitionEffects = "1";
+    s.ShowImageMode = 1;
+    s.Stretch = true;
+    s.Proportional = false;
+  }
+
+  void AddPicture(const std::string& name, uint32_t colour, int w = 64, int h = 48) {
+    qv::TBitmap32 b(w, h);
+    b.Clear(colour);
+    qv::SaveBMP32(b, dir.file(name));
+    project.FileList().Add(dir.file(name), false);  // the saver enables every picture
+  }
+
+  void RunFor(uint32_t ms) {
+    display.Script({TScriptedEvent::Close, clock.TickCount() + ms});
+    qv::RunSaver(project, true, services);
+  }
+
+  // The solid colours shown one after another, transitions left out.
+  std::vector<uint32_t> ShownColours() const {
+    std::vector<uint32_t> out;
+    for (auto [at, c] : changes)
+      if ((c == kRed || c == kGreen || c == kBlue || c == kBlack) && (out.empty() || out.back() != c)) out.push_back(c);
+    return out;
+  }
+};
+
+TEST_F(SaverRun, ThreePicturesPlayInOrderForMinutesWithCalibratedTransitions) {
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  AddPicture("c.bmp", kBlue);
+  RunFor(3 * 60 * 1000);
+
+  // Every frame costs 33 ms on this clock and the loop never waits longer.
+  for (size_t i = 1; i < frameTimes.size(); ++i) ASSERT_EQ(frameTimes[i] - frameTimes[i - 1], 33u) << i;
+  // A change is due 5 s after the last; a 1000 ms transition has 1000 div 34
+  // = 29 steps after its first frame, 30 frames in all.
+  const std::vector<uint32_t> shown = ShownColours();
+  ASSERT_GE(shown.size(), 20u);
+  for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], (std::array{kRed, kGreen, kBlue})[i % 3]) << i;
+  EXPECT_EQ(effects.size(), shown.size() - 1);
+  for (int e : effects) EXPECT_EQ(e, 1);
+  // The first change comes after the whole duration has passed.
+  uint32_t firstGreen = 0;
+  for (auto [at, c] : changes)
+    if (c != kRed) {
+      firstGreen = at;
+      break;
+    }
+  EXPECT_GE(firstGreen - 1000, 5000u);
+  EXPECT_LT(firstGreen - 1000, 5100u);
+  EXPECT_TRUE(display.cursorVisible);  // shown again at close
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SaverRun, OnePictureNeverChangesAndAFrozenShowKeepsTheFirst) {
+  AddPicture("a.bmp", kRed);
+  RunFor(20000);
+  EXPECT_TRUE(effects.empty());
+  EXPECT_EQ(ShownColours(), std::vector<uint32_t>{kRed});
+
+  qv::TQVCProject two;
+  two.Setting() = project.Setting();
+  two.Setting().Random = false;
+  project = two;
+  changes.clear();
+  AddPicture("b.bmp", kGreen);
+  AddPicture("c.bmp", kBlue);
+  RunFor(20000);
+  EXPECT_TRUE(effects.empty());
+  EXPECT_EQ(ShownColours(), std::vector<uint32_t>{kGreen});
+}
+
+TEST_F(SaverRun, RandomOrderAlternatesBetweenTwoPictures) {
+  project.Setting().ShowImageMode = 0;
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  RunFor(60000);
+  const std::vector<uint32_t> shown = ShownColours();
+  ASSERT_GE(shown.size(), 8u);
+  for (size_t i = 1; i < shown.size(); ++i) EXPECT_NE(shown[i], shown[i - 1]);
+}
+
+TEST_F(SaverRun, APictureThatCannotBeLoadedIsPassedOver) {
+  AddPicture("a.bmp", kRed);
+  qvtest::WriteFile(dir.file("broken.bmp"), "BM not really");
+  project.FileList().Add(dir.file("broken.bmp"), true);
+  project.FileList().Add(dir.file("living.qvp"), true);  // animated items come later
+  AddPicture("c.bmp", kBlue);
+  RunFor(40000);
+  const std::vector<uint32_t> shown = ShownColours();
+  ASSERT_GE(shown.size(), 4u);
+  for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], i % 2 ? kBlue : kRed) << i;
+}
+
+TEST_F(SaverRun, AFirstPictureThatCannotBeLoadedGivesWayToTheNext) {
+  qvtest::WriteFile(dir.file("broken.jpg"), "not a picture");
+  project.FileList().Add(dir.file("broken.jpg"), true);
+  AddPicture("b.bmp", kGreen);
+  RunFor(2000);
+  EXPECT_EQ(ShownColours(), std::vector<uint32_t>{kGreen});
+}
+
+TEST_F(SaverRun, AnEmptyProjectIsReportedWithoutAWindow) {
+  RunFor(1000);
+  EXPECT_EQ(dialogs.shown, std::vector<std::string>{"information: This screensaver does not contain any image."});
+  EXPECT_EQ(display.FramesPresented(), 0);
+}
+
+TEST_F(SaverRun, NoEnabledPictureAsksToConfigureAndStaysBlack) {
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  // The user's favourites leave nothing checked.
+  qvtest::WriteFile(dir.file("saver.ini"), "[Setting]\r\nImageMode=2\r\n[Files]\r\n0=\r\n1=\r\n");
+  RunFor(5000);
+  EXPECT_EQ(dialogs.shown, std::vector<std::string>{"error: Unable to run screensaver.\r\nPlease configure!"});
+  EXPECT_EQ(display.FramesPresented(), 0);
+}
+
+TEST_F(SaverRun, InputEndsTheSaverAsTheRulesSay) {
+  AddPicture("a.bmp", kRed);
+  auto run = [&](std::vector<TScriptedEvent> script) {
+    qv::platform::TManualClock c{0};
+    qv::platform::TMemoryDisplay d{c, 100, 80};
+    for (TScriptedEvent& e : script) d.Script(e);
+    d.Script({TScriptedEvent::Close, 60000});  // the fallback end
+    qv::TSaverServices s = services;
+    s.display = &d;
+    s.clock = &c;
+    qv::TQVCProject p = project;
+    qv::RunSaver(p, false, s);
+    return c.TickCount();
+  };
+  std::vector<TScriptedEvent> moves;
+  for (int i = 0; i < 6; ++i) moves.push_back({TScriptedEvent::MouseMove, 100u + i, 50, 50});
+  moves.push_back({TScriptedEvent::MouseMove, 200, 52, 48});  // 2 pixels: stays
+  moves.push_back({TScriptedEvent::Key, 300, 0, 0, 0, qv::platform::TKey::F1});
+  EXPECT_GE(run(moves), 60000u);
+  moves.push_back({TScriptedEvent::MouseMove, 400, 55, 48});  // 3 pixels: ends
+  EXPECT_LT(run(moves), 500u);
+  EXPECT_LT(run({{TScriptedEvent::Character, 300, 0, 0, U'q'}}), 400u);
+  EXPECT_LT(run({{TScriptedEvent::MouseDown, 300}}), 400u);
+  // The pointer's first reports do not end it, however far they jump.
+  std::vector<TScriptedEvent> jumps;
+  for (int i = 0; i < 5; ++i) jumps.push_back({TScriptedEvent::MouseMove, 100u + i, 10 * i, 90 - 10 * i});
+  EXPECT_GE(run(jumps), 60000u);
+}
+
+TEST_F(SaverRun, ARefusedCloseKeepsTheShowAndIgnoresFiveMoves) {
+  AddPicture("a.bmp", kRed);
+  int asked = 0;
+  services.verifyPassword = [&asked] { return ++asked > 1; };  // the first try is refused
+  for (int i = 0; i < 6; ++i) display.Script({TScriptedEvent::MouseMove, 1100u + i, 50, 50});
+  display.Script({TScriptedEvent::MouseDown, 1200});
+  for (int i = 0; i < 5; ++i) display.Script({TScriptedEvent::MouseMove, 1300u + i, 90, 90});
+  display.Script({TScriptedEvent::MouseMove, 1400, 20, 20});
+  RunFor(60000);
+  EXPECT_EQ(asked, 2);
+  EXPECT_LT(clock.TickCount(), 2000u);
+}
+
+TEST_F(SaverRun, TheAcceleratedPathPresentsTheWorkingSize) {
+  display.acceleratedAvailable = true;
+  project.Setting().DirectX = true;
+  project.Setting().DirectXQuality = 2;
+  AddPicture("a.bmp", kRed, 300, 100);
+  AddPicture("b.bmp", kGreen);
+  RunFor(8000);
+  EXPECT_EQ(display.lastSurfaceWidth, 640);
+  EXPECT_EQ(display.lastSurfaceHeight, 480);
+  EXPECT_EQ(ShownColours(), (std::vector<uint32_t>{kRed, kGreen}));
+  EXPECT_EQ(effects.size(), 1u);
+}
+
+TEST_F(SaverRun, TheSameSeedGivesTheSameFrames) {
+  project.Setting().ShowImageMode = 0;
+  project.Setting().TransitionEffects = "1,3,168,169";
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  AddPicture("c.bmp", kBlue);
+  RunFor(30000);
+  auto first = changes;
+  auto firstEffects = effects;
+  changes.clear();
+  effects.clear();
+  clock = qv::platform::TManualClock{1000};
+  qv::TQVCProject again = project;
+  project = again;
+  RunFor(30000);
+  EXPECT_EQ(effects, firstEffects);
+  EXPECT_EQ(changes, first);
+}
+
+}  // namespace
