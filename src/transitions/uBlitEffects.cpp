@@ -1,7 +1,307 @@
 #include "transitions/uBlitEffects.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "transitions/uStretchBlt.h"
+
 namespace qv {
 
-TEffectProc BlitEffect(int) { return nullptr; }
+namespace {
+
+// One frame of a blit effect. The rows below are written for the horizontal
+// effects; a transposed frame exchanges x and y in every operation, which
+// turns each of them into its vertical twin.
+class TBlitFrame {
+ public:
+  TBlitFrame(TBitmap32& dest, const TBitmap32& fresh, int W, int H, bool transposed)
+      : dest_(dest), new_(fresh), clip_{0, 0, W, H}, transposed_(transposed) {}
+
+  // As the effects are listed: the source block first, then where it goes.
+  void StretchN(int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) {
+    Stretch(new_, sx, sy, sw, sh, dx, dy, dw, dh);
+  }
+  void CopyN(int sx, int sy, int w, int h, int dx, int dy) {
+    if (w > 0 && h > 0) Stretch(new_, sx, sy, w, h, dx, dy, w, h);
+  }
+  void StretchD(int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) {
+    Stretch(dest_, sx, sy, sw, sh, dx, dy, dw, dh);
+  }
+  void CopyD(int sx, int sy, int w, int h, int dx, int dy) {
+    if (w > 0 && h > 0) Stretch(dest_, sx, sy, w, h, dx, dy, w, h);
+  }
+  // The whole new picture, drawn only inside `within` (never transposed).
+  void CopyNWithin(const TRect& within) {
+    const TRect c{std::max(within.Left, clip_.Left), std::max(within.Top, clip_.Top),
+                  std::min(within.Right, clip_.Right), std::min(within.Bottom, clip_.Bottom)};
+    if (!c.IsEmpty())
+      StretchBlt(dest_, c, 0, 0, clip_.Right, clip_.Bottom, new_, 0, 0, clip_.Right,
+                 clip_.Bottom);
+  }
+
+  // Darkens the roll band of n columns from `first` (rows, when transposed).
+  void ShadeBand(int first, int n);
+
+ private:
+  void Stretch(const TBitmap32& src, int sx, int sy, int sw, int sh, int dx, int dy, int dw,
+               int dh) {
+    if (transposed_)
+      StretchBlt(dest_, clip_, dy, dx, dh, dw, src, sy, sx, sh, sw);
+    else
+      StretchBlt(dest_, clip_, dx, dy, dw, dh, src, sx, sy, sw, sh);
+  }
+
+  TBitmap32& dest_;
+  const TBitmap32& new_;
+  TRect clip_;
+  bool transposed_;
+};
+
+uint32_t Shade(uint32_t p, int offset) {
+  auto channel = [&](int shift) {
+    return static_cast<uint32_t>(std::clamp(static_cast<int>((p >> shift) & 0xFF) + offset, 0, 255))
+           << shift;
+  };
+  return (p & 0xFF000000u) | channel(16) | channel(8) | channel(0);
+}
+
+void TBlitFrame::ShadeBand(int first, int n) {
+  const std::vector<int> o = RollShade(n);
+  if (o.empty()) return;
+  const int right = std::min(clip_.Right, dest_.Width());
+  const int bottom = std::min(clip_.Bottom, dest_.Height());
+  if (!transposed_) {
+    const int x0 = std::max(first, 0), x1 = std::min(first + n, right);
+    for (int y = 0; y < bottom; ++y) {
+      uint32_t* row = dest_.Row(y);
+      for (int x = x0; x < x1; ++x) row[x] = Shade(row[x], o[static_cast<size_t>(x - first)]);
+    }
+    return;
+  }
+  // Row bands take the offsets from their lowest row upwards.
+  const int y0 = std::max(first, 0), y1 = std::min(first + n, bottom);
+  for (int y = y0; y < y1; ++y) {
+    const int offset = o[static_cast<size_t>(first + n - 1 - y)];
+    uint32_t* row = dest_.Row(y);
+    for (int x = 0; x < right; ++x) row[x] = Shade(row[x], offset);
+  }
+}
+
+using TRow = void (*)(TBlitFrame& f, int W, int H, int X, int Y);
+
+// Numbers 4 to 20; 21 to 37 are the same rows transposed.
+constexpr TRow kEdgeStrips[] = {
+    [](TBlitFrame& f, int W, int H, int X, int) { f.StretchN(0, 0, W, H, W - X, 0, X, H); },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.StretchN(0, 0, W, H, 0, 0, X, H); },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.CopyN(0, 0, W, H, W - X, 0); },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.CopyN(0, 0, W, H, X - W, 0); },
+    [](TBlitFrame& f, int, int H, int X, int) { f.CopyN(0, 0, X, H, 0, 0); },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.CopyN(W - X, 0, X, H, W - X, 0); },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.StretchN(0, 0, X, H, 0, 0, 2 * W - X, H); },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.StretchN(W - X, 0, X, H, X - W, 0, 2 * W - X, H);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.StretchN((W - X) / 2, 0, X, H, X - W, 0, 3 * W - 2 * X, H);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) { f.StretchN(0, 0, W, H, (W - X) / 2, 0, X, H); },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int x = (W - X) / 2;
+      f.CopyN(x, 0, X, H, x, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int c = X / 2;
+      f.CopyN(0, 0, c, H, 0, 0);
+      f.CopyN(W - c, 0, c, H, W - c, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int d = X / 2, s = W / 2;
+      f.StretchN(0, 0, s, H, 0, 0, d, H);
+      f.StretchN(s, 0, s, H, W - d, 0, d, H);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int r = RollWidth(W, X, W - X);
+      f.StretchN(X + r, 0, r, H, X + r - 1, 0, -r, H);
+      f.CopyN(0, 0, X, H, 0, 0);
+      f.ShadeBand(X, r);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int x = W - X, r = RollWidth(W, X, x);
+      f.StretchN(x - 2 * r - 1, 0, r, H, x - 1, 0, -r, H);
+      f.CopyN(x, 0, X, H, x, 0);
+      f.ShadeBand(x - r, r);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.CopyN(0, 0, X, H, 0, 0);
+      const int s = std::min(W - X, W / 10);
+      f.StretchN(X, 0, s, H, X, 0, W - X, H);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      const int d = W - X;
+      f.CopyN(d, 0, X, H, d, 0);
+      const int s = std::max(d - W / 10, 0);
+      f.StretchN(s, 0, d - s, H, 0, 0, d, H);
+    },
+};
+
+// Numbers 38 to 60.
+constexpr TRow kCornersAndCentre[] = {
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.StretchN(0, 0, W, H, W - X, H - Y, X, Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.StretchN(0, 0, W, H, W - X, 0, X, Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.StretchN(0, 0, W, H, 0, 0, X, Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.StretchN(0, 0, W, H, 0, H - Y, X, Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.CopyN(0, 0, W, H, W - X, H - Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.CopyN(0, 0, W, H, W - X, Y - H); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.CopyN(0, 0, W, H, X - W, Y - H); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.CopyN(0, 0, W, H, X - W, H - Y); },
+    [](TBlitFrame& f, int, int, int X, int Y) { f.CopyN(0, 0, X, Y, 0, 0); },
+    [](TBlitFrame& f, int, int H, int X, int Y) { f.CopyN(0, H - Y, X, Y, 0, H - Y); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) { f.CopyN(W - X, H - Y, X, Y, W - X, H - Y); },
+    [](TBlitFrame& f, int W, int, int X, int Y) { f.CopyN(W - X, 0, X, Y, W - X, 0); },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN(0, 0, X, Y, 0, 0, 2 * W - X, 2 * H - Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN(0, H - Y, X, Y, 0, Y - H, 2 * W - X, 2 * H - Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN(W - X, H - Y, X, Y, X - W, Y - H, 2 * W - X, 2 * H - Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN(W - X, 0, X, Y, X - W, 0, 2 * W - X, 2 * H - Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN((W - X) / 2, (H - Y) / 2, X, Y, X - W, Y - H, 3 * W - 2 * X, 3 * H - 2 * Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      f.StretchN(0, 0, W, H, (W - X) / 2, (H - Y) / 2, X, Y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      const int x = (W - X) / 2, y = (H - Y) / 2;
+      f.CopyN(x, y, X, Y, x, y);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      // A frame of New around the hole from (l, t) to (W - l, H - t); an empty
+      // hole keeps nothing out.
+      const int l = X / 2, t = Y / 2;
+      if (W - l <= l || H - t <= t) {
+        f.CopyNWithin({0, 0, W, H});
+        return;
+      }
+      f.CopyNWithin({0, 0, W, t});
+      f.CopyNWithin({0, H - t, W, H});
+      f.CopyNWithin({0, t, l, H - t});
+      f.CopyNWithin({W - l, t, W, H - t});
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      const int c = X / 2, d = Y / 2;
+      f.CopyN(0, 0, c, d, 0, 0);
+      f.CopyN(0, H - d, c, d, 0, H - d);
+      f.CopyN(W - c, H - d, c, d, W - c, H - d);
+      f.CopyN(W - c, 0, c, d, W - c, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      const int dw = X / 2, dh = Y / 2, sw = W / 2, sh = H / 2;
+      f.StretchN(0, 0, sw, sh, 0, 0, dw, dh);
+      f.StretchN(0, sh, sw, sh, 0, H - dh, dw, dh);
+      f.StretchN(sw, sh, sw, sh, W - dw, H - dh, dw, dh);
+      f.StretchN(sw, 0, sw, sh, W - dw, 0, dw, dh);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int Y) {
+      const int c = X / 2, b = Y / 2, w2 = W / 2, h2 = H / 2;
+      f.CopyN(0, 0, w2, h2, c - w2, 0);
+      f.CopyN(w2, 0, w2, h2, w2, b - h2);
+      f.CopyN(w2, h2, w2, h2, W - c, h2);
+      f.CopyN(0, h2, w2, h2, 0, H - b);
+    },
+};
+
+// Numbers 130 to 133; 134 to 137 are the same rows transposed.
+constexpr TRow kPushes[] = {
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.CopyD(0, 0, W - X, H, X, 0);
+      f.CopyN(W - X, 0, X, H, 0, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.CopyD(X, 0, W - X, H, 0, 0);
+      f.CopyN(0, 0, X, H, W - X, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.StretchD(0, 0, W, H, X, 0, W - X, H);
+      f.CopyN(W - X, 0, X, H, 0, 0);
+    },
+    [](TBlitFrame& f, int W, int H, int X, int) {
+      f.StretchD(0, 0, W, H, 0, 0, W - X, H);
+      f.CopyN(0, 0, X, H, W - X, 0);
+    },
+};
+
+template <TRow Row, bool Transposed>
+void Play(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int) {
+  TBlitFrame f(Dest, New, W, H, Transposed);
+  if constexpr (Transposed)
+    Row(f, H, W, Y, X);
+  else
+    Row(f, W, H, X, Y);
+}
+
+template <const auto& Rows, bool Transposed, size_t... I>
+constexpr auto Procs(std::index_sequence<I...>) {
+  return std::array<TEffectProc, sizeof...(I)>{&Play<Rows[I], Transposed>...};
+}
+
+template <const auto& Rows, bool Transposed>
+constexpr auto Procs() {
+  return Procs<Rows, Transposed>(std::make_index_sequence<std::size(Rows)>());
+}
+
+constexpr auto kHorizontalStrips = Procs<kEdgeStrips, false>();
+constexpr auto kVerticalStrips = Procs<kEdgeStrips, true>();
+constexpr auto kCornerProcs = Procs<kCornersAndCentre, false>();
+constexpr auto kSidewaysPushes = Procs<kPushes, false>();
+constexpr auto kUpDownPushes = Procs<kPushes, true>();
+
+static_assert(kHorizontalStrips.size() == 17 && kCornerProcs.size() == 23 &&
+              kSidewaysPushes.size() == 4);
+
+}  // namespace
+
+int RollWidth(int size, int progress, int freeSpace) {
+  int r = size / 10;
+  if (progress < r)
+    r = progress;
+  else if (freeSpace < 2 * r)
+    r = freeSpace / 2;
+  return r;
+}
+
+std::vector<int> RollShade(int n) {
+  constexpr int a = 48;
+  if (n < 2) return {};
+  std::vector<int> o(static_cast<size_t>(n));
+  const int m = n / 2;
+  o[0] = -a;
+  if (m < a) {
+    const int k = a / m;
+    for (int j = 2; j <= n; ++j) o[static_cast<size_t>(j - 1)] = o[static_cast<size_t>(j - 2)] + (j <= m ? k : -k);
+  } else {
+    const int k = m / a;
+    for (int j = 2; j <= n; ++j)
+      o[static_cast<size_t>(j - 1)] = o[static_cast<size_t>(j - 2)] + (j % k == 0 ? (j < m ? 1 : -1) : 0);
+  }
+  return o;
+}
+
+TEffectProc BlitEffect(int number) {
+  if (number >= 4 && number <= 20) return kHorizontalStrips[static_cast<size_t>(number - 4)];
+  if (number >= 21 && number <= 37) return kVerticalStrips[static_cast<size_t>(number - 21)];
+  if (number >= 38 && number <= 60) return kCornerProcs[static_cast<size_t>(number - 38)];
+  if (number >= 130 && number <= 133) return kSidewaysPushes[static_cast<size_t>(number - 130)];
+  if (number >= 134 && number <= 137) return kUpDownPushes[static_cast<size_t>(number - 134)];
+  return nullptr;
+}
 
 }  // namespace qv
