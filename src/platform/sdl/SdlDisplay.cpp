@@ -4,6 +4,7 @@
 #include <string>
 
 #include "graphics/Bitmap32.h"
+#include "platform/sdl/SdlBlit.h"
 
 namespace qv::platform {
 
@@ -88,18 +89,7 @@ int TSdlDisplay::ScreenBitDepth() const {
 
 void TSdlDisplay::PresentScreen(const TBitmap32& screen) {
   if (renderer_) return;  // the window has its renderer: only the accelerated path draws
-  SDL_Surface* target = SDL_GetWindowSurface(window_);
-  if (!target || screen.Empty()) return;
-  // Pixels are bytes blue, green, red, alpha: SDL's ARGB8888 on a
-  // little-endian machine.
-  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(screen.Bits()), screen.Width(),
-                                                           screen.Height(), 32, screen.Width() * 4,
-                                                           SDL_PIXELFORMAT_ARGB8888);
-  if (!source) return;
-  SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-  SDL_BlitSurface(source, nullptr, target, nullptr);
-  SDL_FreeSurface(source);
-  SDL_UpdateWindowSurface(window_);
+  PresentOnWindowSurface(window_, screen);
 }
 
 bool TSdlDisplay::StartAccelerated() {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include "graphics/Bitmap32.h"
+#include "platform/sdl/SdlBlit.h"
 #include "platform/System.h"
 
 namespace qv::platform {
@@ -43,18 +44,7 @@ class TSdlForeignWindow final : public IPreviewWindow {
   }
 
   void Present(const TBitmap32& frame) override {
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (!target) return;
-    // The bitmap's bytes are blue, green, red, alpha: SDL's ARGB8888 on a
-    // little-endian machine.
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint32_t*>(frame.Bits()), frame.Width(), frame.Height(), 32, frame.Width() * 4,
-        SDL_PIXELFORMAT_ARGB8888);
-    if (!source) return;
-    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-    SDL_BlitSurface(source, nullptr, target, nullptr);
-    SDL_FreeSurface(source);
-    SDL_UpdateWindowSurface(window_);
+    PresentOnWindowSurface(window_, frame);
   }
 
  private:
