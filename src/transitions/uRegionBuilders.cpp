@@ -59,7 +59,8 @@ void Bars(int P, int U, int V, int kind, int e, Add add) {
 template <typename Add>
 void Shreds(int P, int U, int V, int kind, int e, int extra, Add add) {
   if (kind == 0) return;
-  const int l = P < U ? U / 10 : 0;
+  // No progress, no ragged edge: the first frame keeps the old picture.
+  const int l = P > 0 && P < U ? U / 10 : 0;
   for (int o = 0; o < V; o += e) {
     const int r = static_cast<int>(Random(static_cast<uint32_t>(2 * l))) + P - l;
     const int half = r / 2, m = U / 2;
@@ -83,7 +84,7 @@ void Shreds(int P, int U, int V, int kind, int e, int extra, Add add) {
 template <typename Add>
 void Speckles(int P, int U, int V, int kind, Add add) {
   if (kind == 0) return;
-  const int g = P < U ? U / 10 : 0;
+  const int g = P > 0 && P < U ? U / 10 : 0;
   const int s = std::max(g / 20, 2);
   const int c = g / s, n = (3 * g) / (4 * s);
   for (int t = 0; t < V; t += s / 2) {
