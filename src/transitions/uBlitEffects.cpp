@@ -60,12 +60,16 @@ class TBlitFrame {
   bool transposed_;
 };
 
-uint32_t Shade(uint32_t p, int offset) {
-  auto channel = [&](int shift) {
-    return static_cast<uint32_t>(std::clamp(static_cast<int>((p >> shift) & 0xFF) + offset, 0, 255))
-           << shift;
-  };
-  return (p & 0xFF000000u) | channel(16) | channel(8) | channel(0);
+// Adds the offsets to the colour bytes of a run of pixels, each clamped to
+// 0..255, as two byte-wise steps that the compiler turns into vector code:
+// take away min(byte, darker), then add min(255 - byte, lighter).
+void ShadeRun(uint8_t* bytes, const uint8_t* darker, const uint8_t* lighter, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    uint8_t b = bytes[i];
+    b = static_cast<uint8_t>(b - std::min(b, darker[i]));
+    b = static_cast<uint8_t>(b + std::min(static_cast<uint8_t>(255 - b), lighter[i]));
+    bytes[i] = b;
+  }
 }
 
 void TBlitFrame::ShadeBand(int first, int n) {
@@ -73,20 +77,30 @@ void TBlitFrame::ShadeBand(int first, int n) {
   if (o.empty()) return;
   const int right = std::min(clip_.Right, dest_.Width());
   const int bottom = std::min(clip_.Bottom, dest_.Height());
-  if (!transposed_) {
-    const int x0 = std::max(first, 0), x1 = std::min(first + n, right);
-    for (int y = 0; y < bottom; ++y) {
-      uint32_t* row = dest_.Row(y);
-      for (int x = x0; x < x1; ++x) row[x] = Shade(row[x], o[static_cast<size_t>(x - first)]);
+  const bool rows = transposed_;
+  const int lo = std::max(first, 0), hi = std::min(first + n, rows ? bottom : right);
+  if (lo >= hi) return;
+  // Row bands take the offsets from their lowest row upwards.
+  auto offset = [&](int v) { return o[static_cast<size_t>(rows ? first + n - 1 - v : v - first)]; };
+  const int pixels = rows ? right : hi - lo;
+  std::vector<uint8_t> darker(static_cast<size_t>(pixels) * 4), lighter(darker.size());
+  auto fill = [&](int k, int d) {  // blue, green and red; the fourth byte stays
+    for (int c = 0; c < 3; ++c) {
+      darker[static_cast<size_t>(k) * 4 + c] = static_cast<uint8_t>(std::clamp(-d, 0, 255));
+      lighter[static_cast<size_t>(k) * 4 + c] = static_cast<uint8_t>(std::clamp(d, 0, 255));
     }
+  };
+  if (!rows) {
+    for (int x = lo; x < hi; ++x) fill(x - lo, offset(x));
+    for (int y = 0; y < bottom; ++y)
+      ShadeRun(reinterpret_cast<uint8_t*>(dest_.Row(y) + lo), darker.data(), lighter.data(),
+               darker.size());
     return;
   }
-  // Row bands take the offsets from their lowest row upwards.
-  const int y0 = std::max(first, 0), y1 = std::min(first + n, bottom);
-  for (int y = y0; y < y1; ++y) {
-    const int offset = o[static_cast<size_t>(first + n - 1 - y)];
-    uint32_t* row = dest_.Row(y);
-    for (int x = 0; x < right; ++x) row[x] = Shade(row[x], offset);
+  for (int y = lo; y < hi; ++y) {
+    for (int k = 0; k < pixels; ++k) fill(k, offset(y));
+    ShadeRun(reinterpret_cast<uint8_t*>(dest_.Row(y)), darker.data(), lighter.data(),
+             darker.size());
   }
 }
 
