@@ -57,8 +57,7 @@ TShape CurvedEdge(int n, int W, int H, int X, int Y) {
   return std::nullopt;
 }
 
-// Bars and criss-crosses: (XP doubled, YP doubled, HKind, VKind); a progress
-// that is not doubled is the plain X or Y.
+// Bars and criss-crosses: XP and YP as multiples of X and Y, then HKind and VKind.
 struct TBars {
   int n, xScale, yScale, hKind, vKind;
 };
