@@ -8,6 +8,8 @@
 #include "graphics/uGraphicUtil.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
+#include "saver/uMusicList.h"
+#include "saver/uSoundEffect.h"
 
 namespace qv {
 
@@ -71,6 +73,12 @@ void TQVfmScrSvr::FormShow() {
   screen_.SetSize(display_.ScreenWidth(), display_.ScreenHeight());
   screen_.Clear(kBlack);
   runner_ = std::make_unique<TTransitionRunner>(static_cast<ITransitionHost&>(*this), old_, new_, work_);
+  // The audio device is opened once for the window; without one the show
+  // runs silent.
+  if (services_.audio) {
+    audioOpen_ = services_.audio->Open();
+    soundEffect_ = std::make_unique<TSoundEffect>(services_.audio->Sounds());
+  }
 
   RandSeed = services_.seed ? *services_.seed : clock_.TickCount();
   mouseGuard_.ForgetPosition();
@@ -100,7 +108,12 @@ void TQVfmScrSvr::FormShow() {
     services_.dialogs->Error(kPleaseConfigureMessage);
   }
 
-  // Music starts here, once the first picture is chosen and before it loads.
+  // Music starts once the first picture is chosen and before it loads.
+  if (audioOpen_ && MusicOn(s.Music, s.MusicFile)) {
+    music_ = std::make_unique<TMusicPlayback>(services_.audio->Music(),
+                                              BuildMusicList(s.MusicFile, services_.tempFolder), s.MusicMode);
+    music_->Start();
+  }
 
   if (!playlist_.empty()) {
     duration_ = s.Duration;
@@ -230,6 +243,11 @@ bool TQVfmScrSvr::FormCloseQuery() {
 void TQVfmScrSvr::FormClose() {
   if (cursorHidden_) display_.ShowCursor(true);
   cursorHidden_ = false;
+  if (soundEffect_) soundEffect_->StopAll();
+  music_.reset();
+  soundEffect_.reset();
+  if (audioOpen_) services_.audio->Close();
+  audioOpen_ = false;
   idleInstalled_ = false;
   playlist_.clear();
   current_ = TBitmap32();
@@ -255,7 +273,9 @@ void TQVfmScrSvr::FormKeyDown(platform::TKey) {
 
 void TQVfmScrSvr::CloseRequested() { Close(); }
 
-void TQVfmScrSvr::MediaPlayerNotify() {}
+void TQVfmScrSvr::MediaPlayerNotify() {
+  if (music_) music_->MediaPlayerNotify();
+}
 
 uint32_t TQVfmScrSvr::TickCount() { return clock_.TickCount(); }
 

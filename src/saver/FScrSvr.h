@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "graphics/Bitmap32.h"
+#include "platform/Audio.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
@@ -18,6 +19,8 @@
 namespace qv {
 
 class TQVCProject;
+class TMusicPlayback;
+class TSoundEffect;
 
 // What the saver window works with; the programs fill it with the real
 // platform, tests and headless renders with doubles.
@@ -28,6 +31,11 @@ struct TSaverServices {
   std::function<platform::ISaverDisplay*()> openDisplay;
   platform::IClock* clock = nullptr;
   platform::IDialogs* dialogs = nullptr;
+  // Music and sound effects; none leaves the saver silent.
+  platform::IAudio* audio = nullptr;
+  // The project's temporary folder, where bare music and sound names are
+  // looked for.
+  std::string tempFolder;
   // The executable whose user settings file applies (its path with ".ini").
   std::string exePath;
   // The seed of the shared generator; the clock when unset.
@@ -98,6 +106,9 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   TBitmap32 old_, new_, work_;
   TBitmap32 current_;  // the still picture being shown, prepared for the screen
   std::unique_ptr<TTransitionRunner> runner_;
+  bool audioOpen_ = false;
+  std::unique_ptr<TSoundEffect> soundEffect_;  // ready for animated items
+  std::unique_ptr<TMusicPlayback> music_;
 
   std::vector<std::string> playlist_;
   std::vector<std::string> effectList_;

@@ -80,7 +80,7 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   switch (mode) {
     case TRunMode::Run:
       CommonStart(project, folder, exePath);
-      if (services.runSaver) services.runSaver(project, exePath);
+      if (services.runSaver) services.runSaver(project, exePath, folder.ProjectTempFolder());
       DeleteProjectFiles(folder);
       break;
     case TRunMode::Configure:

@@ -46,7 +46,7 @@ struct TStartServices {
   std::function<void(uint64_t id)> changePassword;
   // Run mode's saver window, given the extracted project and the
   // executable's long path (its user settings file is beside it).
-  std::function<void(TQVCProject& project, const std::string& exePath)> runSaver;
+  std::function<void(TQVCProject& project, const std::string& exePath, const std::string& tempFolder)> runSaver;
 };
 
 // Runs the mode the arguments ask for; returns the process exit code.

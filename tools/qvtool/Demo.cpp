@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "DemoArt.h"
+#include "DemoMusic.h"
 #include "Pack.h"
 #include "common/Error.h"
 #include "graphics/ImageFormats/BMPWriter.h"
@@ -32,7 +33,9 @@ const char kDemoSettings[] =
     "TransitionTime=2000\r\n"
     "ShowImageMode=1\r\n"
     "Stretch=1\r\n"
-    "Proportional=1\r\n";
+    "Proportional=1\r\n"
+    "[Advance]\r\n"
+    "MusicMode=1\r\n";
 
 }  // namespace
 
@@ -70,6 +73,9 @@ int Demo(const Args& args) {
   Save(work + "/preview.jpg", qv::EncodeJPEG(preview, 90));
   r.pictures = {work + "/sea.jpg", work + "/aurora.bmp", work + "/garden.gif"};
   r.preview = work + "/preview.jpg";
+  Save(work + "/morning.wav", DemoTune(0));
+  Save(work + "/evening.wav", DemoTune(1));
+  r.music = {work + "/morning.wav", work + "/evening.wav"};
   PackScreensaver(r);
   std::printf("wrote %s\n", out.c_str());
   return 0;

@@ -42,6 +42,7 @@ class ExtractedProject {
 
   qv::TQVCProject& project() { return project_; }
   const std::string& exePath() const { return exePath_; }
+  const std::string& tempFolder() const { return folder_->ProjectTempFolder(); }
 
  private:
   std::string exePath_;
@@ -71,7 +72,7 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 int Play(const Args& args) {
   if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
   ExtractedProject extracted(args[0]);
-  qv::platform::RunSaverOnScreen(extracted.project(), extracted.exePath());
+  qv::platform::RunSaverOnScreen(extracted.project(), extracted.exePath(), extracted.tempFolder());
   return 0;
 }
 
@@ -138,6 +139,7 @@ int Render(const Args& args) {
   services.clock = &clock;
   services.dialogs = &dialogs;
   services.exePath = extracted.exePath();
+  services.tempFolder = extracted.tempFolder();
   services.seed = seed;
   services.onTransition = [&effects](int effect) { effects.push_back(effect); };
   qv::RunSaver(extracted.project(), true, services);

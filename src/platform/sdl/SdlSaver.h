@@ -11,6 +11,7 @@ namespace qv::platform {
 
 // Shows the project's slideshow full-screen until input ends it. The user
 // settings file beside `exePath` applies.
-void RunSaverOnScreen(TQVCProject& project, const std::string& exePath);
+// Bare music names are looked for in `tempFolder`.
+void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder);
 
 }  // namespace qv::platform
