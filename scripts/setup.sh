@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev
   libjpeg62-turbo-dev libgif-dev libpixman-1-dev
   xvfb xauth xdotool
+  timgm6mb-soundfont
 )
 
 missing=()

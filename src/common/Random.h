@@ -17,6 +17,17 @@ inline uint32_t Random(uint32_t n) {
   return static_cast<uint32_t>((static_cast<uint64_t>(RandSeed) * n) >> 32);
 }
 
+// A uniformly drawn index in 0..count-1 other than `current`; 0 when there
+// are fewer than two to choose from. Picture and track shuffles use it.
+inline int RandomIndexOtherThan(int current, int count) {
+  if (count < 2) return 0;
+  int next;
+  do {
+    next = static_cast<int>(Random(static_cast<uint32_t>(count)));
+  } while (next == current);
+  return next;
+}
+
 // Saves the state on construction and puts it back on destruction: the seeded
 // effects draw a repeatable pattern without disturbing everyone else's sequence.
 class TRandomStateGuard {

@@ -31,12 +31,7 @@ int NextTrackIndex(int current, int count, int musicMode) {
     const int next = current + 1;
     return next >= count ? 0 : next;
   }
-  if (count < 2) return 0;
-  int next;
-  do {
-    next = static_cast<int>(Random(static_cast<uint32_t>(count)));
-  } while (next == current);
-  return next;
+  return RandomIndexOtherThan(current, count);
 }
 
 TMusicPlayback::TMusicPlayback(platform::IMusicPlayer& player, std::vector<std::string> list, int musicMode)

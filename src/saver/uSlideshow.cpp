@@ -16,12 +16,7 @@ bool IsStillPicture(const std::string& file) {
 int NextPictureIndex(int current, int count, int orderMode) {
   if (count <= 0) return 0;
   if (orderMode != 0 && orderMode != 2) return current + 1 >= count ? 0 : current + 1;
-  if (count < 2) return 0;
-  int next;
-  do {
-    next = static_cast<int>(Random(static_cast<uint32_t>(count)));
-  } while (next == current);
-  return next;
+  return RandomIndexOtherThan(current, count);
 }
 
 TSize FitStillPicture(TSize picture, TSize screen, bool stretch, bool proportional) {
