@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "support/Run.h"
+#include "support/TempDir.h"
+
+using qvtest::Quote;
+using qvtest::RunCommand;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Render : public ::testing::Test {
+ protected:
+  qvtest::TempDir dir;
+  void SetUp() override {
+    std::string pictures;
+    for (uint32_t colour : {0xFFFF8000u, 0xFF0080FFu, 0xFF20C040u}) {
+      qv::TBitmap32 b(40, 30);
+      b.Clear(colour);
+      const std::string name = dir.file(std::to_string(colour) + ".bmp");
+      qv::SaveBMP32(b, name);
+      pictures.append(" ").append(Quote(name));
+    }
+    // A 340 ms transition on 33 ms frames has 340 div 34 = 10 steps.
+    qvtest::WriteFile(dir.file("s.ini"), "[Default]\r\nDuration=1\r\nTransitionTime=340\r\nTransitionEffects=1,3,168\r\n");
+    auto packed = RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
+                                 Quote(dir.file("r.scr")) + " --settings " + Quote(dir.file("s.ini")) + pictures,
+                             dir);
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  }
+  qvtest::RunResult RenderTo(const std::string& out, const std::string& extra = "") {
+    return RunCommand(std::string(QV_QVTOOL) + " render " + Quote(dir.file("r.scr")) +
+                          " --size 64x48 --seconds 6 --every 5 --out " + Quote(dir.file(out)) + " " + extra,
+                      dir);
+  }
+};
+
+TEST_F(Render, TheSameFileSizeAndSeedGiveTheSameFrames) {
+  auto first = RenderTo("a", "--seed 3"), second = RenderTo("b", "--seed 3");
+  ASSERT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(first.out, second.out);
+  // Six simulated seconds of 33 ms frames, every fifth one written.
+  EXPECT_NE(first.out.find("\"frames\":182,\"written\":37,"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("\"seconds\":6}"), std::string::npos);
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(dir.file("a"))) {
+    ++files;
+    EXPECT_EQ(qvtest::ReadFile(entry.path().string()),
+              qvtest::ReadFile(dir.file("b/") + entry.path().filename().string()));
+  }
+  EXPECT_EQ(files, 37);
+  EXPECT_TRUE(fs::exists(dir.file("a/frame-00000.bmp")));
+  EXPECT_TRUE(fs::exists(dir.file("a/frame-00036.bmp")));
+}
+
+TEST_F(Render, ReportsEveryTransitionWithItsEffect) {
+  auto r = RenderTo("c");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  // Each change waits a whole second and then takes 11 frames of transition.
+  EXPECT_NE(r.out.find("\"transitions\":4,"), std::string::npos) << r.out;
+  const size_t list = r.out.find("\"effects\":[");
+  ASSERT_NE(list, std::string::npos);
+  for (size_t i = list + 11; r.out[i] != ']'; ++i) {
+    if (r.out[i] != ',') EXPECT_NE(std::string("0123456789").find(r.out[i]), std::string::npos);
+  }
+}
+
+TEST_F(Render, BadArgumentsAreRefused) {
+  EXPECT_EQ(RunCommand(std::string(QV_QVTOOL) + " render " + Quote(dir.file("r.scr")) + " --size 10 --seconds 1 --out x",
+                       dir)
+                .exitCode,
+            2);
+  EXPECT_EQ(RunCommand(std::string(QV_QVTOOL) + " render " + Quote(QV_QVSAVER) + " --size 64x48 --seconds 1 --out " +
+                           Quote(dir.file("d")),
+                       dir)
+                .exitCode,
+            2);
+}
+
+}  // namespace
