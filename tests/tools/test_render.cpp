@@ -65,7 +65,9 @@ TEST_F(Render, ReportsEveryTransitionWithItsEffect) {
   const size_t list = r.out.find("\"effects\":[");
   ASSERT_NE(list, std::string::npos);
   for (size_t i = list + 11; r.out[i] != ']'; ++i) {
-    if (r.out[i] != ',') EXPECT_NE(std::string("0123456789").find(r.out[i]), std::string::npos);
+    if (r.out[i] != ',') {
+      EXPECT_NE(std::string("0123456789").find(r.out[i]), std::string::npos);
+    }
   }
 }
 
