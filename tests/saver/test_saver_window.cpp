@@ -221,6 +221,19 @@ TEST_F(SaverRun, TheAcceleratedPathPresentsTheWorkingSize) {
   EXPECT_EQ(effects.size(), 1u);
 }
 
+TEST_F(SaverRun, ASinglePictureIsShownWithTheProjectsDisplaySettings) {
+  AddPicture("a.bmp", kRed, 40, 30);
+  AddPicture("b.bmp", kGreen);
+  project.Setting().Stretch = false;
+  display.Script({TScriptedEvent::Close, 9000});
+  qv::ShowSinglePicture(project, dir.file("b.bmp"), services);
+  EXPECT_EQ(ShownColours(), (std::vector<uint32_t>{kGreen}));
+  EXPECT_TRUE(effects.empty());
+  // Shown at its own size, centred, on black.
+  EXPECT_EQ(display.Screen().Pixel(0, 0), kBlack);
+  EXPECT_EQ(display.Screen().Pixel(160 - 32, 120 - 24), kGreen);
+}
+
 TEST_F(SaverRun, TheSameSeedGivesTheSameFrames) {
   project.Setting().ShowImageMode = 0;
   project.Setting().TransitionEffects = "1,3,168,169";
