@@ -1,5 +1,6 @@
 #include "platform/System.h"
 
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -11,6 +12,11 @@
 namespace qv::platform {
 
 namespace {
+
+// Written by the signal handler, read by the window's message processing.
+volatile sig_atomic_t endSignal = 0;
+void OnEndSignal(int) { endSignal = 1; }
+
 std::string WithSlash(std::string path) {
   if (!path.empty() && path.back() != '/') path += '/';
   return path;
@@ -42,6 +48,15 @@ void SleepMs(uint32_t ms) {
   while (nanosleep(&ts, &ts) != 0) {
   }
 }
+
+void InstallEndSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+bool EndSignalReceived() { return endSignal != 0; }
 
 std::vector<std::string> DataFolders() {
   std::vector<std::string> out;

@@ -19,6 +19,12 @@ std::string ExecutablePath();
 uint32_t TickCount();
 void SleepMs(uint32_t ms);
 
+// SIGTERM, SIGINT and SIGHUP (how desktop screensaver daemons stop a saver)
+// are noted instead of ending the process, so the saver closes through its
+// normal path and its extracted files are removed.
+void InstallEndSignals();
+bool EndSignalReceived();
+
 // The XDG data folders in look-up order: $XDG_DATA_HOME (default
 // ~/.local/share), then each entry of $XDG_DATA_DIRS (default
 // /usr/local/share:/usr/share). Each ends with "/".

@@ -9,7 +9,10 @@
 #include "startup/uQVStart.h"
 
 int main(int argc, char** argv) {
+  // Installed before SDL starts, which then leaves these signals to us.
+  qv::platform::InstallEndSignals();
   qv::TStartServices services;
+  services.endRequested = qv::platform::EndSignalReceived;
   services.tickAtStart = qv::platform::TickCount();
   services.exePath = qv::platform::ExecutablePath();
   services.tempPath = qv::platform::TempPath();

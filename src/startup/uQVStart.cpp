@@ -80,7 +80,8 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   switch (mode) {
     case TRunMode::Run:
       CommonStart(project, folder, exePath);
-      if (services.runSaver) services.runSaver(project, exePath, folder.ProjectTempFolder());
+      if (services.runSaver && !(services.endRequested && services.endRequested()))
+        services.runSaver(project, exePath, folder.ProjectTempFolder());
       DeleteProjectFiles(folder);
       break;
     case TRunMode::Configure:

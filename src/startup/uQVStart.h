@@ -47,6 +47,8 @@ struct TStartServices {
   // Run mode's saver window, given the extracted project and the
   // executable's long path (its user settings file is beside it).
   std::function<void(TQVCProject& project, const std::string& exePath, const std::string& tempFolder)> runSaver;
+  // True once the process has been asked to end (a signal during the start).
+  std::function<bool()> endRequested;
 };
 
 // Runs the mode the arguments ask for; returns the process exit code.

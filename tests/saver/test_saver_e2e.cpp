@@ -100,14 +100,18 @@ TEST_F(SaverOnScreen, KeepsRunningOnShiftAndArrowsAndEndsOnAThreePixelMove) {
   EXPECT_TRUE(fs::is_empty(tmp.path())) << "the temporary folder was left behind";
 }
 
-TEST_F(SaverOnScreen, EndsCleanlyOnSigterm) {
-  auto saver = Start();
-  ASSERT_TRUE(saver->Started());
-  ASSERT_TRUE(WaitPresented(*saver));
-  ::kill(saver->pid(), SIGTERM);
-  EXPECT_TRUE(saver->Wait(1000));
-  EXPECT_EQ(saver->exitCode(), 0);
-  EXPECT_TRUE(fs::is_empty(tmp.path()));
+TEST_F(SaverOnScreen, EndsCleanlyOnTheSignalsDaemonsSend) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    auto saver = Start();
+    ASSERT_TRUE(saver->Started());
+    ASSERT_TRUE(WaitPresented(*saver));
+    ::kill(saver->pid(), sig);
+    EXPECT_TRUE(saver->Wait(1000)) << sig;
+    EXPECT_EQ(saver->exitCode(), 0) << sig;
+    EXPECT_TRUE(fs::is_empty(tmp.path())) << sig;
+    // The screen goes black before the next one starts.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 TEST_F(SaverOnScreen, ALetterEndsIt) {

@@ -71,7 +71,9 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 
 int Play(const Args& args) {
   if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
+  qv::platform::InstallEndSignals();
   ExtractedProject extracted(args[0]);
+  if (qv::platform::EndSignalReceived()) return 0;
   qv::platform::RunSaverOnScreen(extracted.project(), extracted.exePath(), extracted.tempFolder());
   return 0;
 }

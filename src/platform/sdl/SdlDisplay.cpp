@@ -1,19 +1,15 @@
 #include "platform/sdl/SdlDisplay.h"
 
-#include <csignal>
 #include <string>
 
 #include "graphics/Bitmap32.h"
+#include "platform/System.h"
 #include "platform/sdl/SdlBlit.h"
 
 namespace qv::platform {
 
 namespace {
 
-// SDL turns SIGINT and SIGTERM into a quit event; SIGHUP, which desktop
-// screensaver daemons also send, is noted here and turned into one too.
-volatile std::sig_atomic_t hangupReceived = 0;
-void OnHangup(int) { hangupReceived = 1; }
 
 // The first code point of a UTF-8 text.
 char32_t FirstCodePoint(const char* text) {
@@ -64,7 +60,6 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
   }
   SDL_RaiseWindow(window);
   SDL_StartTextInput();
-  std::signal(SIGHUP, OnHangup);
   return std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, mode.w, mode.h));
 }
 
@@ -77,7 +72,6 @@ TSdlDisplay::~TSdlDisplay() {
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   SDL_DestroyWindow(window_);
-  std::signal(SIGHUP, SIG_DFL);
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
 }
 
@@ -128,10 +122,7 @@ void TSdlDisplay::AddEventHandler(std::function<bool(const SDL_Event&, IWindowEv
 }
 
 void TSdlDisplay::ProcessMessages(IWindowEvents& events) {
-  if (hangupReceived) {
-    hangupReceived = 0;
-    events.CloseRequested();
-  }
+  if (EndSignalReceived()) events.CloseRequested();
   SDL_Event e;
   while (SDL_PollEvent(&e)) Dispatch(e, events);
 }
