@@ -1,12 +1,16 @@
-// Frame time of the pixel effects: the copy of the old picture into the working
+// Frame time of the effects: the copy of the old picture into the working
 // bitmap and the effect at 50 %, as the runner draws every frame, beside one
-// plain full-frame copy measured in the same run.
+// plain full-frame copy measured in the same run. The pixel effects at two
+// sizes, and every blit and clip-region effect at 1920 x 1080
+// (--benchmark_filter=BM_FamilyFrame).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 
 #include "graphics/Bitmap32.h"
 #include "transitions/PSEffect.h"
+#include "transitions/uBlitEffects.h"
+#include "transitions/uClipEffects.h"
 #include "transitions/uTransitionRunner.h"
 
 namespace {
@@ -77,8 +81,16 @@ void EffectsFullHd(benchmark::internal::Benchmark* b) {
   for (int n : kPixelEffects) b->Args({n, 1920, 1080});
 }
 
+void BM_FamilyFrame(benchmark::State& state) { BM_EffectFrame(state); }
+
+void BlitAndClipFullHd(benchmark::internal::Benchmark* b) {
+  for (int n = 1; n <= qv::kEffectCount; ++n)
+    if (qv::BlitEffect(n) || qv::ClipRegionEffect(n)) b->Args({n, 1920, 1080});
+}
+
 }  // namespace
 
+BENCHMARK(BM_FamilyFrame)->Apply(BlitAndClipFullHd)->MinTime(0.05)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameCopy)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EffectFrame)->Apply(EffectsAndSizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EffectSweep)->Apply(EffectsFullHd)->Iterations(303)->Unit(benchmark::kMillisecond);
