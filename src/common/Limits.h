@@ -1,5 +1,8 @@
 // Caps that every reader of user-supplied files checks before it allocates.
+// A screensaver file may come from anywhere: each cap bounds what one file,
+// one picture or one list can cost, and all of them live here.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace qv {
@@ -13,5 +16,20 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
          width * height <= kMaxPicturePixels;
 }
+
+// Files read whole into memory.
+inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{512} << 20;  // JPEG, GIF, BMP
+inline constexpr uint64_t kMaxWaveBytes = uint64_t{256} << 20;         // one sound effect
+inline constexpr uint64_t kMaxIniFileSize = uint64_t{16} << 20;        // settings files
+inline constexpr uint64_t kMaxNamesFileBytes = uint64_t{16} << 20;     // the overlay's picture names
+inline constexpr size_t kMaxNameLines = size_t{1} << 20;
+
+// JPEG: libjpeg's own working memory (progressive coefficient buffers and the
+// like), and the number of scans of a progressive file (real ones have a dozen).
+inline constexpr long kMaxLibjpegMemory = 1L << 30;
+inline constexpr int kMaxJpegScans = 1000;
+
+// GIF: frames of one animation.
+inline constexpr size_t kMaxGifFrames = 100000;
 
 }  // namespace qv

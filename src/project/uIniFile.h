@@ -7,11 +7,9 @@
 #include <utility>
 #include <vector>
 
-namespace qv {
+#include "common/Limits.h"
 
-// Files above this size are not settings files. TIniFile treats them as empty;
-// TIniDocument refuses them, so that a writer never replaces what it could not read.
-inline constexpr uint64_t kMaxIniFileSize = uint64_t{16} << 20;
+namespace qv {
 
 // Names compare ignoring ASCII case, the first matching section and the first
 // matching key win, names and values are trimmed, ";" starts a comment line.

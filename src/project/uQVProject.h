@@ -40,6 +40,9 @@ class TQVCFileList {
   std::vector<std::string> flags_;
 };
 
+// Transition effects are numbered 1 to kEffectCount in every project.
+inline constexpr int kEffectCount = 169;
+
 // "1,2,...,169": every effect number in ascending order.
 std::string AllTransitionEffects();
 

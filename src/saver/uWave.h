@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "common/Error.h"
+#include "common/Limits.h"
 
 namespace qv {
-
-// The largest WAVE file, and the largest converted sound, we accept.
-inline constexpr uint64_t kMaxWaveBytes = uint64_t{256} << 20;
 
 class EWaveStreamError : public EQVError {
  public:

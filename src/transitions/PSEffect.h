@@ -4,6 +4,7 @@
 #include <array>
 
 #include "graphics/Bitmap32.h"
+#include "project/uQVProject.h"
 
 namespace qv {
 
@@ -18,8 +19,6 @@ struct TEffect {
   const char* Name;
   TEffectProc Proc;
 };
-
-inline constexpr int kEffectCount = 169;
 
 // Entry n - 1 is effect number n; projects store effects by number.
 const std::array<TEffect, kEffectCount>& EffectTable();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ByteReader.h"
 #include "common/Error.h"
 #include "common/Limits.h"
 
@@ -17,11 +18,6 @@ constexpr uint32_t kRGB = 0, kRLE8 = 1, kRLE4 = 2, kBitFields = 3, kAlphaBitFiel
 constexpr size_t kFileHeaderSize = 14;
 
 [[noreturn]] void Fail(const char* why) { throw EQVError(std::string("BMP file ") + why); }
-
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Get32(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // One channel of a bit-field pixel, scaled to 8 bits.
 struct TChannel {
@@ -54,38 +50,50 @@ struct THeader {
 };
 
 THeader ReadHeader(const uint8_t* data, size_t size, size_t& offBits) {
-  if (size < kFileHeaderSize + 4) Fail("is truncated");
-  offBits = Get32(data + 10);
-  const uint32_t headerSize = Get32(data + kFileHeaderSize);
-  if (headerSize < 12 || headerSize > size - kFileHeaderSize) Fail("is truncated");
-  const uint8_t* h = data + kFileHeaderSize;
+  TByteReader file(data, size);
+  file.Seek(10);
+  offBits = file.U32();
+  const uint32_t headerSize = file.U32();
+  if (!file.Ok() || headerSize < 12 || headerSize > size - kFileHeaderSize) Fail("is truncated");
+  // The whole info header is in the buffer; fields past its own size read as 0.
+  TByteReader h(data + kFileHeaderSize, headerSize);
   THeader hd;
   size_t paletteAt = kFileHeaderSize + headerSize;
   int paletteEntrySize = 4;
   uint32_t colorsUsed = 0;
   if (headerSize == 12) {  // OS/2 core header
-    hd.width = Get16(h + 4);
-    hd.height = Get16(h + 6);
-    hd.bpp = Get16(h + 10);
+    h.Seek(4);
+    hd.width = h.U16();
+    hd.height = h.U16();
+    h.Skip(2);
+    hd.bpp = h.U16();
     paletteEntrySize = 3;
   } else if (headerSize >= 40) {
-    hd.width = static_cast<int32_t>(Get32(h + 4));
-    const int32_t height = static_cast<int32_t>(Get32(h + 8));
+    h.Seek(4);
+    hd.width = h.I32();
+    const int32_t height = h.I32();
     hd.topDown = height < 0;
     hd.height = height < 0 ? -int64_t{height} : height;
-    hd.bpp = Get16(h + 14);
-    hd.compression = Get32(h + 16);
-    colorsUsed = Get32(h + 32);
+    h.Skip(2);
+    hd.bpp = h.U16();
+    hd.compression = h.U32();
+    h.Seek(32);
+    colorsUsed = h.U32();
     if (hd.compression == kBitFields || hd.compression == kAlphaBitFields) {
       const size_t count = hd.compression == kAlphaBitFields ? 4 : 3;
       if (headerSize >= 40 + 4 * count) {
-        for (size_t i = 0; i < count; ++i) hd.masks[i] = Get32(h + 40 + 4 * i);
+        h.Seek(40);
+        for (size_t i = 0; i < count; ++i) hd.masks[i] = h.U32();
       } else {  // masks follow a BITMAPINFOHEADER
-        if (size - paletteAt < 4 * count) Fail("is truncated");
-        for (size_t i = 0; i < count; ++i) hd.masks[i] = Get32(data + paletteAt + 4 * i);
+        file.Seek(paletteAt);
+        for (size_t i = 0; i < count; ++i) hd.masks[i] = file.U32();
+        if (!file.Ok()) Fail("is truncated");
         paletteAt += 4 * count;
       }
-      if (headerSize >= 56 && hd.compression == kBitFields) hd.masks[3] = Get32(h + 52);
+      if (headerSize >= 56 && hd.compression == kBitFields) {
+        h.Seek(52);
+        hd.masks[3] = h.U32();
+      }
       hd.hasAlpha = hd.masks[3] != 0;
     }
   } else {
@@ -164,7 +172,7 @@ void DecodeUncompressed(const THeader& hd, const uint8_t* bits, TBitmap32& out) 
       case 32: {
         const bool wide = hd.bpp == 32;
         for (int x = 0; x < w; ++x) {
-          const uint32_t p = wide ? Get32(s + 4 * x) : Get16(s + 2 * x);
+          const uint32_t p = wide ? LoadLE32(s + 4 * x) : LoadLE16(s + 2 * x);
           d[x] = (static_cast<uint32_t>(hd.hasAlpha ? a.Get(p, 255) : 255) << 24) |
                  (r.Get(p, 0) << 16) | (g.Get(p, 0) << 8) | b.Get(p, 0);
         }

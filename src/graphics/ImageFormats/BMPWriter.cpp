@@ -3,20 +3,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "common/ByteReader.h"
 #include "common/Error.h"
 
 namespace qv {
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  out[at] = static_cast<uint8_t>(v);
-  out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
@@ -32,17 +24,17 @@ std::vector<uint8_t> Encode(const TBitmap32& bitmap, int bitsPerPixel) {
   out[1] = 'M';
   // The file size field is 32 bits; pictures within the caps of the readers
   // stay far below 4 GiB.
-  Put32(out, 2, static_cast<uint32_t>(out.size()));
-  Put32(out, 10, static_cast<uint32_t>(offBits));
-  Put32(out, 14, kInfoHeaderSize);
-  Put32(out, 18, static_cast<uint32_t>(w));
-  Put32(out, 22, static_cast<uint32_t>(h));  // positive height: bottom-up rows
-  Put16(out, 26, 1);
-  Put16(out, 28, static_cast<uint32_t>(bitsPerPixel));
-  Put32(out, 30, 0);  // BI_RGB
-  Put32(out, 34, static_cast<uint32_t>(imageSize));
-  Put32(out, 38, 2835);  // 72 dots per inch
-  Put32(out, 42, 2835);
+  StoreLE32(out.data() + 2, static_cast<uint32_t>(out.size()));
+  StoreLE32(out.data() + 10, static_cast<uint32_t>(offBits));
+  StoreLE32(out.data() + 14, kInfoHeaderSize);
+  StoreLE32(out.data() + 18, static_cast<uint32_t>(w));
+  StoreLE32(out.data() + 22, static_cast<uint32_t>(h));  // positive height: bottom-up rows
+  StoreLE16(out.data() + 26, 1);
+  StoreLE16(out.data() + 28, static_cast<uint16_t>(bitsPerPixel));
+  StoreLE32(out.data() + 30, 0);  // BI_RGB
+  StoreLE32(out.data() + 34, static_cast<uint32_t>(imageSize));
+  StoreLE32(out.data() + 38, 2835);  // 72 dots per inch
+  StoreLE32(out.data() + 42, 2835);
   for (int y = 0; y < h; ++y) {
     const uint32_t* src = bitmap.Row(h - 1 - y);
     uint8_t* dst = &out[offBits + rowBytes * y];

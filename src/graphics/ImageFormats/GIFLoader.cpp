@@ -14,8 +14,6 @@ namespace qv {
 
 namespace {
 
-constexpr size_t kMaxFrames = 100000;
-
 struct TSource {
   const uint8_t* data;
   size_t size;
@@ -140,7 +138,7 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
     }
     const GifImageDesc& desc = gif->Image;
     if (!PictureSizeAllowed(desc.Width, desc.Height)) Fail("frame is too large or has no pixels");
-    if (animation.frames.size() >= kMaxFrames ||
+    if (animation.frames.size() >= kMaxGifFrames ||
         static_cast<int64_t>(animation.frames.size() + 1) * screenBytes > options.maxFrameBytes)
       Fail("has too many frames");
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;

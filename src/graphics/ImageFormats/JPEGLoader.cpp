@@ -12,11 +12,6 @@ namespace qv {
 
 namespace {
 
-// libjpeg's own working memory (progressive coefficient buffers and the like).
-constexpr long kMaxLibjpegMemory = 1L << 30;
-// Progressive files may hold any number of scans; real ones have a dozen.
-constexpr int kMaxScans = 1000;
-
 struct TDecoder {
   jpeg_decompress_struct cinfo{};
   TJpegErrorManager err{};
@@ -34,7 +29,7 @@ struct TDecoder {
 
 void LimitScans(j_common_ptr cinfo) {
   auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
-  if (d->input_scan_number > kMaxScans) {
+  if (d->input_scan_number > kMaxJpegScans) {
     auto* manager = reinterpret_cast<TJpegErrorManager*>(cinfo->err);
     std::strcpy(manager->message, "too many scans");
     std::longjmp(manager->jump, 1);

@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/Limits.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/Picture.h"
 
 namespace qv {
-
-// Files larger than this are refused before they are read.
-inline constexpr uintmax_t kMaxPictureFileBytes = uintmax_t{512} << 20;
 
 // A GIF gives its first frame. Throws EQVError: "Cannot open <path>",
 // "Unknown picture format: <file name>", or the decoder's error.
