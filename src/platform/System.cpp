@@ -23,13 +23,6 @@ std::string WithSlash(std::string path) {
 }
 }  // namespace
 
-std::string TempPath() {
-  const char* env = std::getenv("TMPDIR");
-  std::error_code ec;
-  if (env && *env && std::filesystem::is_directory(env, ec)) return WithSlash(env);
-  return "/tmp/";
-}
-
 std::string ExecutablePath() {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);

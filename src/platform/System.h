@@ -8,10 +8,6 @@
 
 namespace qv::platform {
 
-// The system temporary path, ending with "/": $TMPDIR when set and a folder,
-// else /tmp/.
-std::string TempPath();
-
 // The full path of the running executable (/proc/self/exe), empty if unknown.
 std::string ExecutablePath();
 

@@ -1,9 +1,5 @@
 #include "project/uIniFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +7,7 @@
 
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -88,47 +85,8 @@ std::string_view WithoutBom(std::string_view text, bool* had = nullptr) {
   return bom ? text.substr(kBom.size()) : text;
 }
 
-enum class TReadResult { Ok, Missing, Failed };
-
-TReadResult ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return TReadResult::Missing;
-    reason = std::strerror(errno);
-    return TReadResult::Failed;
-  }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    reason = "not a regular file";
-    ::close(fd);
-    return TReadResult::Failed;
-  }
-  if (static_cast<uint64_t>(st.st_size) > kMaxIniFileSize) {
-    reason = "larger than " + std::to_string(kMaxIniFileSize >> 20) + " MiB";
-    ::close(fd);
-    return TReadResult::Failed;
-  }
-  out.clear();
-  out.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      reason = std::strerror(errno);
-      ::close(fd);
-      return TReadResult::Failed;
-    }
-    if (got == 0) break;
-    if (out.size() + static_cast<size_t>(got) > kMaxIniFileSize) {
-      reason = "larger than " + std::to_string(kMaxIniFileSize >> 20) + " MiB";
-      ::close(fd);
-      return TReadResult::Failed;
-    }
-    out.append(buffer, static_cast<size_t>(got));
-  }
-  ::close(fd);
-  return TReadResult::Ok;
+platform::TOpenResult ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
+  return platform::ReadRegularFile(path, kMaxIniFileSize, out, reason);
 }
 
 bool HasLineBreakOrNul(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
@@ -219,7 +177,7 @@ TIniFile TIniFile::FromText(std::string_view text) {
 
 TIniFile TIniFile::FromFile(const std::string& path) {
   std::string text, reason;
-  if (ReadWholeFile(path, text, reason) != TReadResult::Ok) return TIniFile();
+  if (ReadWholeFile(path, text, reason) != platform::TOpenResult::Ok) return TIniFile();
   return FromText(text);
 }
 
@@ -278,11 +236,11 @@ TIniDocument TIniDocument::FromText(std::string_view text) {
 TIniDocument TIniDocument::FromFile(const std::string& path) {
   std::string text, reason;
   switch (ReadWholeFile(path, text, reason)) {
-    case TReadResult::Missing:
+    case platform::TOpenResult::Missing:
       return TIniDocument();
-    case TReadResult::Failed:
+    case platform::TOpenResult::Refused:
       throw EQVError("Cannot read settings file " + path + ": " + reason);
-    case TReadResult::Ok:
+    case platform::TOpenResult::Ok:
       break;
   }
   return FromText(text);
@@ -376,10 +334,10 @@ std::string TIniDocument::Text() const {
 
 void TIniDocument::SaveAtomically(const std::string& path) const {
   namespace fs = std::filesystem;
-  auto fail = [&](const std::string& what, int err) {
-    throw EQVError("Cannot save settings file " + path + ": " + what + (err ? std::string(": ") + std::strerror(err) : ""));
+  auto fail = [&](const std::string& what, const std::string& why = {}) {
+    throw EQVError("Cannot save settings file " + path + ": " + what + (why.empty() ? "" : ": " + why));
   };
-  if (path.empty()) fail("no file name", 0);
+  if (path.empty()) fail("no file name");
 
   std::error_code ec;
   fs::path target(path);
@@ -389,48 +347,29 @@ void TIniDocument::SaveAtomically(const std::string& path) const {
   }
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
+  // A hidden name beside the target: ".NAME.ini." and a unique suffix.
   std::string hidden = ".";
   hidden += target.filename().string();
-  hidden += ".XXXXXX";
-  std::string temp = (folder / hidden).string();
+  hidden += '.';
+  const std::string prefix = (folder / hidden).string();
 
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) fail("cannot create a temporary file in " + folder.string(), errno);
-
-  auto discard = [&](const std::string& what, int err) {
-    if (fd >= 0) ::close(fd);
-    ::unlink(temp.c_str());
-    fail(what, err);
+  platform::TFile file;
+  std::string temp;
+  if (!platform::CreateUnique(prefix, file, temp)) fail("cannot create a temporary file in " + folder.string(), std::strerror(errno));
+  auto discard = [&](const std::string& what) {
+    file.Close();
+    platform::RemoveFile(temp);
+    fail(what);
   };
-
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0) {
-    if (::fchmod(fd, old.st_mode & 07777) != 0) {
-      // Keeps 0600.
-    }
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-      // Only root may give the file away; others keep their own ownership.
-    }
-  }
-
+  platform::CopyPermissions(target.string(), file);
   const std::string text = Text();
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) discard("write failed", put < 0 ? errno : EIO);
-    done += static_cast<size_t>(put);
-  }
-  if (::fsync(fd) != 0) discard("flush failed", errno);
-  int closed = ::close(fd);
-  fd = -1;
-  if (closed != 0) discard("close failed", errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) discard("rename failed", errno);
-
-  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+  if (!file.Write(text.data(), text.size())) discard("write failed");
+  if (!file.Sync()) discard("flush failed");
+  if (!file.Close()) discard("close failed");
+  std::string reason;
+  if (!platform::ReplaceFileAtomically(temp, target.string(), reason)) {
+    platform::RemoveFile(temp);
+    fail("rename failed", reason);
   }
 }
 

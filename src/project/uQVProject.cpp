@@ -1,21 +1,16 @@
 #include "project/uQVProject.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <stdexcept>
 
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "platform/Files.h"
 #include "project/uBlockContainer.h"
 #include "project/uIniFile.h"
 
 namespace qv {
 
 namespace {
-
-constexpr int kEffectCount = 169;
 
 void CheckStorableValue(const char* key, const std::string& value) {
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
@@ -28,16 +23,12 @@ void CheckStorableValue(const char* key, const std::string& value) {
 // user's file, a leftover) is never written through; a unique name beside it
 // is used instead. Returns an empty path when no file could be created.
 std::string CreateIntermediateFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd >= 0) {
-    ::close(fd);
-    return path;
-  }
-  if (errno != EEXIST) return {};
-  std::string unique = path + ".XXXXXX";
-  fd = ::mkostemp(unique.data(), O_CLOEXEC);
-  if (fd < 0) return {};
-  ::close(fd);
+  platform::TFile file;
+  const platform::TCreateResult made = platform::CreateExclusive(path, file);
+  if (made == platform::TCreateResult::Created) return path;
+  if (made == platform::TCreateResult::Failed) return {};
+  std::string unique;
+  if (!platform::CreateUnique(path + ".", file, unique)) return {};
   return unique;
 }
 
@@ -261,7 +252,7 @@ void TQVCProject::LoadContainer(const std::string& containerFile, const std::str
     const std::vector<std::string>& files;
     ~TRemover() {
       for (const std::string& file : files)
-        if (!file.empty()) ::unlink(file.c_str());
+        if (!file.empty()) platform::RemoveFile(file);
     }
   } remover{outputs};
 

@@ -3,23 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
+
+#include "common/ByteReader.h"
+#include "platform/Files.h"
 
 namespace qv {
 
 namespace {
 
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 void PutLe32(TByteStream& stream, uint32_t value) {
-  uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-                      static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  uint8_t bytes[4];
+  StoreLE32(bytes, value);
   stream.Write(bytes, 4);
 }
 
@@ -83,9 +78,9 @@ void TWaveStream::OpenRead() {
     const uint64_t at = stream_.Position();
     uint8_t header[8] = {};
     const size_t got = stream_.Read(header, 8);
-    if (Le32(header) == 0) break;
+    if (LoadLE32(header) == 0) break;
     if (got < 8) Fail(kWaveInvalid);
-    const uint32_t size = Le32(header + 4);
+    const uint32_t size = LoadLE32(header + 4);
     const uint64_t body = at + 8;
     const bool isFormat = std::memcmp(header, "fmt ", 4) == 0;
     if (size > total - body) Fail(isFormat ? kFormatInvalid : kWaveInvalid);
@@ -212,15 +207,20 @@ void TWave::SaveToStream(TByteStream& stream) const {
 
 void TWave::LoadFromFile(const std::string& path) {
   Clear();
-  std::error_code ec;
-  const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) throw EWaveStreamError("Cannot open wave file " + path);
+  platform::TFile file;
+  std::string reason;
+  if (platform::OpenRegularFile(path, UINT64_MAX, file, reason) != platform::TOpenResult::Ok)
+    throw EWaveStreamError("Cannot open wave file " + path);
+  const uint64_t size = file.Size();
   if (size > kMaxWaveBytes) Fail(kTooLarge);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw EWaveStreamError("Cannot open wave file " + path);
   std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const size_t n = file.ReadAt(bytes.data() + got, bytes.size() - got, got);
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
   TMemoryByteStream stream(std::move(bytes));
   LoadFromStream(stream);
 }
@@ -241,17 +241,17 @@ void TWave::SaveToFile(const std::string& path) const {
 TWaveFormat ParseWaveFormat(const std::vector<uint8_t>& block) {
   if (block.size() < 16) Fail(kFormatInvalid);
   const uint8_t* p = block.data();
-  unsigned tag = Le16(p);
+  unsigned tag = LoadLE16(p);
   TWaveFormat f;
-  f.channels = Le16(p + 2);
-  f.rate = static_cast<int>(std::min<uint32_t>(Le32(p + 4), INT32_MAX));
-  f.blockAlign = Le16(p + 12);
-  const int bits = Le16(p + 14);
+  f.channels = LoadLE16(p + 2);
+  f.rate = static_cast<int>(std::min<uint32_t>(LoadLE32(p + 4), INT32_MAX));
+  f.blockAlign = LoadLE16(p + 12);
+  const int bits = LoadLE16(p + 14);
   // WAVE_FORMAT_EXTENSIBLE carries the real tag in the first two bytes of
   // its sub-format GUID, after cbSize and 6 more bytes.
   if (tag == 0xFFFE) {
     if (block.size() < 40) Fail(kFormatInvalid);
-    tag = Le16(p + 24);
+    tag = LoadLE16(p + 24);
   }
   if (f.channels < 1 || f.channels > 16 || f.rate < 1 || f.rate > 768000 || bits < 1) Fail(kFormatInvalid);
   const int containerBytes = (bits + 7) / 8;
@@ -273,8 +273,7 @@ std::vector<uint8_t> PcmFormatBlock(int rate, int channels, int bitsPerSample) {
                              static_cast<uint32_t>(rate) * blockAlign,
                              blockAlign | (static_cast<uint32_t>(bitsPerSample) << 16)};
   std::vector<uint8_t> block;
-  for (uint32_t v : values)
-    for (int i = 0; i < 4; ++i) block.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  for (uint32_t v : values) AppendLE32(block, v);
   return block;
 }
 
@@ -296,9 +295,9 @@ int32_t DecodeSample(const uint8_t* p, const TWaveFormat& f) {
   }
   switch (f.bitsPerSample) {
     case 8: return (static_cast<int32_t>(p[0]) - 128) * 256;
-    case 16: return static_cast<int16_t>(Le16(p));
-    case 24: return static_cast<int16_t>(Le16(p + 1));
-    default: return static_cast<int16_t>(Le16(p + 2));
+    case 16: return static_cast<int16_t>(LoadLE16(p));
+    case 24: return static_cast<int16_t>(LoadLE16(p + 1));
+    default: return static_cast<int16_t>(LoadLE16(p + 2));
   }
 }
 

@@ -1,12 +1,8 @@
 #include "startup/uOverlay.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <fstream>
-
+#include "common/Limits.h"
 #include "common/Paths.h"
+#include "platform/Files.h"
 #include "project/uBlockContainer.h"
 #include "project/uQVProject.h"
 
@@ -14,8 +10,6 @@ namespace qv {
 
 namespace {
 
-constexpr std::streamoff kMaxNamesFile = 16 << 20;
-constexpr size_t kMaxNameLines = 1 << 20;
 constexpr int kTokenAttempts = 1000;
 
 bool IsContainerFile(const std::string& name) {
@@ -69,26 +63,20 @@ const std::string& TProjectTempFolder::ProjectTempFolder() {
   tried_ = true;
   for (int attempt = 0; attempt < kTokenAttempts; ++attempt, ++token_) {
     std::string candidate = tempPath_ + baseName_ + std::to_string(token_);
-    if (::mkdir(candidate.c_str(), 0700) == 0) {
+    const platform::TCreateResult made = platform::CreatePrivateFolder(candidate);
+    if (made == platform::TCreateResult::Created) {
       folder_ = candidate + "/";
       return folder_;
     }
-    if (errno != EEXIST) break;
+    if (made == platform::TCreateResult::Failed) break;
   }
   return folder_;
 }
 
 std::vector<std::string> ReadNameLines(const std::string& file) {
   std::vector<std::string> lines;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return lines;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size <= 0 || size > kMaxNamesFile) return lines;
-  in.seekg(0);
-  std::string text(static_cast<size_t>(size), '\0');
-  in.read(text.data(), size);
-  text.resize(static_cast<size_t>(in.gcount()));
+  std::string text, reason;
+  if (platform::ReadRegularFile(file, kMaxNamesFileBytes, text, reason) != platform::TOpenResult::Ok) return lines;
   size_t start = 0;
   while (start < text.size() && lines.size() < kMaxNameLines) {
     size_t end = text.find('\n', start);
@@ -127,10 +115,10 @@ void DeleteProjectFiles(TProjectTempFolder& temp) {
   const std::string& folder = temp.ProjectTempFolder();
   if (folder.empty()) return;
   for (const std::string& target : PictureTargets(folder, ReadNameLines(folder + kNamesFileName)))
-    if (!target.empty()) ::unlink(target.c_str());
+    if (!target.empty()) platform::RemoveFile(target);
   for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName})
-    ::unlink((folder + own).c_str());
-  ::rmdir(folder.c_str());
+    platform::RemoveFile(folder + own);
+  platform::RemoveEmptyFolder(folder);
 }
 
 }  // namespace qv

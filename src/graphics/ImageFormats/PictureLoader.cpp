@@ -1,11 +1,10 @@
 #include "graphics/ImageFormats/PictureLoader.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 #include "common/Error.h"
+#include "platform/Files.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
 
@@ -14,17 +13,14 @@ namespace qv {
 namespace {
 
 std::vector<uint8_t> ReadWhole(const std::string& path) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  std::error_code ec;
-  if (!file || std::filesystem::is_directory(path, ec)) throw EQVError("Cannot open " + path);
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) throw EQVError("Cannot read " + path);
-  const long size = std::ftell(file.get());
-  if (size < 0) throw EQVError("Cannot read " + path);
-  if (static_cast<uintmax_t>(size) > kMaxPictureFileBytes) throw EQVError("Picture file is too large: " + path);
-  std::rewind(file.get());
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) throw EQVError("Cannot read " + path);
-  return bytes;
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  switch (platform::ReadRegularFile(path, kMaxPictureFileBytes, bytes, reason)) {
+    case platform::TOpenResult::Ok: return bytes;
+    case platform::TOpenResult::Missing: throw EQVError("Cannot open " + path);
+    case platform::TOpenResult::Refused: break;
+  }
+  throw EQVError("Cannot read " + path + ": " + reason);
 }
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }

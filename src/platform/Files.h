@@ -1,0 +1,96 @@
+// File services the core uses instead of calling the system: private folders,
+// exclusive creation that never follows a link, atomic replacement, and
+// reading only regular files within a size cap. One implementation per
+// system (POSIX here); the guarantees are the same everywhere.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv::platform {
+
+// The system temporary path, ending with the separator: $TMPDIR when set and
+// a folder, else /tmp/.
+std::string TempPath();
+
+// An open file, closed when destroyed.
+class TFile {
+ public:
+  TFile() = default;
+  ~TFile();
+  TFile(TFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
+  TFile& operator=(TFile&& other) noexcept;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+
+  bool IsOpen() const { return handle_ != kNone; }
+  // The file's size now; 0 when it cannot be told.
+  uint64_t Size() const;
+  // Reads up to `count` bytes at `offset`; the count read, 0 at the end or
+  // on an error.
+  size_t ReadAt(void* buffer, size_t count, uint64_t offset) const;
+  // Reads up to `count` bytes from the current position.
+  size_t Read(void* buffer, size_t count);
+  // Writes all `count` bytes at the current position; false on an error.
+  bool Write(const void* buffer, size_t count);
+  // Flushes what was written to the disk.
+  bool Sync();
+  // Closes the file; false when the system reports that written data was lost.
+  bool Close();
+
+ private:
+  friend struct TFileAccess;
+  static constexpr intptr_t kNone = -1;
+  explicit TFile(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_ = kNone;
+};
+
+enum class TOpenResult { Ok, Missing, Refused };
+
+// Opens a regular file for reading. Missing: nothing by that name. Refused:
+// anything else that keeps it from being read (a folder, a device, a FIFO, a
+// file over `maxBytes`, no permission), with the reason. The type and size
+// are checked on the opened file, not only on its name, and opening never
+// waits on a FIFO.
+TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& file, std::string& reason);
+
+// Reads a whole regular file within the cap, with the same results.
+TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& bytes, std::string& reason);
+TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes,
+                            std::string& reason);
+
+enum class TCreateResult { Created, Exists, Failed };
+
+// Makes a folder that only this user may enter, in one step; Exists when the
+// name is taken by anything at all (a folder, a file, a link).
+TCreateResult CreatePrivateFolder(const std::string& path);
+
+// Creates a new file for writing that only this user may read. Never opens an
+// existing name and never follows a link: Exists when the name is taken.
+TCreateResult CreateExclusive(const std::string& path, TFile& file);
+
+// Creates a new file like CreateExclusive under a name made from `prefix` and
+// a unique suffix in the same folder; `path` receives the name.
+bool CreateUnique(const std::string& prefix, TFile& file, std::string& path);
+
+// True when `path` is a regular file (not a link) that this user owns.
+bool IsOwnRegularFile(const std::string& path);
+
+// Gives `file` the permission bits (and, where allowed, the owner) of the
+// file `like`; nothing when `like` does not exist.
+void CopyPermissions(const std::string& like, TFile& file);
+
+// True when this user may write the file (or, for a missing file, create it).
+bool IsWritable(const std::string& path);
+
+// Puts `temp` in place of `target` in one step: readers see the old file or
+// the new one, never a mix; the folder entry is flushed to the disk. On
+// failure `target` is untouched and `reason` says why.
+bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason);
+
+// Removal that reports nothing: a file (or link) and an empty folder.
+void RemoveFile(const std::string& path);
+void RemoveEmptyFolder(const std::string& path);
+
+}  // namespace qv::platform

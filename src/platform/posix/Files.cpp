@@ -1,0 +1,226 @@
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace qv::platform {
+
+namespace {
+
+int Fd(intptr_t handle) { return static_cast<int>(handle); }
+
+std::string WithSlash(std::string path) {
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
+}  // namespace
+
+struct TFileAccess {
+  static TFile Make(int fd) { return TFile(fd); }
+  static int Get(const TFile& file) { return Fd(file.handle_); }
+};
+
+std::string TempPath() {
+  const char* env = std::getenv("TMPDIR");
+  std::error_code ec;
+  if (env && *env && std::filesystem::is_directory(env, ec)) return WithSlash(env);
+  return "/tmp/";
+}
+
+// TFile
+
+TFile::~TFile() { Close(); }
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kNone;
+  }
+  return *this;
+}
+
+uint64_t TFile::Size() const {
+  struct stat st {};
+  if (!IsOpen() || ::fstat(Fd(handle_), &st) != 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+size_t TFile::ReadAt(void* buffer, size_t count, uint64_t offset) const {
+  if (!IsOpen()) return 0;
+  for (;;) {
+    ssize_t got = ::pread(Fd(handle_), buffer, count, static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) return 0;
+  }
+}
+
+size_t TFile::Read(void* buffer, size_t count) {
+  if (!IsOpen()) return 0;
+  for (;;) {
+    ssize_t got = ::read(Fd(handle_), buffer, count);
+    if (got >= 0) return static_cast<size_t>(got);
+    if (errno != EINTR) return 0;
+  }
+}
+
+bool TFile::Write(const void* buffer, size_t count) {
+  if (!IsOpen()) return false;
+  auto* p = static_cast<const uint8_t*>(buffer);
+  while (count > 0) {
+    ssize_t put = ::write(Fd(handle_), p, count);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    p += put;
+    count -= static_cast<size_t>(put);
+  }
+  return true;
+}
+
+bool TFile::Sync() { return IsOpen() && ::fsync(Fd(handle_)) == 0; }
+
+bool TFile::Close() {
+  if (!IsOpen()) return true;
+  const int fd = Fd(handle_);
+  handle_ = kNone;
+  return ::close(fd) == 0;
+}
+
+// Reading
+
+TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& file, std::string& reason) {
+  file = TFile();
+  // Non-blocking, so that opening a FIFO does not wait for a writer; the
+  // flag is dropped once the file is known to be a regular one.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return TOpenResult::Missing;
+    reason = std::strerror(errno);
+    return TOpenResult::Refused;
+  }
+  TFile opened = TFileAccess::Make(fd);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+    return TOpenResult::Refused;
+  }
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+    reason = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
+    return TOpenResult::Refused;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  file = std::move(opened);
+  return TOpenResult::Ok;
+}
+
+namespace {
+
+template <typename Bytes>
+TOpenResult ReadWhole(const std::string& path, uint64_t maxBytes, Bytes& bytes, std::string& reason) {
+  TFile file;
+  TOpenResult result = OpenRegularFile(path, maxBytes, file, reason);
+  if (result != TOpenResult::Ok) return result;
+  Bytes out;
+  out.reserve(static_cast<size_t>(file.Size()));
+  uint8_t buffer[65536];
+  for (;;) {
+    const size_t got = file.Read(buffer, sizeof buffer);
+    if (got == 0) break;
+    // The file may grow while it is read; the cap holds all the same.
+    if (out.size() + got > maxBytes) {
+      reason = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
+      return TOpenResult::Refused;
+    }
+    out.insert(out.end(), buffer, buffer + got);
+  }
+  bytes = std::move(out);
+  return TOpenResult::Ok;
+}
+
+}  // namespace
+
+TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& bytes, std::string& reason) {
+  return ReadWhole(path, maxBytes, bytes, reason);
+}
+
+TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes,
+                            std::string& reason) {
+  return ReadWhole(path, maxBytes, bytes, reason);
+}
+
+// Creating
+
+TCreateResult CreatePrivateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) == 0) return TCreateResult::Created;
+  return errno == EEXIST ? TCreateResult::Exists : TCreateResult::Failed;
+}
+
+TCreateResult CreateExclusive(const std::string& path, TFile& file) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return errno == EEXIST ? TCreateResult::Exists : TCreateResult::Failed;
+  file = TFileAccess::Make(fd);
+  return TCreateResult::Created;
+}
+
+bool CreateUnique(const std::string& prefix, TFile& file, std::string& path) {
+  std::string name = prefix + "XXXXXX";
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  file = TFileAccess::Make(fd);
+  path = std::move(name);
+  return true;
+}
+
+bool IsOwnRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+void CopyPermissions(const std::string& like, TFile& file) {
+  struct stat old {};
+  if (!file.IsOpen() || ::stat(like.c_str(), &old) != 0) return;
+  const int fd = TFileAccess::Get(file);
+  if (::fchmod(fd, old.st_mode & 07777) != 0) {
+    // The new file keeps 0600.
+  }
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    // Only root may give a file away; others keep their own ownership.
+  }
+}
+
+bool IsWritable(const std::string& path) {
+  if (::access(path.c_str(), F_OK) == 0) return ::access(path.c_str(), W_OK) == 0;
+  return ::access(FolderOf(path).c_str(), W_OK | X_OK) == 0;
+}
+
+bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason) {
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+
+void RemoveEmptyFolder(const std::string& path) { ::rmdir(path.c_str()); }
+
+}  // namespace qv::platform
