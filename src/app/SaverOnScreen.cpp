@@ -1,4 +1,4 @@
-#include "platform/sdl/SdlSaver.h"
+#include "app/SaverOnScreen.h"
 
 #include <cstdio>
 #include <memory>
@@ -9,7 +9,9 @@
 #include "platform/sdl/SdlDisplay.h"
 #include "saver/FScrSvr.h"
 
-namespace qv::platform {
+namespace qv::app {
+
+using namespace platform;
 
 void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
   TSystemClock clock;
@@ -37,4 +39,4 @@ void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const st
   RunSaver(project, true, services);
 }
 
-}  // namespace qv::platform
+}  // namespace qv::app

@@ -7,11 +7,11 @@ namespace qv {
 class TQVCProject;
 }
 
-namespace qv::platform {
+namespace qv::app {
 
 // Shows the project's slideshow full-screen until input ends it. The user
 // settings file beside `exePath` applies.
 // Bare music names are looked for in `tempFolder`.
 void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder);
 
-}  // namespace qv::platform
+}  // namespace qv::app

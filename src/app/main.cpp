@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "app/SaverOnScreen.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlPreview.h"
-#include "platform/sdl/SdlSaver.h"
 #include "startup/uQVStart.h"
 
 int main(int argc, char** argv) {
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
   // Linux has no system screensaver password to change: the desktop's
   // screen locker owns the password, so password mode does nothing.
   services.changePassword = [](uint64_t) {};
-  services.runSaver = qv::platform::RunSaverOnScreen;
+  services.runSaver = qv::app::RunSaverOnScreen;
   std::vector<std::string> args(argv, argv + argc);
   return qv::QVMain(args, services);
 }

@@ -36,7 +36,7 @@ uint64_t WindowArgument(const std::vector<std::string>& args) {
   return id;
 }
 
-bool DrawPreview(const std::string& previewFile, IPreviewWindow& window) {
+bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window) {
   if (previewFile.empty() || !window.WaitVisible()) return false;
   if (window.Width() <= 0 || window.Height() <= 0) return false;
   try {
@@ -93,7 +93,7 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
       CommonStart(project, folder, exePath);
       const std::string preview = project.Setting().PreviewFile;
       if (!preview.empty() && services.openPreviewWindow) {
-        if (std::unique_ptr<IPreviewWindow> target = services.openPreviewWindow(window))
+        if (std::unique_ptr<platform::IPreviewWindow> target = services.openPreviewWindow(window))
           DrawPreview(preview, *target);
       }
       // A preview runs every time the display settings open; its files go at

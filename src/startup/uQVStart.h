@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PreviewWindow.h"
+
 namespace qv {
 
 class TBitmap32;
@@ -23,25 +25,12 @@ TRunMode ModeFromSwitch(const std::string& modeSwitch);
 // number.
 uint64_t WindowArgument(const std::vector<std::string>& args);
 
-// A foreign window to draw the preview into (the display-properties window).
-class IPreviewWindow {
- public:
-  virtual ~IPreviewWindow() = default;
-  // Waits, processing pending messages, until the window is visible; false
-  // when it never becomes visible in time or does not exist.
-  virtual bool WaitVisible() = 0;
-  virtual int Width() const = 0;
-  virtual int Height() const = 0;
-  // Draws a bitmap of the window's size at (0, 0).
-  virtual void Present(const TBitmap32& frame) = 0;
-};
-
 struct TStartServices {
   std::string exePath;   // the executable's full path
   std::string tempPath;  // the system temporary path
   uint32_t tickAtStart = 0;
   // Adopts a foreign window by its id; null when there is none.
-  std::function<std::unique_ptr<IPreviewWindow>(uint64_t id)> openPreviewWindow;
+  std::function<std::unique_ptr<platform::IPreviewWindow>(uint64_t id)> openPreviewWindow;
   // Asks the system to change the screensaver password (parent window id).
   std::function<void(uint64_t id)> changePassword;
   // Run mode's saver window, given the extracted project and the
@@ -56,6 +45,6 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services);
 
 // Draws the project's preview picture stretched into the window. Returns
 // false when there is no picture or it cannot be drawn.
-bool DrawPreview(const std::string& previewFile, IPreviewWindow& window);
+bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window);
 
 }  // namespace qv

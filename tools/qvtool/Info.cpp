@@ -7,6 +7,7 @@
 #include "Json.h"
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "project/uBlockContainer.h"
 #include "project/uLongPath.h"

@@ -8,12 +8,13 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "app/SaverOnScreen.h"
 #include "common/Error.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/MemoryDisplay.h"
-#include "platform/sdl/SdlSaver.h"
 #include "project/uBlockContainer.h"
 #include "project/uLongPath.h"
 #include "project/uQVProject.h"
@@ -74,7 +75,7 @@ int Play(const Args& args) {
   qv::platform::InstallEndSignals();
   ExtractedProject extracted(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;
-  qv::platform::RunSaverOnScreen(extracted.project(), extracted.exePath(), extracted.tempFolder());
+  qv::app::RunSaverOnScreen(extracted.project(), extracted.exePath(), extracted.tempFolder());
   return 0;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "startup/uQVStart.h"
+#include "platform/PreviewWindow.h"
 
 namespace qv::platform {
 

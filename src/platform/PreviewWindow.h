@@ -1,0 +1,23 @@
+// A foreign window to draw the preview into: the display-properties window of
+// the screensaver protocol, adopted by its id.
+#pragma once
+
+namespace qv {
+class TBitmap32;
+}
+
+namespace qv::platform {
+
+class IPreviewWindow {
+ public:
+  virtual ~IPreviewWindow() = default;
+  // Waits, processing pending messages, until the window is visible; false
+  // when it never becomes visible in time or does not exist.
+  virtual bool WaitVisible() = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Draws a bitmap of the window's size at (0, 0).
+  virtual void Present(const TBitmap32& frame) = 0;
+};
+
+}  // namespace qv::platform
