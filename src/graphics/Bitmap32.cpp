@@ -7,6 +7,7 @@
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "graphics/Resampler.h"
+#include "graphics/uStretchBlt.h"
 
 namespace qv {
 
@@ -52,6 +53,13 @@ void TBitmap32::SetSize(int width, int height) {
   height_ = height;
 }
 
+void TBitmap32::Assign(const TBitmap32& from) {
+  if (this == &from) return;
+  width_ = from.width_;
+  height_ = from.height_;
+  bits_.assign(from.bits_.begin(), from.bits_.end());
+}
+
 void TBitmap32::Clear(uint32_t color) { std::fill(bits_.begin(), bits_.end(), color); }
 
 void TBitmap32::DrawTo(TBitmap32& dst, int x, int y) const {
@@ -80,22 +88,21 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
   TRect src{std::max(0, srcRect.Left), std::max(0, srcRect.Top), std::min(width_, srcRect.Right),
             std::min(height_, srcRect.Bottom)};
   if (src.IsEmpty() || dstRect.IsEmpty()) return;
-  const int64_t dw = int64_t{dstRect.Right} - dstRect.Left;
-  const int64_t dh = int64_t{dstRect.Bottom} - dstRect.Top;
-  const int x0 = std::max(0, dstRect.Left), x1 = std::min(dst.width_, dstRect.Right);
-  const int y0 = std::max(0, dstRect.Top), y1 = std::min(dst.height_, dstRect.Bottom);
-  for (int y = y0; y < y1; ++y) {
-    const int sy = src.Top + static_cast<int>((y - int64_t{dstRect.Top}) * src.Height() / dh);
-    const uint32_t* s = Row(sy);
-    uint32_t* d = dst.Row(y);
-    for (int x = x0; x < x1; ++x) {
-      const uint32_t p = s[src.Left + static_cast<int>((x - int64_t{dstRect.Left}) * src.Width() / dw)];
-      if (drawMode_ == TDrawMode::Opaque)
-        d[x] = masterAlpha_ == 255 ? p : Mix(p | 0xFF000000u, d[x], masterAlpha_);
-      else
-        d[x] = Mix(p, d[x], MulDiv255(p >> 24, masterAlpha_));
-    }
+  if (masterAlpha_ == 255 && drawMode_ == TDrawMode::Opaque) {
+    StretchBlt(dst, dstRect.Left, dstRect.Top, dstRect.Width(), dstRect.Height(), *this, src.Left, src.Top,
+               src.Width(), src.Height());
+    return;
   }
+  // Mixed draws stretch the part that lands on dst aside first, then mix it in.
+  const TRect visible{std::max(0, dstRect.Left), std::max(0, dstRect.Top), std::min(dst.width_, dstRect.Right),
+                      std::min(dst.height_, dstRect.Bottom)};
+  if (visible.IsEmpty()) return;
+  TBitmap32 stretched(visible.Width(), visible.Height());
+  StretchBlt(stretched, dstRect.Left - visible.Left, dstRect.Top - visible.Top, dstRect.Width(), dstRect.Height(),
+             *this, src.Left, src.Top, src.Width(), src.Height());
+  stretched.masterAlpha_ = masterAlpha_;
+  stretched.drawMode_ = drawMode_;
+  stretched.DrawTo(dst, visible.Left, visible.Top);
 }
 
 void TBitmap32::ResampleTo(TBitmap32& dst) const { ResampleLanczos3(*this, dst); }

@@ -32,6 +32,9 @@ class TBitmap32 {
   void SetPixel(int x, int y, uint32_t color) { Row(y)[x] = color; }
 
   void Clear(uint32_t color);
+  // Takes the size and pixels of `from`, keeping this bitmap's master alpha
+  // and draw mode; the memory is reused when the size stays the same.
+  void Assign(const TBitmap32& from);
 
   uint8_t MasterAlpha() const { return masterAlpha_; }
   void SetMasterAlpha(uint8_t alpha) { masterAlpha_ = alpha; }
@@ -42,7 +45,8 @@ class TBitmap32 {
   // Opaque mode copies (mixed uniformly when MasterAlpha < 255); Blend mode
   // mixes by each pixel's alpha scaled by MasterAlpha.
   void DrawTo(TBitmap32& dst, int x, int y) const;
-  // Draws srcRect of this bitmap stretched onto dstRect (nearest pixel).
+  // Draws srcRect of this bitmap stretched onto dstRect by nearest pixel
+  // (StretchBlt's rule), mixed as the whole-bitmap draw mixes.
   void DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRect) const;
 
   // Resamples the whole bitmap onto the whole of dst with a Lanczos-3 kernel;

@@ -13,6 +13,7 @@
 
 #include "common/MulDiv.h"
 #include "common/Random.h"
+#include "graphics/uStretchBlt.h"
 
 // The per-pixel loops are written so the compiler vectorises them; on x86-64 an
 // AVX2 copy of each is chosen at load time, with the generic one kept beside it.
@@ -134,67 +135,6 @@ QV_CLONES void SelectRun(uint32_t* d, const uint32_t* n, const uint8_t* take, in
   for (int x = 0; x < w; ++x) d[x] = take[x] ? n[x] : d[x];
 }
 
-// The source rectangle (Left, Top, Width, Height) of src stretched onto the
-// destination rectangle of Dest by nearest pixel, clipped to the W x H of Dest.
-// src may be Dest itself: the part read is copied aside first.
-void StretchNearest(TBitmap32& Dest, int W, int H, const TBitmap32& src, int sl, int st, int sw,
-                    int sh, int64_t dl, int64_t dt, int64_t dw, int64_t dh) {
-  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
-  const int srcW = std::min(W, src.Width()), srcH = std::min(H, src.Height());
-  const int x0 = static_cast<int>(std::clamp<int64_t>(dl, 0, W));
-  const int x1 = static_cast<int>(std::clamp<int64_t>(dl + dw, 0, W));
-  const int y0 = static_cast<int>(std::clamp<int64_t>(dt, 0, H));
-  const int y1 = static_cast<int>(std::clamp<int64_t>(dt + dh, 0, H));
-  if (x0 >= x1 || y0 >= y1) return;
-
-  // Source columns and rows, clamped to the picture should a tiny picture's
-  // two-pixel minimum reach past its edge.
-  std::vector<int> col(static_cast<size_t>(x1 - x0));
-  int cMin = srcW, cMax = -1;
-  for (int x = x0; x < x1; ++x) {
-    int c = sl + static_cast<int>((x - dl) * sw / dw);
-    c = std::clamp(c, 0, srcW - 1);
-    col[static_cast<size_t>(x - x0)] = c;
-    cMin = std::min(cMin, c);
-    cMax = std::max(cMax, c);
-  }
-  auto rowOf = [&](int y) {
-    return std::clamp(st + static_cast<int>((y - dt) * sh / dh), 0, srcH - 1);
-  };
-  const int rMin = rowOf(y0), rMax = rowOf(y1 - 1);
-
-  const uint32_t* base = nullptr;
-  size_t stride = 0;
-  std::vector<uint32_t> copy;
-  if (&src == &Dest) {
-    const int cw = cMax - cMin + 1;
-    copy.resize(static_cast<size_t>(cw) * (rMax - rMin + 1));
-    for (int r = rMin; r <= rMax; ++r)
-      std::memcpy(copy.data() + static_cast<size_t>(r - rMin) * cw, Dest.Row(r) + cMin,
-                  static_cast<size_t>(cw) * 4);
-    for (int& c : col) c -= cMin;
-    base = copy.data();
-    stride = static_cast<size_t>(cw);
-  } else {
-    for (int& c : col) c -= cMin;
-    base = src.Row(rMin) + cMin;
-    stride = static_cast<size_t>(src.Width());
-  }
-
-  int prev = -1;
-  for (int y = y0; y < y1; ++y) {
-    const int r = rowOf(y);
-    uint32_t* d = Dest.Row(y) + x0;
-    if (r == prev) {
-      std::memcpy(d, Dest.Row(y - 1) + x0, col.size() * 4);
-      continue;
-    }
-    const uint32_t* s = base + static_cast<size_t>(r - rMin) * stride;
-    for (size_t i = 0; i < col.size(); ++i) d[i] = s[col[i]];
-    prev = r;
-  }
-}
-
 // Narrows [x0, x1) to the x with lo <= a + b * x < hi.
 void ClipLinear(int64_t a, int64_t b, int64_t lo, int64_t hi, int64_t& x0, int64_t& x1) {
   auto floorDiv = [](int64_t p, int64_t q) {  // q > 0
@@ -289,14 +229,8 @@ void Pixelate(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y,
     BlendRect(Dest, New, Percent * 5 - 200, xs, ys, sw, sh);
     source = &Dest;
   }
-  const int64_t dl = -2 * int64_t{xs}, dt = -2 * int64_t{ys};
-  const int64_t dw = int64_t{W} + 4 * int64_t{xs}, dh = int64_t{H} + 4 * int64_t{ys};
-  if (xs == 0 && ys == 0 && sw == W && sh == H) {  // one to one
-    if (source != &Dest)
-      for (int y = 0; y < H; ++y) std::memcpy(Dest.Row(y), New.Row(y), static_cast<size_t>(W) * 4);
-    return;
-  }
-  StretchNearest(Dest, W, H, *source, xs, ys, sw, sh, dl, dt, dw, dh);
+  // Only the part inside Dest is drawn; enlarging replicates pixels.
+  StretchBlt(Dest, TRect{0, 0, W, H}, -2 * xs, -2 * ys, W + 4 * xs, H + 4 * ys, *source, xs, ys, sw, sh);
 }
 
 void Dissolve(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int, int Percent) {
@@ -534,17 +468,15 @@ constexpr std::array<TEffect, kEffectCount> kNamedTable{{
 }  // namespace
 
 // The blit effects (4 to 60, 130 to 137) and the clip-region effects (61 to
-// 120, 125 to 129, 138 to 167) come from their own modules by number. Until a
-// family has built a number, its entry keeps its name and plays "Fade".
+// 120, 125 to 129, 138 to 167) come from their own modules by number; every
+// number has its procedure in exactly one family.
 const std::array<TEffect, kEffectCount>& EffectTable() {
   static const std::array<TEffect, kEffectCount> table = [] {
     std::array<TEffect, kEffectCount> t = kNamedTable;
     for (int n = 1; n <= kEffectCount; ++n) {
       TEffect& e = t[static_cast<size_t>(n - 1)];
-      if (e.Proc) continue;
-      if (TEffectProc blit = BlitEffect(n)) e.Proc = blit;
-      else if (TEffectProc clip = ClipRegionEffect(n)) e.Proc = clip;
-      else e.Proc = Fade;
+      if (!e.Proc) e.Proc = BlitEffect(n);
+      if (!e.Proc) e.Proc = ClipRegionEffect(n);
     }
     return t;
   }();

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "transitions/uStretchBlt.h"
+#include "graphics/uStretchBlt.h"
 
 namespace qv {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "transitions/uTransitionRunner.h"
 
 using qv::TBitmap32;

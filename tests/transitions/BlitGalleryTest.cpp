@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "common/Random.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/BMPWriter.h"

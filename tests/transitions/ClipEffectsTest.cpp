@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "common/Random.h"
 #include "transitions/uRegionBuilders.h"
 #include "transitions/uTransitionRunner.h"

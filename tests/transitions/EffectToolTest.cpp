@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "common/Random.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/BMPWriter.h"

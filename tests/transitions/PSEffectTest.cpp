@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "common/MulDiv.h"
 #include "common/Random.h"
 #include "transitions/uTransitionRunner.h"

@@ -36,7 +36,7 @@ class TMemoryDisplay final : public ISaverDisplay {
   int ScreenBitDepth() const override { return 32; }
 
   void PresentScreen(const TBitmap32& screen) override {
-    std::memcpy(screen_.Bits(), screen.Bits(), static_cast<size_t>(width_) * height_ * 4);
+    screen_.Assign(screen);
     Presented();
   }
 

@@ -1,4 +1,4 @@
-#include "transitions/uStretchBlt.h"
+#include "graphics/uStretchBlt.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Pictures.h"
-#include "transitions/uStretchBlt.h"
+#include "support/Pictures.h"
+#include "graphics/uStretchBlt.h"
 
 using qv::TBitmap32;
 using qv::TRect;
