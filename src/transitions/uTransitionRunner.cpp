@@ -64,19 +64,17 @@ int EffectNumber(const std::string& item) {
   return static_cast<int>(value);
 }
 
-std::vector<std::string> LoadEffectList(const std::string& transitionEffects) {
-  std::vector<std::string> list;
-  for (std::string& item : SplitCommaText(transitionEffects))
-    if (EffectNumber(item) != 0) list.push_back(std::move(item));
-  if (list.empty()) list.emplace_back("1");
+std::vector<int> LoadEffectList(const std::string& transitionEffects) {
+  std::vector<int> list;
+  for (const std::string& item : SplitCommaText(transitionEffects))
+    if (const int n = EffectNumber(item)) list.push_back(n);
+  if (list.empty()) list.push_back(1);
   return list;
 }
 
-int PickEffect(const std::vector<std::string>& effectList) {
-  const std::string& item = effectList[Random(static_cast<uint32_t>(effectList.size()))];
-  const int n = EffectNumber(item);
-  if (n == 0) throw EQVError("'" + item + "' is not a valid effect number");
-  return n;
+int PickEffect(const std::vector<int>& effectList) {
+  if (effectList.empty()) return 1;
+  return effectList[Random(static_cast<uint32_t>(effectList.size()))];
 }
 
 int StepPercent(int i, int steps) {
@@ -100,10 +98,7 @@ void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap
                        const TBitmap32& New, TBitmap32& Work, int Percent) {
   if (effect < 1 || static_cast<size_t>(effect) > table.size())
     throw EQVError("There is no transition effect " + std::to_string(effect));
-  if (Work.Width() != Old.Width() || Work.Height() != Old.Height())
-    Work.SetSize(Old.Width(), Old.Height());
-  if (!Old.Empty())
-    std::memcpy(Work.Bits(), Old.Bits(), static_cast<size_t>(Old.Width()) * Old.Height() * 4);
+  Work.Assign(Old);
   const int W = Work.Width(), H = Work.Height();
   const TProgress p = ProgressAt(W, H, Percent);
   table[static_cast<size_t>(effect - 1)].Proc(Work, New, W, H, p.X, p.Y, Percent);
@@ -113,8 +108,7 @@ TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBit
                                      TBitmap32& Work, std::span<const TEffect> table)
     : host_(host), old_(Old), new_(New), work_(Work), table_(table) {}
 
-void TTransitionRunner::RunTransition(int transitionTime,
-                                      const std::vector<std::string>& effectList) {
+void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>& effectList) {
   host_.ProcessMessages();
   offX_ = offY_ = 0;
 

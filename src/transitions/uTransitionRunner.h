@@ -13,16 +13,17 @@
 namespace qv {
 
 // The project's TransitionEffects text split as comma text (items separated by
-// commas or blanks, double quotes group an item). Items that are not a whole
-// number from 1 to kEffectCount are dropped; an empty result is {"1"}.
-std::vector<std::string> LoadEffectList(const std::string& transitionEffects);
+// commas or blanks, double quotes group an item), each item read as an effect
+// number once. Items that are not a whole number from 1 to kEffectCount are
+// dropped; an empty result is {1}.
+std::vector<int> LoadEffectList(const std::string& transitionEffects);
 
 // The number held by one list item, or 0 when it is not a number of the table.
 int EffectNumber(const std::string& item);
 
 // The effect of the next transition: item Random(count) of the list, drawn from
-// the shared generator. Throws EQVError for an item that is not an effect number.
-int PickEffect(const std::vector<std::string>& effectList);
+// the shared generator (1 for an empty list).
+int PickEffect(const std::vector<int>& effectList);
 
 // Percent of frame i of Steps: i * 100 / Steps rounded to nearest, halves to even.
 int StepPercent(int i, int steps);
@@ -69,8 +70,8 @@ class TTransitionRunner {
                     std::span<const TEffect> table = EffectTable());
 
   // Plays the whole transition and returns after the last frame is presented.
-  // Throws EQVError, before any frame, when the chosen item is not an effect.
-  void RunTransition(int transitionTime, const std::vector<std::string>& effectList);
+  // Throws EQVError, before any frame, when the chosen number is not in the table.
+  void RunTransition(int transitionTime, const std::vector<int>& effectList);
   // Renders the frame at Percent with effect N and presents it.
   void DrawTransitionFrame(int Percent);
 

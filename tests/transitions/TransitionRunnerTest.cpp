@@ -5,46 +5,52 @@
 #include <string>
 #include <vector>
 
-#include "Pictures.h"
+#include "support/Pictures.h"
 #include "common/Error.h"
 #include "common/Random.h"
 
 using qv::TBitmap32;
+using Numbers = std::vector<int>;
 using Strings = std::vector<std::string>;
 
 TEST(LoadEffectList, SplitsAtCommasAndBlanks) {
-  EXPECT_EQ(qv::LoadEffectList("5"), Strings{"5"});
-  EXPECT_EQ(qv::LoadEffectList("1,2, 3 4,\t169 "), (Strings{"1", "2", "3", "4", "169"}));
+  EXPECT_EQ(qv::LoadEffectList("5"), Numbers{5});
+  EXPECT_EQ(qv::LoadEffectList("1,2, 3 4,\t169 "), (Numbers{1, 2, 3, 4, 169}));
 }
 
 TEST(LoadEffectList, DoubleQuotesGroupAnItem) {
-  EXPECT_EQ(qv::LoadEffectList("\"7\",\"12\" 3"), (Strings{"7", "12", "3"}));
-  EXPECT_EQ(qv::LoadEffectList("\"7 8\",9"), Strings{"9"});  // "7 8" is one item, not a number
+  EXPECT_EQ(qv::LoadEffectList("\"7\",\"12\" 3"), (Numbers{7, 12, 3}));
+  EXPECT_EQ(qv::LoadEffectList("\"7 8\",9"), Numbers{9});  // "7 8" is one item, not a number
 }
 
 TEST(LoadEffectList, AnEmptyListPlaysFade) {
-  EXPECT_EQ(qv::LoadEffectList(""), Strings{"1"});
-  EXPECT_EQ(qv::LoadEffectList("  , ,"), Strings{"1"});
+  EXPECT_EQ(qv::LoadEffectList(""), Numbers{1});
+  EXPECT_EQ(qv::LoadEffectList("  , ,"), Numbers{1});
 }
 
 TEST(LoadEffectList, DropsItemsThatAreNoEffectNumber) {
-  EXPECT_EQ(qv::LoadEffectList("0,170,-3,abc,12x,,99999999999,2"), Strings{"2"});
-  EXPECT_EQ(qv::LoadEffectList("0,170"), Strings{"1"});
-  EXPECT_EQ(qv::LoadEffectList("+4,007"), (Strings{"+4", "007"}));
+  EXPECT_EQ(qv::LoadEffectList("0,170,-3,abc,12x,,99999999999,2"), Numbers{2});
+  EXPECT_EQ(qv::LoadEffectList("0,170"), Numbers{1});
+  EXPECT_EQ(qv::LoadEffectList("+4,007"), (Numbers{4, 7}));
 }
 
 TEST(PickEffect, DrawsTheItemFromTheSharedGenerator) {
-  const Strings list{"10", "20", "30", "40"};
+  const Numbers list{10, 20, 30, 40};
   qv::RandSeed = 777;
   const uint32_t index = qv::Random(4);
   qv::RandSeed = 777;
-  EXPECT_EQ(qv::PickEffect(list), std::stoi(list[index]));
-  EXPECT_EQ(qv::PickEffect(Strings{"+4"}), 4);
+  EXPECT_EQ(qv::PickEffect(list), list[index]);
+  EXPECT_EQ(qv::PickEffect(Numbers{4}), 4);
+  EXPECT_EQ(qv::PickEffect(Numbers{}), 1);
 }
 
-TEST(PickEffect, RaisesOnAnItemThatIsNoEffectNumber) {
-  EXPECT_THROW(qv::PickEffect(Strings{"x"}), qv::EQVError);
-  EXPECT_THROW(qv::PickEffect(Strings{"170"}), qv::EQVError);
+TEST(EffectNumber, ReadsOnlyWholeNumbersOfTheTable) {
+  EXPECT_EQ(qv::EffectNumber("+4"), 4);
+  EXPECT_EQ(qv::EffectNumber("169"), 169);
+  EXPECT_EQ(qv::EffectNumber("x"), 0);
+  EXPECT_EQ(qv::EffectNumber("170"), 0);
+  EXPECT_EQ(qv::EffectNumber("0"), 0);
+  EXPECT_EQ(qv::EffectNumber(""), 0);
 }
 
 TEST(StepPercent, FortyStepsRoundHalvesToEven) {
@@ -126,17 +132,17 @@ class Runner : public ::testing::Test {
 
 TEST_F(Runner, FramesCostingThe33MsOfTheManualClockGiveTimeDiv34Steps) {
   qv::TTransitionRunner runner(host, old, fresh, work);
-  runner.RunTransition(2000, Strings{"1"});
+  runner.RunTransition(2000, Numbers{1});
   EXPECT_EQ(runner.Steps(), 2000 / 34);
   EXPECT_EQ(host.presented.size(), 1u + 2000 / 34);
-  runner.RunTransition(33, Strings{"1"});
+  runner.RunTransition(33, Numbers{1});
   EXPECT_EQ(runner.Steps(), 0);
 }
 
 TEST_F(Runner, AFirstFrameOf49MsOver2000MsGives40StepsEndingAt100) {
   host.firstCost = 49;
   qv::TTransitionRunner runner(host, old, fresh, work, kRecording);
-  runner.RunTransition(2000, Strings{"2"});
+  runner.RunTransition(2000, Numbers{2});
   EXPECT_EQ(runner.Steps(), 40);
   ASSERT_EQ(gCalls.size(), 41u);
   std::vector<int> percents;
@@ -154,11 +160,11 @@ TEST_F(Runner, AFirstFrameOf49MsOver2000MsGives40StepsEndingAt100) {
 TEST_F(Runner, ATimeNoLongerThanTheFirstFrameLeavesOnlyTheZeroFrame) {
   host.frameCost = 99;
   qv::TTransitionRunner runner(host, old, fresh, work, kRecording);
-  runner.RunTransition(100, Strings{"1"});
+  runner.RunTransition(100, Numbers{1});
   EXPECT_EQ(runner.Steps(), 1);
-  runner.RunTransition(99, Strings{"1"});
+  runner.RunTransition(99, Numbers{1});
   EXPECT_EQ(runner.Steps(), 0);
-  runner.RunTransition(-500, Strings{"1"});
+  runner.RunTransition(-500, Numbers{1});
   EXPECT_LE(runner.Steps(), 0);
   EXPECT_EQ(host.presented.size(), 2u + 1 + 1);
 }
@@ -166,7 +172,7 @@ TEST_F(Runner, ATimeNoLongerThanTheFirstFrameLeavesOnlyTheZeroFrame) {
 TEST_F(Runner, PreparesThenProcessesMessagesAfterEveryTimedFrame) {
   host.frameCost = 500;
   qv::TTransitionRunner runner(host, old, fresh, work);
-  runner.RunTransition(1600, Strings{"1"});  // 1600 div 501 = 3 steps
+  runner.RunTransition(1600, Numbers{1});  // 1600 div 501 = 3 steps
   EXPECT_EQ(host.log, (Strings{"messages", "messages", "capture", "messages", "new", "present",
                                "present", "messages", "present", "messages", "present", "messages"}));
   EXPECT_EQ(old.Width(), 64);
@@ -177,7 +183,7 @@ TEST_F(Runner, PreparesThenProcessesMessagesAfterEveryTimedFrame) {
 
 TEST_F(Runner, EveryFrameStartsAgainFromTheOldPictureAndEndsOnTheNewOne) {
   qv::TTransitionRunner runner(host, old, fresh, work);
-  runner.RunTransition(200, Strings{"1"});
+  runner.RunTransition(200, Numbers{1});
   ASSERT_EQ(host.presented.size(), 1u + 200 / 34);
   EXPECT_EQ(host.presented.front(), old);
   EXPECT_EQ(host.presented.back(), fresh);
@@ -189,14 +195,14 @@ TEST_F(Runner, AnAnimatedItemIsRenderedAfterTheClockStartsAndBeforeEveryFrame) {
   host.renderCost = 30;
   host.frameCost = 20;
   qv::TTransitionRunner runner(host, old, fresh, work);
-  runner.RunTransition(510, Strings{"1"});  // first frame 30 + 20 ms: 510 div 51 = 10
+  runner.RunTransition(510, Numbers{1});  // first frame 30 + 20 ms: 510 div 51 = 10
   EXPECT_EQ(runner.Steps(), 10);
   EXPECT_EQ(host.newDraws, 11);
 }
 
 TEST_F(Runner, PicksItsEffectFromTheListWithTheSharedGenerator) {
   qv::TTransitionRunner runner(host, old, fresh, work, kRecording);
-  const Strings list{"1", "2"};
+  const Numbers list{1, 2};
   qv::RandSeed = 31337;
   const int expected = 1 + static_cast<int>(qv::Random(2));
   qv::RandSeed = 31337;
@@ -204,8 +210,8 @@ TEST_F(Runner, PicksItsEffectFromTheListWithTheSharedGenerator) {
   EXPECT_EQ(runner.EffectN(), expected);
 }
 
-TEST_F(Runner, AnItemThatIsNoEffectRaisesBeforeAnyFrame) {
+TEST_F(Runner, ANumberOutsideTheTableRaisesBeforeAnyFrame) {
   qv::TTransitionRunner runner(host, old, fresh, work);
-  EXPECT_THROW(runner.RunTransition(1000, Strings{"Fade"}), qv::EQVError);
+  EXPECT_THROW(runner.RunTransition(1000, Numbers{170}), qv::EQVError);
   EXPECT_TRUE(host.presented.empty());
 }
