@@ -1,11 +1,7 @@
 #include "saver/FScrSvr.h"
 
-#include <cstring>
-
 #include "common/Error.h"
 #include "common/Random.h"
-#include "graphics/ImageFormats/PictureLoader.h"
-#include "graphics/uGraphicUtil.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
 #include "saver/uMusicList.h"
@@ -17,11 +13,6 @@ namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kFramePeriodMs = 33;
-
-void CopyPixels(const TBitmap32& from, TBitmap32& to) {
-  if (to.Width() != from.Width() || to.Height() != from.Height()) to.SetSize(from.Width(), from.Height());
-  if (!from.Empty()) std::memcpy(to.Bits(), from.Bits(), static_cast<size_t>(from.Width()) * from.Height() * 4);
-}
 
 }  // namespace
 
@@ -48,11 +39,11 @@ void TQVfmScrSvr::ShowModal() {
 }
 
 void TQVfmScrSvr::FormCreate() {
-  speed_ = 100;
-  proportional_ = true;
+  // The speed and the proportional flag start at 100 and on; FormShow takes
+  // the project's when there is something to show.
+  settings_ = TShowSettings();
+  fitting_ = TItemFitting();
 }
-
-TSize TQVfmScrSvr::Screen() const { return {display_.ScreenWidth(), display_.ScreenHeight()}; }
 
 void TQVfmScrSvr::BuildPlaylist() {
   // The pictures whose enabled flag is set, in project order: the user's
@@ -63,14 +54,32 @@ void TQVfmScrSvr::BuildPlaylist() {
     if (list.Flags()[i] == "TRUE") playlist_.push_back(list.Names()[i]);
 }
 
+void TQVfmScrSvr::TakeSettings() {
+  const TQVCSetting& s = project_.Setting();
+  settings_.advance = s.Random;
+  settings_.duration = s.Duration;
+  settings_.speed = s.Speed;
+  settings_.orderMode = s.ShowImageMode;
+  settings_.transition = s.Transition;
+  settings_.transitionTime = s.TransitionTime;
+  settings_.sound = s.Sound;
+  settings_.effects = LoadEffectList(s.TransitionEffects);
+  fitting_.stretch = s.Stretch;
+  fitting_.proportional = s.Proportional;
+}
+
+void TQVfmScrSvr::ChooseItem(int index) {
+  currentIndex_ = index;
+  currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
+}
+
 void TQVfmScrSvr::FormShow() {
   const TQVCSetting& s = project_.Setting();
-  effectList_.clear();
   old_.SetSize(800, 600);
   new_.SetSize(800, 600);
   work_.SetSize(800, 600);
-  current_ = TBitmap32();
-  screen_.SetSize(display_.ScreenWidth(), display_.ScreenHeight());
+  fitting_.screen = {display_.ScreenWidth(), display_.ScreenHeight()};
+  screen_.SetSize(fitting_.screen.width, fitting_.screen.height);
   screen_.Clear(kBlack);
   runner_ = std::make_unique<TTransitionRunner>(static_cast<ITransitionHost&>(*this), old_, new_, work_);
   // The audio device is opened once for the window; without one the show
@@ -85,25 +94,17 @@ void TQVfmScrSvr::FormShow() {
 
   BuildPlaylist();
 
-  directDraw_ = s.DirectX && display_.StartAccelerated();
-  if (directDraw_) {
-    surface_.SetSize(display_.ScreenWidth(), display_.ScreenHeight());
+  fitting_.directDraw = s.DirectX && display_.StartAccelerated();
+  if (fitting_.directDraw) {
+    // Quality values outside the table keep the surface at the screen's size.
+    fitting_.workingSize = DirectDrawWorkingSize(s.DirectXQuality, fitting_.screen);
+    surface_.SetSize(fitting_.screen.width, fitting_.screen.height);
     surface_.Clear(kBlack);
   }
 
   if (!playlist_.empty()) {
-    stretch_ = s.Stretch;
-    advance_ = s.Random;
-    duration_ = s.Duration;
-    speed_ = s.Speed;
-    orderMode_ = s.ShowImageMode;
-    transition_ = s.Transition;
-    transitionTime_ = s.TransitionTime;
-    sound_ = s.Sound;
-    proportional_ = s.Proportional;
-    effectList_ = LoadEffectList(s.TransitionEffects);
-    currentIndex_ = NextPictureIndex(-1, static_cast<int>(playlist_.size()), orderMode_);
-    currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
+    TakeSettings();
+    ChooseItem(NextPictureIndex(-1, static_cast<int>(playlist_.size()), settings_.orderMode));
   } else {
     services_.dialogs->Error(kPleaseConfigureMessage);
   }
@@ -116,7 +117,6 @@ void TQVfmScrSvr::FormShow() {
   }
 
   if (!playlist_.empty()) {
-    duration_ = s.Duration;
     // A first item that cannot be loaded gives way to the next ones; when
     // none loads, the screen stays black and the idle handler keeps trying.
     for (size_t tries = 0; tries < playlist_.size(); ++tries) {
@@ -124,8 +124,7 @@ void TQVfmScrSvr::FormShow() {
         LoadCurrentItem();
         break;
       } catch (const std::exception&) {
-        currentIndex_ = NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), orderMode_);
-        currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
+        ChooseItem(NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), settings_.orderMode));
       }
     }
     pictureClock_ = clock_.TickCount();
@@ -137,16 +136,16 @@ void TQVfmScrSvr::FormShow() {
   frameClock_ = clock_.TickCount();
 }
 
-bool TQVfmScrSvr::AppIdle() {
+void TQVfmScrSvr::AppIdle() {
   try {
-    if (advance_ && (clock_.TickCount() - pictureClock_) / 1000 >= static_cast<uint32_t>(std::max(duration_, 0))) {
-      duration_ = project_.Setting().Duration;
-      currentIndex_ = NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), orderMode_);
-      currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
+    if (item_) item_->Tick();
+    const uint32_t shown = (clock_.TickCount() - pictureClock_) / 1000;
+    if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
+      ChooseItem(NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), settings_.orderMode));
       if (currentFile_ != lastLoaded_) {
         LoadCurrentItem();
-        if (transition_) {
-          runner_->RunTransition(transitionTime_, effectList_);
+        if (settings_.transition) {
+          runner_->RunTransition(settings_.transitionTime, settings_.effects);
           if (services_.onTransition) services_.onTransition(runner_->EffectN());
         } else {
           FillBlack();
@@ -154,18 +153,20 @@ bool TQVfmScrSvr::AppIdle() {
       }
       pictureClock_ = clock_.TickCount();
     }
+    if (item_ && item_->Animated()) item_->Advance();
     PaintFrame();
   } catch (const std::exception&) {
     // The next call starts afresh; the picture clock was not restarted, so a
     // picture that failed to load makes way for the next one at once.
   }
-  return false;
 }
 
 void TQVfmScrSvr::PaintFrame() {
-  int x = 0, y = 0;
-  ItemPosition(itemSize_, Screen(), stretch_, proportional_, x, y);
-  PresentBitmap(current_, x, y);
+  if (item_) {
+    int x = 0, y = 0;
+    ItemPosition(item_->Size(), fitting_.screen, fitting_.stretch, fitting_.proportional, x, y);
+    PresentBitmap(item_->Frame(), x, y);
+  }
   const int32_t wait = static_cast<int32_t>(frameClock_ + kFramePeriodMs - clock_.TickCount());
   if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
   frameClock_ = clock_.TickCount();
@@ -177,44 +178,18 @@ void TQVfmScrSvr::LoadCurrentItem() {
     // are passed over like a picture that cannot be loaded.
     throw EQVError("Animated pictures are not supported: " + currentFile_);
   }
-  const TSize screen = Screen();
-  TDecodeHint hint;
-  if (directDraw_) {
-    const TSize work = DirectDrawWorkingSize(project_.Setting().DirectXQuality, {current_.Width(), current_.Height()});
-    hint = {work.width, work.height};
-  } else if (stretch_) {
-    hint = {screen.width, screen.height};
-  }
-  TPicture picture = LoadPicture(currentFile_, hint);
-  // Every size below comes from the picture's true size, whatever scale it
-  // was decoded at.
-  const TSize pictureSize{picture.trueWidth, picture.trueHeight};
-  TBitmap32 prepared;
-  TSize item;
-  if (directDraw_) {
-    item = screen;
-    TSize work = DirectDrawWorkingSize(project_.Setting().DirectXQuality, {current_.Width(), current_.Height()});
-    if (work.width <= 0 || work.height <= 0) work = screen;
-    SetBitmapFormat(prepared, work.width, work.height, 32);
-    ResampleLanczos(picture.bitmap, prepared);
-  } else if (stretch_) {
-    item = FitStillPicture(pictureSize, screen, stretch_, proportional_);
-    SetBitmapFormat(prepared, item.width, item.height, 32);
-    ResampleLanczos(picture.bitmap, prepared);
-  } else {
-    item = pictureSize;
-    prepared = std::move(picture.bitmap);
-  }
-  current_ = std::move(prepared);
-  itemSize_ = item;
-  still_ = true;
+  TSlideshowItem& next = still_;
+  next.Load(currentFile_, fitting_);
+  // The sounds of an animated item stop once something else is ready.
+  if (item_ && item_ != &next) item_->Stop();
+  item_ = &next;
   lastLoaded_ = currentFile_;
 }
 
 void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
-  if (directDraw_) {
+  if (fitting_.directDraw) {
     if (!display_.AcceleratedCanDraw()) return;
-    CopyPixels(bitmap, surface_);
+    surface_.Assign(bitmap);
     display_.PresentAccelerated(surface_);
     return;
   }
@@ -223,7 +198,7 @@ void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
 }
 
 void TQVfmScrSvr::FillBlack() {
-  if (directDraw_) {
+  if (fitting_.directDraw) {
     surface_.Clear(kBlack);
     if (display_.AcceleratedCanDraw()) display_.PresentAccelerated(surface_);
     return;
@@ -243,6 +218,8 @@ bool TQVfmScrSvr::FormCloseQuery() {
 void TQVfmScrSvr::FormClose() {
   if (cursorHidden_) display_.ShowCursor(true);
   cursorHidden_ = false;
+  if (item_) item_->Stop();
+  item_ = nullptr;
   if (soundEffect_) soundEffect_->StopAll();
   music_.reset();
   soundEffect_.reset();
@@ -250,12 +227,12 @@ void TQVfmScrSvr::FormClose() {
   audioOpen_ = false;
   idleInstalled_ = false;
   playlist_.clear();
-  current_ = TBitmap32();
+  still_ = TStillItem();
   runner_.reset();
   old_ = TBitmap32();
   new_ = TBitmap32();
   work_ = TBitmap32();
-  effectList_.clear();
+  settings_.effects.clear();
 }
 
 void TQVfmScrSvr::FormMouseMove(int x, int y) {
@@ -266,9 +243,10 @@ void TQVfmScrSvr::FormMouseDown() { Close(); }
 
 void TQVfmScrSvr::FormKeyPress(char32_t) { Close(); }
 
-void TQVfmScrSvr::FormKeyDown(platform::TKey) {
+void TQVfmScrSvr::FormKeyDown(platform::TKey key) {
   // Keys without a character do not end the saver; F1 belongs to animated
   // items.
+  if (key == platform::TKey::F1 && item_) item_->KeyF1();
 }
 
 void TQVfmScrSvr::CloseRequested() { Close(); }
@@ -282,41 +260,33 @@ uint32_t TQVfmScrSvr::TickCount() { return clock_.TickCount(); }
 void TQVfmScrSvr::ProcessMessages() { display_.ProcessMessages(*this); }
 
 void TQVfmScrSvr::FrameSize(int& width, int& height) {
-  if (directDraw_) {
-    width = surface_.Width();
-    height = surface_.Height();
-  } else {
-    width = display_.ScreenWidth();
-    height = display_.ScreenHeight();
-  }
+  const TBitmap32& shown = fitting_.directDraw ? surface_ : screen_;
+  width = shown.Width();
+  height = shown.Height();
 }
 
 void TQVfmScrSvr::CaptureScreen(TBitmap32& Old) {
-  const TBitmap32& shown = directDraw_ ? surface_ : screen_;
-  if (Old.Width() == shown.Width() && Old.Height() == shown.Height()) CopyPixels(shown, Old);
+  const TBitmap32& shown = fitting_.directDraw ? surface_ : screen_;
+  if (Old.Width() == shown.Width() && Old.Height() == shown.Height()) Old.Assign(shown);
   else shown.DrawTo(Old, 0, 0);
 }
 
 void TQVfmScrSvr::PictureOffset(int& offX, int& offY) {
   offX = offY = 0;
-  if (directDraw_) return;
-  if (!stretch_ || proportional_) {
-    offX = (display_.ScreenWidth() - current_.Width()) / 2;
-    offY = (display_.ScreenHeight() - current_.Height()) / 2;
+  if (fitting_.directDraw || !item_) return;
+  if (!fitting_.stretch || fitting_.proportional) {
+    offX = (fitting_.screen.width - item_->Frame().Width()) / 2;
+    offY = (fitting_.screen.height - item_->Frame().Height()) / 2;
   }
 }
 
-void TQVfmScrSvr::DrawNewPicture(TBitmap32& New, int offX, int offY) { current_.DrawTo(New, offX, offY); }
+bool TQVfmScrSvr::NewIsAnimated() { return item_ && item_->Animated(); }
 
-void TQVfmScrSvr::Present(const TBitmap32& Work) {
-  if (directDraw_) {
-    if (!display_.AcceleratedCanDraw()) return;
-    CopyPixels(Work, surface_);
-    display_.PresentAccelerated(surface_);
-    return;
-  }
-  CopyPixels(Work, screen_);
-  display_.PresentScreen(screen_);
+void TQVfmScrSvr::DrawNewPicture(TBitmap32& New, int offX, int offY) {
+  if (!item_) return;
+  // A moving item renders its next frame for every frame of the transition.
+  if (item_->Animated()) item_->Advance();
+  item_->Frame().DrawTo(New, offX, offY);
 }
 
 void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& services) {

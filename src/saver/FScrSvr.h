@@ -14,6 +14,8 @@
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "saver/uSlideshow.h"
+#include "saver/uSlideshowItem.h"
+#include "saver/uStillItem.h"
 #include "transitions/uTransitionRunner.h"
 
 namespace qv {
@@ -67,72 +69,80 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void CloseRequested() override;
   void MediaPlayerNotify() override;
 
-  // The slideshow.
-  bool AppIdle();
+  // The slideshow: one idle pass, one painted frame, the current item loaded.
+  void AppIdle();
   void PaintFrame();
   void LoadCurrentItem();
+  // Puts a finished frame on the screen: at (x, y) through the window, or
+  // stretched from the working surface on the accelerated path.
   void PresentBitmap(const TBitmap32& bitmap, int x, int y);
 
   const std::vector<std::string>& Playlist() const { return playlist_; }
   int CurrentIndex() const { return currentIndex_; }
-  bool DirectDrawInUse() const { return directDraw_; }
+  bool DirectDrawInUse() const { return fitting_.directDraw; }
   bool CloseRequestPending() const { return closeRequested_; }
 
  private:
+  // The project's display settings as the window shows them, taken once in
+  // FormShow after the user's settings were folded in.
+  struct TShowSettings {
+    bool advance = true;
+    int duration = 30;
+    int speed = 100;
+    int orderMode = 0;
+    bool transition = true;
+    int transitionTime = 2000;
+    bool sound = true;
+    std::vector<int> effects;
+  };
+
   // The transition runner's view of the window.
   uint32_t TickCount() override;
   void ProcessMessages() override;
   void FrameSize(int& width, int& height) override;
   void CaptureScreen(TBitmap32& Old) override;
   void PictureOffset(int& offX, int& offY) override;
-  bool NewIsAnimated() override { return false; }
+  bool NewIsAnimated() override;
   void DrawNewPicture(TBitmap32& New, int offX, int offY) override;
-  void Present(const TBitmap32& Work) override;
+  void Present(const TBitmap32& Work) override { PresentBitmap(Work, 0, 0); }
 
   void Close() { closeRequested_ = true; }
   void BuildPlaylist();
+  void TakeSettings();
+  void ChooseItem(int index);
   void FillBlack();
-  TSize Screen() const;
 
   TQVCProject& project_;
   TSaverServices& services_;
   platform::ISaverDisplay& display_;
   platform::IClock& clock_;
 
-  // What is on screen: the window path composes every frame here, and a
-  // transition starts from it.
+  TShowSettings settings_;
+  TItemFitting fitting_;
+
+  // What is on screen: the window path composes every frame here, the
+  // accelerated path keeps its last surface; a transition starts from it.
   TBitmap32 screen_;
-  TBitmap32 surface_;  // the accelerated path's last frame
+  TBitmap32 surface_;
   TBitmap32 old_, new_, work_;
-  TBitmap32 current_;  // the still picture being shown, prepared for the screen
   std::unique_ptr<TTransitionRunner> runner_;
   bool audioOpen_ = false;
-  std::unique_ptr<TSoundEffect> soundEffect_;  // ready for animated items
+  std::unique_ptr<TSoundEffect> soundEffect_;
   std::unique_ptr<TMusicPlayback> music_;
 
+  // The items: one of each kind, and the one on screen (none before the
+  // first load).
+  TStillItem still_;
+  TSlideshowItem* item_ = nullptr;
+
   std::vector<std::string> playlist_;
-  std::vector<std::string> effectList_;
-  bool directDraw_ = false;
   bool idleInstalled_ = false;
   bool closeRequested_ = false;
   bool cursorHidden_ = false;
 
-  // Copied from the project when the window shows.
-  bool stretch_ = true;
-  bool proportional_ = true;
-  bool advance_ = true;
-  int duration_ = 30;
-  int speed_ = 100;
-  int orderMode_ = 0;
-  bool transition_ = true;
-  int transitionTime_ = 2000;
-  bool sound_ = true;
-
   int currentIndex_ = -1;
   std::string currentFile_;
   std::string lastLoaded_;
-  TSize itemSize_;
-  bool still_ = true;
   uint32_t pictureClock_ = 0;
   uint32_t frameClock_ = 0;
   TMouseMoveGuard mouseGuard_;

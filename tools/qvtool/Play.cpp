@@ -1,55 +1,24 @@
 // qvtool play and qvtool render: the project of any file with an overlay, in
 // run mode, on the screen or headless on simulated time.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "Commands.h"
+#include "Extract.h"
 #include "Json.h"
 #include "app/SaverOnScreen.h"
 #include "common/Error.h"
 #include "graphics/ImageFormats/BMPWriter.h"
-#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/MemoryDisplay.h"
-#include "project/uBlockContainer.h"
-#include "project/uLongPath.h"
 #include "project/uQVProject.h"
 #include "saver/FScrSvr.h"
-#include "startup/uOverlay.h"
 
 namespace qvtool {
 
 namespace {
-
-// The project of a file, extracted for as long as this lives.
-class ExtractedProject {
- public:
-  explicit ExtractedProject(const std::string& file) {
-    std::FILE* probe = std::fopen(file.c_str(), "rb");
-    if (!probe) throw qv::EQVError("cannot read " + file);
-    std::fclose(probe);
-    if (!qv::FindBlockMarker(file).found) throw qv::EQVError(file + " carries no project overlay");
-    exePath_ = qv::ExpandLongPath(file);
-    folder_ = std::make_unique<qv::TProjectTempFolder>(qv::platform::TempPath(), exePath_, qv::platform::TickCount());
-    qv::ExtractProject(project_, exePath_, *folder_);
-  }
-  ~ExtractedProject() { qv::DeleteProjectFiles(*folder_); }
-  ExtractedProject(const ExtractedProject&) = delete;
-  ExtractedProject& operator=(const ExtractedProject&) = delete;
-
-  qv::TQVCProject& project() { return project_; }
-  const std::string& exePath() const { return exePath_; }
-  const std::string& tempFolder() const { return folder_->ProjectTempFolder(); }
-
- private:
-  std::string exePath_;
-  std::unique_ptr<qv::TProjectTempFolder> folder_;
-  qv::TQVCProject project_;
-};
 
 // Message boxes of a headless run go to stderr.
 class StderrDialogs final : public qv::platform::IDialogs {
@@ -73,9 +42,9 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 int Play(const Args& args) {
   if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
   qv::platform::InstallEndSignals();
-  ExtractedProject extracted(args[0]);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;
-  qv::app::RunSaverOnScreen(extracted.project(), extracted.exePath(), extracted.tempFolder());
+  qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
   return 0;
 }
 
@@ -117,7 +86,7 @@ int Render(const Args& args) {
   std::filesystem::create_directories(out, ec);
   if (!std::filesystem::is_directory(out)) throw qv::EQVError("cannot make the folder " + out);
 
-  ExtractedProject extracted(file);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(file);
   qv::platform::TManualClock clock;
   qv::platform::TMemoryDisplay display(clock, width, height);
   StderrDialogs dialogs;
@@ -141,11 +110,11 @@ int Render(const Args& args) {
   services.display = &display;
   services.clock = &clock;
   services.dialogs = &dialogs;
-  services.exePath = extracted.exePath();
-  services.tempFolder = extracted.tempFolder();
+  services.exePath = extracted->ExePath();
+  services.tempFolder = extracted->TempFolder();
   services.seed = seed;
   services.onTransition = [&effects](int effect) { effects.push_back(effect); };
-  qv::RunSaver(extracted.project(), true, services);
+  qv::RunSaver(extracted->Project(), true, services);
   if (!writeError.empty()) throw qv::EQVError(writeError);
 
   JsonWriter json;
