@@ -4,6 +4,7 @@
 #include "common/Paths.h"
 #include "platform/Files.h"
 #include "project/uBlockContainer.h"
+#include "project/uLongPath.h"
 #include "project/uQVProject.h"
 
 namespace qv {
@@ -110,6 +111,20 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
   if (!preview.empty()) preview = InFolder(folder, preview);
   project.UISetting().UIFile = skin;
 }
+
+TExtractedProject::TExtractedProject(const std::string& exePath, const std::string& tempPath, uint32_t tickAtStart)
+    : exePath_(ExpandLongPath(exePath)),
+      folder_(tempPath, exePath_, tickAtStart),
+      project_(std::make_unique<TQVCProject>()) {
+  try {
+    ExtractProject(*project_, exePath_, folder_);
+  } catch (...) {
+    DeleteProjectFiles(folder_);
+    throw;
+  }
+}
+
+TExtractedProject::~TExtractedProject() { DeleteProjectFiles(folder_); }
 
 void DeleteProjectFiles(TProjectTempFolder& temp) {
   const std::string& folder = temp.ProjectTempFolder();

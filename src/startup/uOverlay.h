@@ -3,6 +3,7 @@
 // extracted.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,29 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
 
 // Removes what ExtractProject wrote, then the folder if it is empty.
 void DeleteProjectFiles(TProjectTempFolder& folder);
+
+// Extract, use, remove: the project of an engine file, extracted into its
+// private folder for as long as this object lives. Whatever happens while it
+// is used, what was extracted is removed when it goes.
+class TExtractedProject {
+ public:
+  // `exePath` is taken in its long form; nothing is extracted when it has no
+  // overlay (the project keeps its defaults).
+  TExtractedProject(const std::string& exePath, const std::string& tempPath, uint32_t tickAtStart);
+  ~TExtractedProject();
+  TExtractedProject(const TExtractedProject&) = delete;
+  TExtractedProject& operator=(const TExtractedProject&) = delete;
+
+  TQVCProject& Project() { return *project_; }
+  // The executable's long path; its user settings file lies beside it.
+  const std::string& ExePath() const { return exePath_; }
+  // The folder the files went to, ending with "/"; empty when none was made.
+  const std::string& TempFolder() { return folder_.ProjectTempFolder(); }
+
+ private:
+  std::string exePath_;
+  TProjectTempFolder folder_;
+  std::unique_ptr<TQVCProject> project_;
+};
 
 }  // namespace qv

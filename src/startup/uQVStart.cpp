@@ -53,17 +53,6 @@ bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& windo
   }
 }
 
-namespace {
-
-// The start step of run, configure and preview modes: the overlay of our own
-// file is extracted and the project loaded from it. The skin is loaded here
-// too once the configuration window exists.
-void CommonStart(TQVCProject& project, TProjectTempFolder& folder, const std::string& exePath) {
-  ExtractProject(project, exePath, folder);
-}
-
-}  // namespace
-
 int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   const std::string modeSwitch = ModeSwitch(args);
   const uint64_t window = WindowArgument(args);
@@ -74,31 +63,28 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
     return 0;
   }
 
-  TQVCProject project;
-  const std::string exePath = ExpandLongPath(services.exePath);
-  TProjectTempFolder folder(services.tempPath, exePath, services.tickAtStart);
+  if (mode == TRunMode::None) return 0;
+
+  // The common start of run, configure and preview modes: the overlay of our
+  // own file is extracted and the project loaded from it; the files go when
+  // the mode ends. A preview runs every time the display settings open, so
+  // its files go at once too.
+  TExtractedProject extracted(services.exePath, services.tempPath, services.tickAtStart);
+  TQVCProject& project = extracted.Project();
   switch (mode) {
     case TRunMode::Run:
-      CommonStart(project, folder, exePath);
       if (services.runSaver && !(services.endRequested && services.endRequested()))
-        services.runSaver(project, exePath, folder.ProjectTempFolder());
-      DeleteProjectFiles(folder);
+        services.runSaver(project, extracted.ExePath(), extracted.TempFolder());
       break;
     case TRunMode::Configure:
-      CommonStart(project, folder, exePath);
       // The configuration window joins here with the configure-mode issue.
-      DeleteProjectFiles(folder);
       break;
     case TRunMode::Preview: {
-      CommonStart(project, folder, exePath);
       const std::string preview = project.Setting().PreviewFile;
       if (!preview.empty() && services.openPreviewWindow) {
         if (std::unique_ptr<platform::IPreviewWindow> target = services.openPreviewWindow(window))
           DrawPreview(preview, *target);
       }
-      // A preview runs every time the display settings open; its files go at
-      // once so the temporary folder does not fill up.
-      DeleteProjectFiles(folder);
       break;
     }
     default:

@@ -151,3 +151,24 @@ TEST(ExtractProject, ATruncatedOverlayDoesNoHarm) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExtractedProject, RemovesWhatItExtractedWhenItGoesEvenAfterAnError) {
+  TempDir tmp;
+  WriteFile(tmp.file("Harbour.scr"), Screensaver("QVImage0.jpg\r\n", {"jpeg"}, kSettings, kFileList));
+  std::string dir;
+  try {
+    qv::TExtractedProject extracted(tmp.file("Harbour.scr"), tmp.slash(), 42);
+    dir = extracted.TempFolder();
+    EXPECT_EQ(extracted.Project().Setting().ProductName, "Harbour");
+    EXPECT_EQ(extracted.ExePath(), tmp.file("Harbour.scr"));
+    EXPECT_EQ(ReadFile(dir + "QVImage0.jpg"), "jpeg");
+    throw std::runtime_error("the mode failed");
+  } catch (const std::runtime_error&) {
+  }
+  ASSERT_FALSE(dir.empty());
+  EXPECT_FALSE(fs::exists(dir));
+}
+
+}  // namespace

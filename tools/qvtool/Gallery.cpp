@@ -17,7 +17,7 @@
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "transitions/PSEffect.h"
-#include "transitions/uStretchBlt.h"
+#include "graphics/uStretchBlt.h"
 #include "transitions/uTransitionRunner.h"
 
 namespace qvtool {

@@ -1,18 +1,12 @@
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <filesystem>
 
 #include "Commands.h"
+#include "Extract.h"
 #include "Json.h"
 #include "common/Error.h"
 #include "common/Paths.h"
-#include "platform/Files.h"
-#include "platform/System.h"
-#include "project/uBlockContainer.h"
-#include "project/uLongPath.h"
 #include "project/uQVProject.h"
-#include "startup/uOverlay.h"
 
 namespace qvtool {
 
@@ -45,21 +39,14 @@ void WriteSettings(JsonWriter& json, qv::TQVCSetting setting, const std::string&
 
 int Info(const Args& args) {
   if (args.size() != 1) throw UsageError{"usage: qvtool info FILE"};
-  const std::string& file = args[0];
-  std::FILE* probe = std::fopen(file.c_str(), "rb");
-  if (!probe) throw qv::EQVError("cannot read " + file);
-  std::fclose(probe);
-  if (!qv::FindBlockMarker(file).found) throw qv::EQVError(file + " carries no project overlay");
-
-  const std::string exePath = qv::ExpandLongPath(file);
-  qv::TProjectTempFolder folder(qv::platform::TempPath(), exePath, qv::platform::TickCount());
-  qv::TQVCProject project;
-  qv::ExtractProject(project, exePath, folder);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
+  qv::TQVCProject& project = extracted->Project();
+  const std::string folder = extracted->TempFolder();
 
   JsonWriter json;
   json.BeginObject();
   json.Key("product_name").Value(project.Setting().ProductName);
-  WriteSettings(json, project.Setting(), folder.ProjectTempFolder());
+  WriteSettings(json, project.Setting(), folder);
   json.Key("pictures").BeginArray();
   const qv::TQVCFileList& list = project.FileList();
   for (size_t i = 0; i < list.Count(); ++i) {
@@ -73,10 +60,10 @@ int Info(const Args& args) {
   const std::string& preview = project.Setting().PreviewFile;
   json.Key("preview_file").Value(preview.empty() ? std::string() : qv::FileNamePart(preview));
   json.Key("ui_file_bytes").Value(FileBytes(project.UISetting().UIFile));
-  json.Key("temp_folder").Value(folder.ProjectTempFolder());
+  json.Key("temp_folder").Value(folder);
   json.EndObject();
 
-  qv::DeleteProjectFiles(folder);
+  extracted.reset();
   std::printf("%s\n", json.str().c_str());
   return 0;
 }
