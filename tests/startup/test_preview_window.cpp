@@ -41,7 +41,7 @@ TEST(PreviewMode, DrawsThePreviewPictureStretchedIntoTheGivenWindow) {
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x) picture.Row(y)[x] = x < 32 ? 0xFFFF0000u : 0xFF0000FFu;
   SaveBytes(dir.file("preview.jpg"), qv::EncodeJPEG(picture, 95));
-  qvtest::WriteFile(dir.file("pic.jpg"), "x");
+  SaveBytes(dir.file("pic.jpg"), qv::EncodeJPEG(picture, 80));
   auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
                         Quote(dir.file("p.scr")) + " --preview " + Quote(dir.file("preview.jpg")) + " " +
                         Quote(dir.file("pic.jpg")),

@@ -54,3 +54,23 @@ inline ::testing::AssertionResult SamePicture(const qv::TBitmap32& got, const qv
 }
 
 }  // namespace qvtest
+
+#include <string>
+#include <vector>
+
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/GIFWriter.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "support/TempDir.h"
+
+namespace qvtest {
+
+// Small real picture files, for the programs that look at what a file holds.
+inline std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+inline std::string JpegFile(int w = 16, int h = 12, uint32_t salt = 1) { return Bytes(qv::EncodeJPEG(Pattern(w, h, salt))); }
+inline std::string BmpFile(int w = 16, int h = 12, uint32_t salt = 2) { return Bytes(qv::EncodeBMP32(Pattern(w, h, salt))); }
+inline std::string GifFile(int w = 16, int h = 12, uint32_t salt = 3) {
+  return Bytes(qv::EncodeGIF({Opaque(Pattern(w, h, salt))}));
+}
+
+}  // namespace qvtest

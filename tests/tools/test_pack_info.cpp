@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "project/uQVProject.h"
+#include "support/Pictures.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
 
@@ -55,10 +56,10 @@ class PackInfo : public ::testing::Test {
   TempDir tmp;  // the temporary path the programs see
   std::string env() const { return "TMPDIR=" + Quote(tmp.path()); }
   void SetUp() override {
-    WriteFile(dir.file("one.jpg"), std::string(1234, 'j'));
-    WriteFile(dir.file("two.BMP"), std::string(99, 'b'));
-    WriteFile(dir.file("three.gif"), "");
-    WriteFile(dir.file("prev.jpg"), "preview");
+    WriteFile(dir.file("one.jpg"), qvtest::JpegFile());
+    WriteFile(dir.file("two.BMP"), qvtest::BmpFile());
+    WriteFile(dir.file("three.gif"), qvtest::GifFile());
+    WriteFile(dir.file("prev.jpg"), qvtest::JpegFile(8, 8));
     WriteFile(dir.file("a.ogg"), "music a");
     WriteFile(dir.file("b.wav"), "music b");
     WriteFile(dir.file("splash.wav"), "sound");
@@ -87,9 +88,13 @@ TEST_F(PackInfo, EverySettingAndPictureRoundTrips) {
     EXPECT_NE(json.find("\"MusicFile\":\"a.ogg;b.wav\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"PreviewFile\":\"prev.jpg\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"preview_file\":\"prev.jpg\""), std::string::npos);
-    EXPECT_NE(json.find("{\"name\":\"QVImage0.jpg\",\"enabled\":true,\"bytes\":1234}"), std::string::npos) << json;
-    EXPECT_NE(json.find("{\"name\":\"QVImage1.bmp\",\"enabled\":true,\"bytes\":99}"), std::string::npos);
-    EXPECT_NE(json.find("{\"name\":\"QVImage2.gif\",\"enabled\":true,\"bytes\":0}"), std::string::npos);
+    auto entry = [&](const char* name, const char* file) {
+      return "{\"name\":\"" + std::string(name) + "\",\"enabled\":true,\"bytes\":" +
+             std::to_string(fs::file_size(dir.file(file))) + "}";
+    };
+    EXPECT_NE(json.find(entry("QVImage0.jpg", "one.jpg")), std::string::npos) << json;
+    EXPECT_NE(json.find(entry("QVImage1.bmp", "two.BMP")), std::string::npos);
+    EXPECT_NE(json.find(entry("QVImage2.gif", "three.gif")), std::string::npos);
     EXPECT_NE(json.find("\"ui_file_bytes\":16"), std::string::npos);
     EXPECT_NE(json.find("\"temp_folder\":\"" + tmp.path() + "/out"), std::string::npos) << json;
     EXPECT_TRUE(fs::is_empty(tmp.path())) << "info left its extracted files behind";
@@ -137,6 +142,118 @@ TEST_F(PackInfo, BadArgumentsAndFilesGiveOneLineErrors) {
 
   EXPECT_EQ(RunCommand(kTool + " pack --out x", dir).exitCode, 2);
   EXPECT_EQ(RunCommand(kTool + " frobnicate", dir).exitCode, 2);
+}
+
+}  // namespace
+
+namespace {
+
+class Pack : public ::testing::Test {
+ protected:
+  TempDir dir;
+  TempDir tmp;
+  std::string pack(const std::string& args) const {
+    return kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("out.scr")) + " " + args;
+  }
+  std::string info(const std::string& file) const {
+    auto r = RunCommand(kTool + " info " + Quote(file), dir, "TMPDIR=" + Quote(tmp.path()));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return r.out;
+  }
+};
+
+TEST_F(Pack, PicturesTravelUnderTheExtensionTheirBytesPlayAs) {
+  WriteFile(dir.file("photo.jpeg"), qvtest::JpegFile());
+  WriteFile(dir.file("actually-a-gif.png"), qvtest::GifFile());
+  WriteFile(dir.file("scene.qvp"), std::string("QV060697") + std::string(40, '\0'));
+  auto r = RunCommand(pack(Quote(dir.file("photo.jpeg")) + " " + Quote(dir.file("actually-a-gif.png")) + " " +
+                           Quote(dir.file("scene.qvp"))),
+                      dir);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string json = info(dir.file("out.scr"));
+  EXPECT_NE(json.find("\"name\":\"QVImage0.jpg\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"name\":\"QVImage1.gif\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"name\":\"QVImage2.qvp\""), std::string::npos) << json;
+}
+
+TEST_F(Pack, FilesThatDoNotPlayAreRefusedByName) {
+  WriteFile(dir.file("good.jpg"), qvtest::JpegFile());
+  WriteFile(dir.file("drawing.png"), std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'p'));
+  WriteFile(dir.file("notes.jpg"), "just some text");
+  for (const char* bad : {"drawing.png", "notes.jpg"}) {
+    auto r = RunCommand(pack(Quote(dir.file("good.jpg")) + " " + Quote(dir.file(bad))), dir);
+    EXPECT_EQ(r.exitCode, 2) << bad;
+    EXPECT_NE(r.err.find(dir.file(bad)), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("JPEG, BMP, GIF"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir.file("out.scr")));
+  }
+  auto preview = RunCommand(pack("--preview " + Quote(dir.file("notes.jpg")) + " " + Quote(dir.file("good.jpg"))), dir);
+  EXPECT_EQ(preview.exitCode, 2);
+  EXPECT_NE(preview.err.find("preview"), std::string::npos) << preview.err;
+}
+
+TEST_F(Pack, AProjectWithoutPicturesIsRefusedUnlessAskedFor) {
+  auto refused = RunCommand(pack(""), dir);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_NE(refused.err.find("--allow-empty"), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(dir.file("out.scr")));
+  EXPECT_EQ(RunCommand(pack("--allow-empty"), dir).exitCode, 0);
+}
+
+TEST_F(Pack, AnOutputThatIsOneOfTheInputsIsRefused) {
+  WriteFile(dir.file("pic.jpg"), qvtest::JpegFile());
+  const std::string before = qvtest::ReadFile(dir.file("pic.jpg"));
+  auto r = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("pic.jpg")) + " " +
+                          Quote(dir.file("pic.jpg")),
+                      dir);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(qvtest::ReadFile(dir.file("pic.jpg")), before);
+  fs::copy_file(kEngine, dir.file("engine"));
+  auto engine = RunCommand(kTool + " pack --engine " + Quote(dir.file("engine")) + " --out " +
+                               Quote(dir.file("./engine")) + " " + Quote(dir.file("pic.jpg")),
+                           dir);
+  EXPECT_EQ(engine.exitCode, 2);
+  EXPECT_EQ(fs::file_size(dir.file("engine")), fs::file_size(kEngine));
+}
+
+TEST_F(Pack, AnEngineThatCarriesAProjectGivesOnlyItsOwnBytes) {
+  WriteFile(dir.file("old.jpg"), qvtest::JpegFile(16, 12, 7));
+  WriteFile(dir.file("new.bmp"), qvtest::BmpFile());
+  ASSERT_EQ(RunCommand(pack(Quote(dir.file("old.jpg"))), dir).exitCode, 0);
+  fs::rename(dir.file("out.scr"), dir.file("old.scr"));
+  auto r = RunCommand(kTool + " pack --engine " + Quote(dir.file("old.scr")) + " --out " + Quote(dir.file("new.scr")) +
+                          " " + Quote(dir.file("new.bmp")),
+                      dir);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("already carries a project"), std::string::npos) << r.err;
+  const std::string json = info(dir.file("new.scr"));
+  EXPECT_NE(json.find("\"name\":\"QVImage0.bmp\""), std::string::npos) << json;
+  EXPECT_EQ(json.find("QVImage0.jpg"), std::string::npos) << json;
+  // The engine part of the new file is exactly the engine.
+  const std::string packed = qvtest::ReadFile(dir.file("new.scr"));
+  const std::string engine = qvtest::ReadFile(kEngine);
+  EXPECT_EQ(packed.compare(0, engine.size(), engine), 0);
+}
+
+TEST_F(Pack, PicturesKeepTheirShapeUnlessTheSettingsSayOtherwise) {
+  WriteFile(dir.file("pic.jpg"), qvtest::JpegFile());
+  ASSERT_EQ(RunCommand(pack(Quote(dir.file("pic.jpg"))), dir).exitCode, 0);
+  EXPECT_NE(info(dir.file("out.scr")).find("\"Proportional\":true"), std::string::npos);
+  WriteFile(dir.file("s.ini"), "[Default]\r\nProportional=0\r\n");
+  ASSERT_EQ(RunCommand(pack("--settings " + Quote(dir.file("s.ini")) + " " + Quote(dir.file("pic.jpg"))), dir).exitCode, 0);
+  EXPECT_NE(info(dir.file("out.scr")).find("\"Proportional\":false"), std::string::npos);
+}
+
+TEST_F(Pack, ASettingValueThatIsNoNumberIsReportedWithTheDefaultUsed) {
+  WriteFile(dir.file("pic.jpg"), qvtest::JpegFile());
+  WriteFile(dir.file("s.ini"), "[Default]\r\nDuration=abc\r\nMusic=yes\r\nTransitionTime=500\r\n");
+  auto r = RunCommand(pack("--settings " + Quote(dir.file("s.ini")) + " " + Quote(dir.file("pic.jpg"))), dir);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("Duration=abc"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Duration=30 is used"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Music=1 is used"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("TransitionTime"), std::string::npos) << r.err;
+  EXPECT_NE(info(dir.file("out.scr")).find("\"Duration\":30"), std::string::npos);
 }
 
 }  // namespace

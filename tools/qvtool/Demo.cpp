@@ -40,23 +40,35 @@ const char kDemoSettings[] =
 }  // namespace
 
 int Demo(const Args& args) {
-  std::string engine, out;
-  for (size_t i = 0; i + 1 < args.size(); i += 2) {
+  std::string engine, out, sources;
+  for (size_t i = 0; i < args.size(); i += 2) {
+    if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
     if (args[i] == "--engine") engine = args[i + 1];
     else if (args[i] == "--out") out = args[i + 1];
+    else if (args[i] == "--sources") sources = args[i + 1];
     else throw UsageError{"unknown option " + args[i]};
   }
-  if (engine.empty() || out.empty()) throw UsageError{"usage: qvtool demo --engine ENGINE --out OUT"};
+  if (engine.empty() || out.empty()) throw UsageError{"usage: qvtool demo --engine ENGINE --out OUT [--sources DIR]"};
 
-  std::string work = std::filesystem::temp_directory_path().string() + "/qvdemo-XXXXXX";
-  if (!::mkdtemp(work.data())) throw qv::EQVError("cannot make a working folder");
+  // The files the demo is packed from are drawn into a working folder, which
+  // goes afterwards unless --sources asks to keep them there.
+  std::string work;
+  if (sources.empty()) {
+    work = std::filesystem::temp_directory_path().string() + "/qvdemo-XXXXXX";
+    if (!::mkdtemp(work.data())) throw qv::EQVError("cannot make a working folder");
+  } else {
+    std::error_code ec;
+    std::filesystem::create_directories(sources, ec);
+    if (!std::filesystem::is_directory(sources)) throw qv::EQVError("cannot make the folder " + sources);
+    work = sources;
+  }
   struct Cleanup {
     std::string dir;
     ~Cleanup() {
       std::error_code ec;
-      std::filesystem::remove_all(dir, ec);
+      if (!dir.empty()) std::filesystem::remove_all(dir, ec);
     }
-  } cleanup{work};
+  } cleanup{sources.empty() ? work : std::string()};
 
   PackRequest r;
   r.engine = engine;

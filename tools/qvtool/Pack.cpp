@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -9,6 +10,11 @@
 #include "Commands.h"
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "graphics/ImageFormats/BMPLoader.h"
+#include "graphics/ImageFormats/GIFLoader.h"
+#include "graphics/ImageFormats/JPEGLoader.h"
+#include "platform/Files.h"
+#include "project/uIniFile.h"
 #include "project/uBlockContainer.h"
 #include "project/uQVProject.h"
 #include "startup/uOverlay.h"
@@ -24,15 +30,52 @@ struct StoredFile {
   std::string name;  // the name it travels under
 };
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
-
 void RequireFile(const std::string& path, const char* what) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) throw EQVError(std::string("cannot read ") + what + " " + path);
+}
+
+constexpr const char kPlayableFormats[] = "JPEG, BMP, GIF and animated pictures (.qvp)";
+
+// The first bytes of a file, enough to tell the formats apart.
+std::vector<uint8_t> Head(const std::string& path) {
+  qv::platform::TFile file;
+  std::string reason;
+  std::vector<uint8_t> head(64);
+  if (qv::platform::OpenRegularFile(path, UINT64_MAX, file, reason) != qv::platform::TOpenResult::Ok) return {};
+  head.resize(file.ReadAt(head.data(), head.size(), 0));
+  return head;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
+// Where the engine's own bytes end: before the first overlay it carries, if any.
+uint64_t EngineBytes(const std::string& engine) {
+  const qv::TBlockMarker marker = qv::FindBlockMarker(engine);
+  if (marker.found) return marker.end - qv::kBlockTagLength;
+  std::error_code ec;
+  return std::filesystem::file_size(engine, ec);
+}
+
+// Settings values that do not read as the numbers they must be keep the
+// default; the maker is told which.
+void NoteUnreadableValues(const std::string& settingsFile, const qv::TQVCSetting& loaded,
+                          std::vector<std::string>* notes) {
+  if (!notes) return;
+  const qv::TIniFile ini = qv::TIniFile::FromFile(settingsFile);
+  for (const qv::TSettingField& field : qv::SettingFields()) {
+    if (field.kind == qv::TSettingField::Text) continue;
+    const std::string raw = ini.ReadString(field.section, field.key, "\x01");
+    int32_t value = 0;
+    if (raw == "\x01" || qv::ParseIniInteger(raw, value)) continue;
+    const std::string used = field.kind == qv::TSettingField::Int ? std::to_string(field.GetInt(loaded))
+                                                                   : (field.GetBool(loaded) ? "1" : "0");
+    notes->push_back(std::string(field.key) + "=" + raw + " in " + settingsFile + " is not a whole number; " +
+                     field.key + "=" + used + " is used");
+  }
 }
 
 struct FileCloser {
@@ -53,39 +96,71 @@ void PutBytes(std::FILE* out, const std::string& bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) throw EQVError("cannot write the output file");
 }
 
-void CopyFileInto(std::FILE* out, const std::string& path) {
+// Copies `length` bytes (all when UINT64_MAX) from the start of `path`.
+void CopyFileInto(std::FILE* out, const std::string& path, uint64_t length = UINT64_MAX) {
   std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
   if (!in) throw EQVError("cannot read " + path);
   std::vector<char> buf(1 << 20);
   size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), in.get())) > 0)
+  while (length > 0 && (n = std::fread(buf.data(), 1, static_cast<size_t>(std::min<uint64_t>(buf.size(), length)),
+                                       in.get())) > 0) {
     if (std::fwrite(buf.data(), 1, n, out) != n) throw EQVError("cannot write the output file");
+    length -= n;
+  }
 }
 
 }  // namespace
 
-void PackScreensaver(const PackRequest& r) {
+std::string PlayableExtension(const std::string& path) {
+  const std::vector<uint8_t> head = Head(path);
+  if (qv::IsJPEG(head.data(), head.size())) return ".jpg";
+  if (qv::IsBMP(head.data(), head.size())) return ".bmp";
+  if (qv::IsGIF(head.data(), head.size())) return ".gif";
+  if (head.size() >= 8 && std::equal(head.begin(), head.begin() + 8, "QV060697")) return ".qvp";
+  return {};
+}
+
+void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
   RequireFile(r.engine, "engine");
   if (r.out.empty()) throw EQVError("no output file given (--out)");
   if (!r.settings.empty()) RequireFile(r.settings, "settings file");
   if (!r.ui.empty()) RequireFile(r.ui, "skin");
+  if (r.pictures.empty() && !r.allowEmpty)
+    throw EQVError("no picture given: a screensaver without pictures shows nothing (--allow-empty packs one anyway)");
+
+  // The output never replaces one of the files it is made from.
+  std::vector<std::string> inputs = {r.engine, r.settings, r.ui, r.preview};
+  inputs.insert(inputs.end(), r.pictures.begin(), r.pictures.end());
+  inputs.insert(inputs.end(), r.music.begin(), r.music.end());
+  inputs.insert(inputs.end(), r.extras.begin(), r.extras.end());
+  for (const std::string& input : inputs)
+    if (!input.empty() && SameFile(input, r.out)) throw EQVError("--out " + r.out + " is one of the files to pack");
 
   qv::TQVCProject project;
+  // Pictures keep their shape unless the settings say otherwise.
+  project.Setting().Proportional = true;
   if (!r.settings.empty()) {
     project.Setting().LoadFromFile(r.settings);
     project.UISetting().LoadFromFile(r.settings);
+    NoteUnreadableValues(r.settings, project.Setting(), notes);
   }
 
   // Everything that travels in the picture container, under its stored name.
   std::vector<StoredFile> stored;
   for (size_t i = 0; i < r.pictures.size(); ++i) {
     RequireFile(r.pictures[i], "picture");
-    std::string name = "QVImage" + std::to_string(i) + LowerAscii(qv::UpperExtension(r.pictures[i]));
+    const std::string ext = PlayableExtension(r.pictures[i]);
+    if (ext.empty())
+      throw EQVError(r.pictures[i] + " is not a picture the screensaver plays: it plays " + kPlayableFormats);
+    std::string name = "QVImage" + std::to_string(i) + ext;
     stored.push_back({r.pictures[i], name});
     project.FileList().Add(name, true);
   }
   if (!r.preview.empty()) {
     RequireFile(r.preview, "preview picture");
+    const std::string ext = PlayableExtension(r.preview);
+    if (ext.empty() || ext == ".qvp")
+      throw EQVError(r.preview + " cannot be drawn as the preview: it must be a JPEG, BMP or GIF picture");
     stored.push_back({r.preview, qv::FileNamePart(r.preview)});
     project.Setting().PreviewFile = stored.back().name;
   }
@@ -130,7 +205,12 @@ void PackScreensaver(const PackRequest& r) {
     std::unique_ptr<std::FILE, FileCloser> out(std::fopen(partial.c_str(), "wb"));
     if (!out) throw EQVError("cannot write " + r.out);
     try {
-      CopyFileInto(out.get(), r.engine);
+      // An engine that already carries an overlay gives only its own bytes:
+      // the engine reads the first overlay it finds.
+      const uint64_t engineBytes = EngineBytes(r.engine);
+      if (notes && qv::FindBlockMarker(r.engine).found)
+        notes->push_back(r.engine + " already carries a project; only the engine before it is used");
+      CopyFileInto(out.get(), r.engine, engineBytes);
       const std::string marker = qv::BlockMarkerBytes();
       std::fwrite(marker.data(), 1, marker.size(), out.get());
       Put32(out.get(), 4);
@@ -175,12 +255,15 @@ int Pack(const Args& args) {
     else if (a == "--music") r.music.push_back(value());
     else if (a == "--extra") r.extras.push_back(value());
     else if (a == "--four-blocks") r.fourBlocks = true;
+    else if (a == "--allow-empty") r.allowEmpty = true;
     else if (a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
     else r.pictures.push_back(a);
   }
   if (r.engine.empty()) throw UsageError{"pack needs --engine ENGINE"};
   if (r.out.empty()) throw UsageError{"pack needs --out OUT"};
-  PackScreensaver(r);
+  std::vector<std::string> notes;
+  PackScreensaver(r, &notes);
+  for (const std::string& note : notes) std::fprintf(stderr, "qvtool pack: %s\n", note.c_str());
   return 0;
 }
 

@@ -15,9 +15,17 @@ struct PackRequest {
   std::vector<std::string> extras;
   std::vector<std::string> pictures;
   bool fourBlocks = false;
+  bool allowEmpty = false;  // a project without pictures is refused unless asked for
 };
 
-// Throws qv::EQVError with a message for the user.
-void PackScreensaver(const PackRequest& request);
+// The formats the engine plays, by what a file's bytes hold (not its name):
+// the extension a picture travels under (".jpg", ".bmp", ".gif", ".qvp"), or
+// empty when the file is none of them.
+std::string PlayableExtension(const std::string& path);
+
+// Throws qv::EQVError with a message for the user. Notes that do not stop the
+// pack (a settings value that does not parse, an engine that already carried
+// an overlay) go to `notes`, one line each.
+void PackScreensaver(const PackRequest& request, std::vector<std::string>* notes = nullptr);
 
 }  // namespace qvtool
