@@ -27,6 +27,8 @@ class IWindowEvents {
   virtual void CloseRequested() = 0;
   // The music player finished a track.
   virtual void MediaPlayerNotify() = 0;
+  // What the window shows was lost (uncovered, resized): draw it again.
+  virtual void Exposed() = 0;
 };
 
 class ISaverDisplay {

@@ -32,8 +32,12 @@ void TQVfmScrSvr::ShowModal() {
       closeRequested_ = false;
       if (FormCloseQuery()) break;
     }
-    if (idleInstalled_) AppIdle();
-    else display_.WaitMessage(50);
+    if (idleInstalled_) {
+      AppIdle();
+    } else {
+      Refresh();
+      display_.WaitMessage(50);
+    }
   }
   FormClose();
 }
@@ -73,6 +77,31 @@ void TQVfmScrSvr::ChooseItem(int index) {
   currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
 }
 
+int TQVfmScrSvr::NextItemIndex() {
+  const int count = static_cast<int>(playlist_.size());
+  const int mode = settings_.orderMode;
+  int next = NextPictureIndex(currentIndex_, count, mode);
+  if (mode != 0 && mode != 2) return next;  // in order, every item comes round in turn
+  bool untried = false;
+  for (int i = 0; i < count && !untried; ++i) untried = i != currentIndex_ && !failed_[static_cast<size_t>(i)];
+  if (!untried) {
+    failed_.assign(playlist_.size(), false);
+    return next;
+  }
+  while (failed_[static_cast<size_t>(next)]) next = NextPictureIndex(currentIndex_, count, mode);
+  return next;
+}
+
+void TQVfmScrSvr::LoadItemOrMarkFailed() {
+  try {
+    LoadCurrentItem();
+  } catch (...) {
+    failed_[static_cast<size_t>(currentIndex_)] = true;
+    throw;
+  }
+  failed_.assign(playlist_.size(), false);
+}
+
 void TQVfmScrSvr::FormShow() {
   const TQVCSetting& s = project_.Setting();
   old_.SetSize(800, 600);
@@ -96,11 +125,14 @@ void TQVfmScrSvr::FormShow() {
 
   fitting_.directDraw = s.DirectX && display_.StartAccelerated();
   if (fitting_.directDraw) {
-    // Quality values outside the table keep the surface at the screen's size.
     fitting_.workingSize = DirectDrawWorkingSize(s.DirectXQuality, fitting_.screen);
-    surface_.SetSize(fitting_.screen.width, fitting_.screen.height);
+    surface_.SetSize(fitting_.workingSize.width, fitting_.workingSize.height);
     surface_.Clear(kBlack);
   }
+  failed_.assign(playlist_.size(), false);
+  // The window is black from the moment it shows, also behind a message.
+  dirty_ = true;
+  Refresh();
 
   if (!playlist_.empty()) {
     TakeSettings();
@@ -121,10 +153,10 @@ void TQVfmScrSvr::FormShow() {
     // none loads, the screen stays black and the idle handler keeps trying.
     for (size_t tries = 0; tries < playlist_.size(); ++tries) {
       try {
-        LoadCurrentItem();
+        LoadItemOrMarkFailed();
         break;
       } catch (const std::exception&) {
-        ChooseItem(NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), settings_.orderMode));
+        ChooseItem(NextItemIndex());
       }
     }
     pictureClock_ = clock_.TickCount();
@@ -141,9 +173,9 @@ void TQVfmScrSvr::AppIdle() {
     if (item_) item_->Tick();
     const uint32_t shown = (clock_.TickCount() - pictureClock_) / 1000;
     if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
-      ChooseItem(NextPictureIndex(currentIndex_, static_cast<int>(playlist_.size()), settings_.orderMode));
+      ChooseItem(NextItemIndex());
       if (currentFile_ != lastLoaded_) {
-        LoadCurrentItem();
+        LoadItemOrMarkFailed();
         if (settings_.transition) {
           runner_->RunTransition(settings_.transitionTime, settings_.effects);
           if (services_.onTransition) services_.onTransition(runner_->EffectN());
@@ -153,23 +185,41 @@ void TQVfmScrSvr::AppIdle() {
       }
       pictureClock_ = clock_.TickCount();
     }
-    if (item_ && item_->Animated()) item_->Advance();
-    PaintFrame();
+    if (item_ && item_->Animated()) {
+      item_->Advance();
+      dirty_ = true;
+    }
   } catch (const std::exception&) {
     // The next call starts afresh; the picture clock was not restarted, so a
     // picture that failed to load makes way for the next one at once.
   }
+  PaintFrame();
 }
 
 void TQVfmScrSvr::PaintFrame() {
+  try {
+    Refresh();
+  } catch (const std::exception&) {
+  }
+  // Every pass keeps the pace, shown or not, so a slideshow whose pictures
+  // all fail to load waits like any other instead of spinning.
+  const int32_t wait = static_cast<int32_t>(frameClock_ + kFramePeriodMs - clock_.TickCount());
+  if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
+  frameClock_ = clock_.TickCount();
+}
+
+void TQVfmScrSvr::Refresh() {
+  if (!dirty_) return;
+  dirty_ = false;
   if (item_) {
     int x = 0, y = 0;
     ItemPosition(item_->Size(), fitting_.screen, fitting_.stretch, fitting_.proportional, x, y);
     PresentBitmap(item_->Frame(), x, y);
+  } else if (fitting_.directDraw) {
+    if (display_.AcceleratedCanDraw()) display_.PresentAccelerated(surface_);
+  } else {
+    display_.PresentScreen(screen_);
   }
-  const int32_t wait = static_cast<int32_t>(frameClock_ + kFramePeriodMs - clock_.TickCount());
-  if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
-  frameClock_ = clock_.TickCount();
 }
 
 void TQVfmScrSvr::LoadCurrentItem() {
@@ -184,6 +234,7 @@ void TQVfmScrSvr::LoadCurrentItem() {
   if (item_ && item_ != &next) item_->Stop();
   item_ = &next;
   lastLoaded_ = currentFile_;
+  dirty_ = true;
 }
 
 void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
@@ -198,13 +249,10 @@ void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
 }
 
 void TQVfmScrSvr::FillBlack() {
-  if (fitting_.directDraw) {
-    surface_.Clear(kBlack);
-    if (display_.AcceleratedCanDraw()) display_.PresentAccelerated(surface_);
-    return;
-  }
-  screen_.Clear(kBlack);
-  display_.PresentScreen(screen_);
+  // The next frame draws the new item over black. The accelerated surface
+  // is redrawn whole by that frame, so nothing black is ever shown alone.
+  if (!fitting_.directDraw) screen_.Clear(kBlack);
+  dirty_ = true;
 }
 
 bool TQVfmScrSvr::FormCloseQuery() {

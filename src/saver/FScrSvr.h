@@ -68,8 +68,11 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void FormKeyDown(platform::TKey key) override;
   void CloseRequested() override;
   void MediaPlayerNotify() override;
+  void Exposed() override { dirty_ = true; }
 
   // The slideshow: one idle pass, one painted frame, the current item loaded.
+  // Every pass keeps the frame pacing; a frame is put on the screen only when
+  // what it shows changed.
   void AppIdle();
   void PaintFrame();
   void LoadCurrentItem();
@@ -105,12 +108,18 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   bool NewIsAnimated() override;
   void DrawNewPicture(TBitmap32& New, int offX, int offY) override;
   void Present(const TBitmap32& Work) override { PresentBitmap(Work, 0, 0); }
+  bool Cancelled() override { return closeRequested_; }
 
   void Close() { closeRequested_ = true; }
   void BuildPlaylist();
   void TakeSettings();
   void ChooseItem(int index);
+  // The next item after the current one; in random order an item that failed
+  // to load is not drawn again before every other one was tried.
+  int NextItemIndex();
+  void LoadItemOrMarkFailed();
   void FillBlack();
+  void Refresh();
 
   TQVCProject& project_;
   TSaverServices& services_;
@@ -136,6 +145,8 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   TSlideshowItem* item_ = nullptr;
 
   std::vector<std::string> playlist_;
+  std::vector<bool> failed_;  // items that failed to load since the last success
+  bool dirty_ = true;         // the screen no longer shows what it should
   bool idleInstalled_ = false;
   bool closeRequested_ = false;
   bool cursorHidden_ = false;

@@ -1,6 +1,8 @@
 #include "saver/uSlideshow.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "common/Paths.h"
@@ -39,13 +41,21 @@ void ItemPosition(TSize item, TSize screen, bool stretch, bool proportional, int
   }
 }
 
-TSize DirectDrawWorkingSize(int quality, TSize current) {
+TSize DirectDrawWorkingSize(int quality, TSize screen) {
+  TSize box;
   switch (quality) {
-    case 0: return {1024, 768};
-    case 1: return {800, 600};
-    case 2: return {640, 480};
-    default: return current;
+    case 0: box = {1024, 768}; break;
+    case 1: box = {800, 600}; break;
+    case 2: box = {640, 480}; break;
+    default: return screen;
   }
+  if (screen.width <= 0 || screen.height <= 0) return box;
+  // The surface has the screen's shape: the box's width on a screen wider
+  // than the box, else its height.
+  const int64_t sw = screen.width, sh = screen.height;
+  if (sw * box.height >= sh * box.width)
+    return {box.width, static_cast<int>(std::max<int64_t>(1, (box.width * sh + sw / 2) / sw))};
+  return {static_cast<int>(std::max<int64_t>(1, (box.height * sw + sh / 2) / sh)), box.height};
 }
 
 bool TMouseMoveGuard::Move(int x, int y) {

@@ -29,8 +29,11 @@ TSize FitStillPicture(TSize picture, TSize screen, bool stretch, bool proportion
 void ItemPosition(TSize item, TSize screen, bool stretch, bool proportional, int& x, int& y);
 
 // The accelerated surface's working size for a quality setting: 0 is
-// 1024 x 768, 1 is 800 x 600, 2 is 640 x 480; any other keeps `current`.
-TSize DirectDrawWorkingSize(int quality, TSize current);
+// 1024 x 768, 1 is 800 x 600, 2 is 640 x 480, narrowed to the screen's shape
+// (keeping the width on a wider screen, the height on a narrower one) so a
+// picture never changes its shape on the way to the screen; any other value
+// is the screen's own size.
+TSize DirectDrawWorkingSize(int quality, TSize screen);
 
 // Mouse moves end the saver only once the pointer has really moved: the first
 // five reports are ignored (the pointer's initial position arrives as a move),

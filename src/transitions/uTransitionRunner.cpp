@@ -109,7 +109,9 @@ TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBit
     : host_(host), old_(Old), new_(New), work_(Work), table_(table) {}
 
 void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>& effectList) {
+  steps_ = 0;
   host_.ProcessMessages();
+  if (host_.Cancelled()) return;
   offX_ = offY_ = 0;
 
   int w = 0, h = 0;
@@ -122,6 +124,7 @@ void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>
   host_.PictureOffset(offX_, offY_);
   host_.CaptureScreen(old_);
   host_.ProcessMessages();
+  if (host_.Cancelled()) return;
 
   const bool animated = host_.NewIsAnimated();
   if (animated) {
@@ -142,6 +145,7 @@ void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>
     if (animated) host_.DrawNewPicture(new_, offX_, offY_);
     DrawTransitionFrame(percent);
     host_.ProcessMessages();
+    if (host_.Cancelled()) return;
   }
 }
 

@@ -61,6 +61,9 @@ class ITransitionHost {
   virtual void DrawNewPicture(TBitmap32& New, int offX, int offY) = 0;
   // Shows a finished frame at (0, 0).
   virtual void Present(const TBitmap32& Work) = 0;
+  // True once the window is asked to close: the transition ends at its next
+  // step instead of playing out, so the saver goes at once.
+  virtual bool Cancelled() { return false; }
 };
 
 class TTransitionRunner {
@@ -69,8 +72,9 @@ class TTransitionRunner {
   TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New, TBitmap32& Work,
                     std::span<const TEffect> table = EffectTable());
 
-  // Plays the whole transition and returns after the last frame is presented.
-  // Throws EQVError, before any frame, when the chosen number is not in the table.
+  // Plays the whole transition and returns after the last frame is presented,
+  // or at the first step after the host says it is cancelled. Throws
+  // EQVError, before any frame, when the chosen number is not in the table.
   void RunTransition(int transitionTime, const std::vector<int>& effectList);
   // Renders the frame at Percent with effect N and presents it.
   void DrawTransitionFrame(int Percent);

@@ -65,11 +65,14 @@ class SaverRun : public ::testing::Test {
     qv::RunSaver(project, true, services);
   }
 
-  // The solid colours shown one after another, transitions left out.
+  // The solid colours shown one after another, transitions left out. The
+  // window shows black from the moment it opens until the first picture is
+  // ready; that first black is left out too.
   std::vector<uint32_t> ShownColours() const {
     std::vector<uint32_t> out;
     for (auto [at, c] : changes)
       if ((c == kRed || c == kGreen || c == kBlue || c == kBlack) && (out.empty() || out.back() != c)) out.push_back(c);
+    if (!out.empty() && out.front() == kBlack) out.erase(out.begin());
     return out;
   }
 };
@@ -80,8 +83,11 @@ TEST_F(SaverRun, ThreePicturesPlayInOrderForMinutesWithCalibratedTransitions) {
   AddPicture("c.bmp", kBlue);
   RunFor(3 * 60 * 1000);
 
-  // Every frame costs 33 ms on this clock and the loop never waits longer.
-  for (size_t i = 1; i < frameTimes.size(); ++i) ASSERT_EQ(frameTimes[i] - frameTimes[i - 1], 33u) << i;
+  // Every frame costs 33 ms on this clock and the loop never waits longer: a
+  // transition's frames follow each other 33 ms apart, and a still picture
+  // is shown once while the loop goes on at the same pace.
+  for (size_t i = 1; i < frameTimes.size(); ++i) ASSERT_EQ((frameTimes[i] - frameTimes[i - 1]) % 33, 0u) << i;
+  EXPECT_NEAR(display.messageRounds, 3 * 60 * 1000 / 33, 3 * 60 * 1000 / 33 / 50);
   // A change is due 5 s after the last; a 1000 ms transition has 1000 div 34
   // = 29 steps after its first frame, 30 frames in all.
   const std::vector<uint32_t> shown = ShownColours();
@@ -92,7 +98,7 @@ TEST_F(SaverRun, ThreePicturesPlayInOrderForMinutesWithCalibratedTransitions) {
   // The first change comes after the whole duration has passed.
   uint32_t firstGreen = 0;
   for (auto [at, c] : changes)
-    if (c != kRed) {
+    if (c != kRed && at > 1000) {  // after the black the window opens with
       firstGreen = at;
       break;
     }
@@ -163,7 +169,11 @@ TEST_F(SaverRun, NoEnabledPictureAsksToConfigureAndStaysBlack) {
   qvtest::WriteFile(dir.file("saver.ini"), "[Setting]\r\nImageMode=2\r\n[Files]\r\n0=\r\n1=\r\n");
   RunFor(5000);
   EXPECT_EQ(dialogs.shown, std::vector<std::string>{"error: Unable to run screensaver.\r\nPlease configure!"});
-  EXPECT_EQ(display.FramesPresented(), 0);
+  // The window is black, not whatever lay beneath it.
+  EXPECT_GE(display.FramesPresented(), 1);
+  const qv::TBitmap32& screen = display.Screen();
+  for (int y = 0; y < screen.Height(); y += 7)
+    for (int x = 0; x < screen.Width(); x += 7) ASSERT_EQ(screen.Pixel(x, y), kBlack) << x << "," << y;
 }
 
 TEST_F(SaverRun, InputEndsTheSaverAsTheRulesSay) {
@@ -251,6 +261,98 @@ TEST_F(SaverRun, TheSameSeedGivesTheSameFrames) {
   RunFor(30000);
   EXPECT_EQ(effects, firstEffects);
   EXPECT_EQ(changes, first);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SaverRun, InRandomOrderAFailedItemIsNotTriedAgainBeforeEveryOther) {
+  project.Setting().ShowImageMode = 0;
+  qvtest::WriteFile(dir.file("broken1.jpg"), "not a picture");
+  qvtest::WriteFile(dir.file("broken2.bmp"), "BM neither");
+  project.FileList().Add(dir.file("broken1.jpg"), true);
+  project.FileList().Add(dir.file("broken2.bmp"), true);
+  AddPicture("good.bmp", kGreen);
+  for (uint32_t seed = 0; seed < 16; ++seed) {
+    services.seed = seed;
+    changes.clear();
+    clock = qv::platform::TManualClock{1000};
+    qv::TQVCProject copy = project;
+    display.Script({TScriptedEvent::Close, 3000});
+    qv::RunSaver(copy, false, services);
+    // The good picture is up with the first frame after the window opens.
+    ASSERT_GE(changes.size(), 2u) << seed;
+    EXPECT_EQ(changes[1].second, kGreen) << seed;
+    EXPECT_LE(changes[1].first, 1033u) << seed;
+  }
+}
+
+TEST_F(SaverRun, WhenNothingLoadsTheLoopKeepsItsPaceAndTheScreenStaysBlack) {
+  qvtest::WriteFile(dir.file("broken.jpg"), "not a picture");
+  project.FileList().Add(dir.file("broken.jpg"), true);
+  project.FileList().Add(dir.file("missing.bmp"), true);
+  RunFor(10000);
+  EXPECT_NEAR(display.messageRounds, 10000 / 33, 10);
+  EXPECT_EQ(display.Screen().Pixel(160, 120), kBlack);
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SaverRun, InputDuringATransitionEndsItAtOnce) {
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  project.Setting().TransitionTime = 20000;
+  // The change is due at 6000 and its transition would last until 26000.
+  display.Script({TScriptedEvent::MouseDown, 9000});
+  RunFor(60000);
+  EXPECT_EQ(effects.size(), 1u);
+  EXPECT_LT(clock.TickCount(), 9000u + 250u);
+}
+
+TEST_F(SaverRun, WithoutTransitionsTheAcceleratedPathShowsNoBlackBetweenPictures) {
+  display.acceleratedAvailable = true;
+  project.Setting().DirectX = true;
+  project.Setting().Transition = false;
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  RunFor(20000);
+  EXPECT_EQ(ShownColours(), (std::vector<uint32_t>{kRed, kGreen, kRed, kGreen}));
+}
+
+TEST_F(SaverRun, ATransitionDrawsTheNewPictureWhereItWillStand) {
+  auto middleOfTheFade = [&](bool stretch, bool proportional, int w, int h) {
+    project = qv::TQVCProject();
+    clock = qv::platform::TManualClock{1000};
+    SetUp();
+    project.Setting().Stretch = stretch;
+    project.Setting().Proportional = proportional;
+    project.Setting().TransitionTime = 2000;
+    AddPicture("a.bmp", kRed, 320, 240);
+    AddPicture("b.bmp", kGreen, w, h);
+    qv::TBitmap32 middle;
+    display.onFrame = [&](const qv::TBitmap32& screen, uint32_t at) {
+      if (at >= 6000 + 1000 && middle.Empty()) middle = screen;
+    };
+    RunFor(8000);
+    return middle;
+  };
+  auto mixed = [](uint32_t c, uint32_t a, uint32_t b) {
+    auto near = [](int x, int y) { return std::abs(x - y) < 40; };
+    return near((c >> 16) & 255, (((a >> 16) & 255) + ((b >> 16) & 255)) / 2) &&
+           near((c >> 8) & 255, (((a >> 8) & 255) + ((b >> 8) & 255)) / 2);
+  };
+  // Its own size, centred: 40 x 30 at (140, 105).
+  qv::TBitmap32 own = middleOfTheFade(false, false, 40, 30);
+  ASSERT_FALSE(own.Empty());
+  EXPECT_TRUE(mixed(own.Pixel(160, 120), kRed, kGreen));
+  EXPECT_TRUE(mixed(own.Pixel(138, 120), kRed, kBlack));
+  EXPECT_TRUE(mixed(own.Pixel(141, 106), kRed, kGreen));
+  // Stretched keeping its shape: 2:1 becomes 320 x 160 at (0, 40).
+  qv::TBitmap32 fitted = middleOfTheFade(true, true, 64, 32);
+  ASSERT_FALSE(fitted.Empty());
+  EXPECT_TRUE(mixed(fitted.Pixel(160, 120), kRed, kGreen));
+  EXPECT_TRUE(mixed(fitted.Pixel(160, 20), kRed, kBlack));
+  EXPECT_TRUE(mixed(fitted.Pixel(5, 41), kRed, kGreen));
 }
 
 }  // namespace

@@ -73,10 +73,19 @@ TEST(PictureFit, StretchFullFillsAndOriginalSizeIsCentredAndCropped) {
 }
 
 TEST(PictureFit, DirectDrawWorkingSizes) {
-  EXPECT_EQ(qv::DirectDrawWorkingSize(0, {1, 1}), (TSize{1024, 768}));
-  EXPECT_EQ(qv::DirectDrawWorkingSize(1, {1, 1}), (TSize{800, 600}));
-  EXPECT_EQ(qv::DirectDrawWorkingSize(2, {1, 1}), (TSize{640, 480}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(0, {1600, 1200}), (TSize{1024, 768}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(1, {1024, 768}), (TSize{800, 600}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(2, {640, 480}), (TSize{640, 480}));
   EXPECT_EQ(qv::DirectDrawWorkingSize(3, {700, 500}), (TSize{700, 500}));
+}
+
+TEST(PictureFit, TheWorkingSurfaceHasTheScreensShape) {
+  // A 16:9 screen keeps the width, a tall screen the height: stretched back
+  // to the screen, a circle stays a circle.
+  EXPECT_EQ(qv::DirectDrawWorkingSize(1, {1920, 1080}), (TSize{800, 450}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(0, {3840, 2160}), (TSize{1024, 576}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(1, {1080, 1920}), (TSize{338, 600}));
+  EXPECT_EQ(qv::DirectDrawWorkingSize(2, {1280, 1024}), (TSize{600, 480}));
 }
 
 TEST(MouseMoveGuard, IgnoresFiveMovesThenClosesOnMoreThanTwoPixels) {
