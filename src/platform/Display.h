@@ -49,6 +49,9 @@ class ISaverDisplay {
   virtual void PresentAccelerated(const TBitmap32& surface) = 0;
 
   virtual void ShowCursor(bool visible) = 0;
+  // Takes the window off the screen at once, before the slower tidy-up
+  // (closing the sound device) that follows a close.
+  virtual void Hide() = 0;
 
   // Hands every pending input event to the handlers, then returns.
   virtual void ProcessMessages(IWindowEvents& events) = 0;

@@ -266,6 +266,8 @@ bool TQVfmScrSvr::FormCloseQuery() {
 void TQVfmScrSvr::FormClose() {
   if (cursorHidden_) display_.ShowCursor(true);
   cursorHidden_ = false;
+  // Gone from the screen at once; the sound device takes its time to close.
+  display_.Hide();
   if (item_) item_->Stop();
   item_ = nullptr;
   if (soundEffect_) soundEffect_->StopAll();

@@ -307,6 +307,7 @@ TEST_F(SaverRun, InputDuringATransitionEndsItAtOnce) {
   RunFor(60000);
   EXPECT_EQ(effects.size(), 1u);
   EXPECT_LT(clock.TickCount(), 9000u + 250u);
+  EXPECT_TRUE(display.hidden);  // off the screen before the sound device closes
 }
 
 TEST_F(SaverRun, WithoutTransitionsTheAcceleratedPathShowsNoBlackBetweenPictures) {

@@ -59,6 +59,7 @@ class TMemoryDisplay final : public ISaverDisplay {
   }
 
   void ShowCursor(bool visible) override { cursorVisible = visible; }
+  void Hide() override { hidden = true; }
 
   void ProcessMessages(IWindowEvents& events) override {
     ++messageRounds;
@@ -95,6 +96,7 @@ class TMemoryDisplay final : public ISaverDisplay {
   std::function<void(const TBitmap32& screen, uint32_t at)> onFrame;
   bool acceleratedAvailable = false;
   bool cursorVisible = true;
+  bool hidden = false;
   int messageRounds = 0;
   int lastSurfaceWidth = 0, lastSurfaceHeight = 0;
 

@@ -117,6 +117,11 @@ void TSdlDisplay::PresentAccelerated(const TBitmap32& surface) {
 
 void TSdlDisplay::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
+void TSdlDisplay::Hide() {
+  SDL_HideWindow(window_);
+  SDL_PumpEvents();
+}
+
 void TSdlDisplay::AddEventHandler(std::function<bool(const SDL_Event&, IWindowEvents&)> handler) {
   handlers_.push_back(std::move(handler));
 }

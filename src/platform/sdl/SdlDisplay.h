@@ -25,6 +25,7 @@ class TSdlDisplay final : public ISaverDisplay {
   bool AcceleratedCanDraw() const override { return renderer_ != nullptr; }
   void PresentAccelerated(const TBitmap32& surface) override;
   void ShowCursor(bool visible) override;
+  void Hide() override;
   void ProcessMessages(IWindowEvents& events) override;
   void WaitMessage(uint32_t ms) override;
 
