@@ -13,10 +13,43 @@ namespace qv::app {
 
 using namespace platform;
 
-void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
+namespace {
+
+// The saver's message boxes: the full-screen window lets go of the keyboard
+// and pointer and of its place above everything while one is up.
+class TDialogsAboveSaver final : public IDialogs {
+ public:
+  TDialogsAboveSaver(IDialogs& inner, std::unique_ptr<TSdlDisplay>& display) : inner_(inner), display_(display) {}
+  void Information(const std::string& text) override {
+    TOthersAllowed allowed(display_.get());
+    inner_.Information(text);
+  }
+  void Error(const std::string& text) override {
+    TOthersAllowed allowed(display_.get());
+    inner_.Error(text);
+  }
+
+ private:
+  struct TOthersAllowed {
+    explicit TOthersAllowed(TSdlDisplay* d) : display(d) {
+      if (display) display->AllowOtherWindows(true);
+    }
+    ~TOthersAllowed() {
+      if (display) display->AllowOtherWindows(false);
+    }
+    TSdlDisplay* display;
+  };
+  IDialogs& inner_;
+  std::unique_ptr<TSdlDisplay>& display_;
+};
+
+}  // namespace
+
+int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
   TSystemClock clock;
-  TFltkDialogs dialogs;
+  TFltkDialogs messageBoxes;
   std::unique_ptr<TSdlDisplay> display;
+  TDialogsAboveSaver dialogs(messageBoxes, display);
   TSdlAudio audio;
   TSaverServices services;
   services.audio = &audio;
@@ -24,11 +57,13 @@ void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const st
   services.clock = &clock;
   services.dialogs = &dialogs;
   services.exePath = exePath;
-  services.openDisplay = [&display, &audio]() -> ISaverDisplay* {
+  bool noDisplay = false;
+  services.openDisplay = [&display, &audio, &noDisplay]() -> ISaverDisplay* {
     std::string error;
     display = TSdlDisplay::Create(error);
     if (!display) {
-      std::fprintf(stderr, "qvsaver: cannot open the screen: %s\n", error.c_str());
+      std::fprintf(stderr, "qvsaver: %s\n", error.c_str());
+      noDisplay = true;
       return nullptr;
     }
     // The end of a track is posted from the audio thread and handled here,
@@ -37,6 +72,7 @@ void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const st
     return display.get();
   };
   RunSaver(project, true, services);
+  return noDisplay ? 1 : 0;
 }
 
 }  // namespace qv::app

@@ -10,8 +10,9 @@ class TQVCProject;
 namespace qv::app {
 
 // Shows the project's slideshow full-screen until input ends it. The user
-// settings file beside `exePath` applies.
-// Bare music names are looked for in `tempFolder`.
-void RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder);
+// settings file beside `exePath` applies; bare music names are looked for in
+// `tempFolder`. Returns the exit code: 1, with the reason on stderr, when no
+// display could be opened.
+int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder);
 
 }  // namespace qv::app

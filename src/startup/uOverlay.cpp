@@ -1,5 +1,6 @@
 #include "startup/uOverlay.h"
 
+#include "common/Error.h"
 #include "common/Limits.h"
 #include "common/Paths.h"
 #include "platform/Files.h"
@@ -116,6 +117,9 @@ TExtractedProject::TExtractedProject(const std::string& exePath, const std::stri
     : exePath_(ExpandLongPath(exePath)),
       folder_(tempPath, exePath_, tickAtStart),
       project_(std::make_unique<TQVCProject>()) {
+  // Running out of folder names is an error: nothing is extracted anywhere else.
+  if (folder_.ProjectTempFolder().empty())
+    throw EQVError("no private folder for the project could be made in " + folder_.TempPath());
   try {
     ExtractProject(*project_, exePath_, folder_);
   } catch (...) {

@@ -68,7 +68,8 @@ void DeleteProjectFiles(TProjectTempFolder& folder);
 class TExtractedProject {
  public:
   // `exePath` is taken in its long form; nothing is extracted when it has no
-  // overlay (the project keeps its defaults).
+  // overlay (the project keeps its defaults). Throws EQVError, extracting
+  // nothing, when no private folder can be made.
   TExtractedProject(const std::string& exePath, const std::string& tempPath, uint32_t tickAtStart);
   ~TExtractedProject();
   TExtractedProject(const TExtractedProject&) = delete;

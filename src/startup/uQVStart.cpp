@@ -1,6 +1,7 @@
 #include "startup/uQVStart.h"
 
 #include <charconv>
+#include <memory>
 
 #include "common/Paths.h"
 #include "graphics/ImageFormats/PictureLoader.h"
@@ -27,13 +28,19 @@ TRunMode ModeFromSwitch(const std::string& s) {
   return mode;
 }
 
-uint64_t WindowArgument(const std::vector<std::string>& args) {
-  if (args.size() < 3) return 0;
-  const std::string arg = UpperAscii(args[2]);
+uint64_t ParseWindowId(const std::string& text) {
+  const std::string arg = UpperAscii(text);
+  const bool hex = arg.size() > 2 && arg[0] == '0' && arg[1] == 'X';
+  const char* first = arg.data() + (hex ? 2 : 0);
+  const char* last = arg.data() + arg.size();
   uint64_t id = 0;
-  auto [end, ec] = std::from_chars(arg.data(), arg.data() + arg.size(), id);
-  if (ec != std::errc() || end != arg.data() + arg.size()) return 0;
+  auto [end, ec] = std::from_chars(first, last, id, hex ? 16 : 10);
+  if (ec != std::errc() || end != last || first == last) return 0;
   return id;
+}
+
+uint64_t WindowArgument(const std::vector<std::string>& args) {
+  return args.size() < 3 ? 0 : ParseWindowId(args[2]);
 }
 
 bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window) {
@@ -69,21 +76,36 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   // own file is extracted and the project loaded from it; the files go when
   // the mode ends. A preview runs every time the display settings open, so
   // its files go at once too.
-  TExtractedProject extracted(services.exePath, services.tempPath, services.tickAtStart);
-  TQVCProject& project = extracted.Project();
+  auto report = [&](const std::string& why) {
+    if (services.report) services.report(why);
+  };
+  std::unique_ptr<TExtractedProject> extracted;
+  try {
+    extracted = std::make_unique<TExtractedProject>(services.exePath, services.tempPath, services.tickAtStart);
+  } catch (const std::exception& e) {
+    report(e.what());
+    return 1;
+  }
+  TQVCProject& project = extracted->Project();
   switch (mode) {
     case TRunMode::Run:
       if (services.runSaver && !(services.endRequested && services.endRequested()))
-        services.runSaver(project, extracted.ExePath(), extracted.TempFolder());
+        return services.runSaver(project, extracted->ExePath(), extracted->TempFolder());
       break;
     case TRunMode::Configure:
       // The configuration window joins here with the configure-mode issue.
       break;
     case TRunMode::Preview: {
       const std::string preview = project.Setting().PreviewFile;
-      if (!preview.empty() && services.openPreviewWindow) {
-        if (std::unique_ptr<platform::IPreviewWindow> target = services.openPreviewWindow(window))
-          DrawPreview(preview, *target);
+      if (preview.empty() || !services.openPreviewWindow) break;  // nothing to draw
+      std::unique_ptr<platform::IPreviewWindow> target = services.openPreviewWindow(window);
+      if (!target) {
+        report("the preview window " + std::to_string(window) + " does not exist");
+        return 1;
+      }
+      if (!DrawPreview(preview, *target)) {
+        report("the preview could not be drawn into window " + std::to_string(window));
+        return 1;
       }
       break;
     }

@@ -21,9 +21,11 @@ enum class TRunMode { Run, Configure, Preview, Password, None };
 std::string ModeSwitch(const std::vector<std::string>& args);
 // "/A" first, then the three groups one after the other.
 TRunMode ModeFromSwitch(const std::string& modeSwitch);
-// The second argument read as a decimal window id; 0 when absent or not a
-// number.
+// The second argument read as a window id: decimal, or hexadecimal after
+// "0x" (as X11 tools print ids); 0 when absent or not a number.
 uint64_t WindowArgument(const std::vector<std::string>& args);
+// The same rule for one text.
+uint64_t ParseWindowId(const std::string& text);
 
 struct TStartServices {
   std::string exePath;   // the executable's full path
@@ -34,13 +36,18 @@ struct TStartServices {
   // Asks the system to change the screensaver password (parent window id).
   std::function<void(uint64_t id)> changePassword;
   // Run mode's saver window, given the extracted project and the
-  // executable's long path (its user settings file is beside it).
-  std::function<void(TQVCProject& project, const std::string& exePath, const std::string& tempFolder)> runSaver;
+  // executable's long path (its user settings file is beside it); returns
+  // the exit code (non-zero when no screen could be had).
+  std::function<int(TQVCProject& project, const std::string& exePath, const std::string& tempFolder)> runSaver;
   // True once the process has been asked to end (a signal during the start).
   std::function<bool()> endRequested;
+  // Says why a mode could not run (stderr); nothing when not given.
+  std::function<void(const std::string& why)> report;
 };
 
-// Runs the mode the arguments ask for; returns the process exit code.
+// Runs the mode the arguments ask for; returns the process exit code: 0, or
+// 1 when the mode could not do its work (no folder for the project, no
+// screen, a preview window that does not exist), with the reason reported.
 int QVMain(const std::vector<std::string>& args, TStartServices& services);
 
 // Draws the project's preview picture stretched into the window. Returns

@@ -124,3 +124,61 @@ TEST_F(SaverOnScreen, ALetterEndsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The user's favourites leave nothing checked: the saver asks to be configured.
+class SaverMessage : public SaverOnScreen {
+ protected:
+  void SetUp() override {
+    SaverOnScreen::SetUp();
+    qvtest::WriteFile(dir.file("e2e.ini"), "[Setting]\r\nImageMode=2\r\nDirectX=0\r\n[Files]\r\n0=\r\n1=\r\n2=\r\n");
+  }
+};
+
+TEST_F(SaverMessage, ASignalClosesTheMessageAndEndsTheSaverWithItsFilesRemoved) {
+  auto saver = Start();
+  ASSERT_TRUE(saver->Started());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // the message is up
+  ASSERT_TRUE(saver->Running());
+  ::kill(saver->pid(), SIGTERM);
+  EXPECT_TRUE(saver->Wait(1000)) << "a message box kept the saver from ending";
+  EXPECT_EQ(saver->exitCode(), 0);
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(SaverMessage, ReturnAnswersTheMessageAndTheWindowStaysBlackUntilInput) {
+  auto saver = Start();
+  ASSERT_TRUE(saver->Started());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  Xdotool("key Return");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_TRUE(saver->Running()) << "the window must stay up until input closes it";
+  EXPECT_EQ(CentrePixel(), 0u) << "the message is still up, or the window is not black";
+  Xdotool("key q");
+  EXPECT_TRUE(saver->Wait(1000));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SaverOnScreen, OnTheAcceleratedPathTheMouseRuleHoldsInScreenPixels) {
+  // The accelerated surface (750 x 600 here) is stretched to the screen; a
+  // move is still measured in pixels of the screen.
+  qvtest::WriteFile(dir.file("e2e.ini"), "[Setting]\r\nDirectX=1\r\nDirectXQuality=1\r\n");
+  auto saver = Start();
+  ASSERT_TRUE(saver->Started());
+  ASSERT_TRUE(WaitPresented(*saver)) << "the first picture never filled the screen";
+  Xdotool("mousemove 300 300");
+  for (int i = 0; i < 6; ++i) Xdotool("mousemove_relative 2 0");  // each within 2 pixels
+  Xdotool("mousemove_relative -- 0 -2");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(saver->Running()) << "a 2-pixel move ended the saver";
+  Xdotool("mousemove_relative 3 0");
+  EXPECT_TRUE(saver->Wait(1000)) << "a 3-pixel move did not end the saver";
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+}  // namespace

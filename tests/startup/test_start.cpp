@@ -26,10 +26,28 @@ TEST(ModeDispatch, TheSwitchIsUpperCasedAndCutToTwoCharacters) {
     EXPECT_EQ(qv::ModeFromSwitch(qv::ModeSwitch({"saver", s})), qv::TRunMode::None) << s;
 }
 
-TEST(ModeDispatch, TheWindowArgumentIsADecimalId) {
+TEST(ModeDispatch, TheWindowArgumentIsADecimalOrHexadecimalId) {
   EXPECT_EQ(qv::WindowArgument({"saver", "/p", "1234"}), 1234u);
-  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "0x12"}), 0u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "0x12"}), 18u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "0X600000"}), 0x600000u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "0x"}), 0u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "12ab"}), 0u);
+  EXPECT_EQ(qv::WindowArgument({"saver", "/p", "-5"}), 0u);
   EXPECT_EQ(qv::WindowArgument({"saver", "/p"}), 0u);
+}
+
+TEST(ModeDispatch, WithoutAFolderForTheProjectNothingRunsAndTheReasonIsGiven) {
+  qvtest::TempDir tmp;
+  qv::TStartServices services;
+  services.tempPath = tmp.file("no-such-folder") + "/";
+  services.exePath = QV_QVSAVER;
+  std::string why;
+  bool ran = false;
+  services.report = [&](const std::string& w) { why = w; };
+  services.runSaver = [&](qv::TQVCProject&, const std::string&, const std::string&) { return ran = true, 0; };
+  EXPECT_EQ(qv::QVMain({"saver", "/s"}, services), 1);
+  EXPECT_FALSE(ran);
+  EXPECT_NE(why.find("no private folder"), std::string::npos) << why;
 }
 
 TEST(ModeDispatch, PasswordModeCallsTheSystemWithoutExtracting) {

@@ -1,7 +1,16 @@
 #include "platform/fltk/FltkDialogs.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+
+#include <algorithm>
+
+#include "platform/System.h"
 
 namespace qv::platform {
 
@@ -15,16 +24,72 @@ std::string Lines(const std::string& text) {
   return out;
 }
 
+// The box takes the keyboard when it shows, so Return answers it even where
+// no window manager hands out the focus (the saver's full-screen window had it).
+void TakeKeyboard(Fl_Window& window) {
+#if !defined(_WIN32) && !defined(__APPLE__)
+  Fl::flush();
+  XSetInputFocus(fl_display, fl_xid(&window), RevertToPointerRoot, CurrentTime);
+#else
+  (void)window;
+#endif
+}
+
+// A small modal box: an icon, the text and one row of buttons, the first of
+// which Return presses. It closes on a button, on Escape or the window's
+// close box (giving -1), and at once when the process is asked to end, so a
+// signal never waits on a message the user has not answered. Returns the
+// index of the button pressed.
+int RunBox(const std::string& text, const char* icon, Fl_Color iconColor, const std::vector<const char*>& buttons) {
+  const std::string message = Lines(text);
+  fl_open_display();
+  fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+  int tw = 0, th = 0;
+  fl_measure(message.c_str(), tw, th, 0);
+  const int bw = 90, bh = 26, gap = 10;
+  const int textW = std::max(tw, static_cast<int>(buttons.size()) * (bw + gap) - 60);
+  const int w = 60 + textW + 20, h = std::max(th, 40) + 20 + bh + 20;
+  Fl_Window window(w, h, " ");
+  Fl_Box sign(10, 10, 40, 40, icon);
+  sign.box(FL_THIN_UP_BOX);
+  sign.labelfont(FL_TIMES_BOLD);
+  sign.labelsize(30);
+  sign.labelcolor(iconColor);
+  Fl_Box label(60, 10, textW, std::max(th, 40), nullptr);
+  label.copy_label(message.c_str());
+  label.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  int pressed = -1;
+  std::vector<Fl_Button*> row;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const int x = w - 10 - static_cast<int>(buttons.size() - i) * (bw + gap) + gap;
+    Fl_Button* b = i == 0 ? new Fl_Return_Button(x, h - bh - 10, bw, bh, buttons[i])
+                          : new Fl_Button(x, h - bh - 10, bw, bh, buttons[i]);
+    b->callback(
+        [](Fl_Widget* button, void* data) {
+          auto* state = static_cast<std::pair<int*, int>*>(data);
+          *state->first = state->second;
+          button->window()->hide();
+        },
+        new std::pair<int*, int>(&pressed, static_cast<int>(i)));
+    row.push_back(b);
+  }
+  window.end();
+  window.set_modal();
+  window.position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
+  window.show();
+  TakeKeyboard(window);
+  while (window.shown()) {
+    Fl::wait(0.1);
+    if (EndSignalReceived()) window.hide();
+  }
+  for (Fl_Button* b : row) delete static_cast<std::pair<int*, int>*>(b->user_data());
+  return pressed;
+}
+
 }  // namespace
 
-void TFltkDialogs::Information(const std::string& text) {
-  fl_message_title(" ");
-  fl_message("%s", Lines(text).c_str());
-}
+void TFltkDialogs::Information(const std::string& text) { RunBox(text, "i", FL_BLUE, {"OK"}); }
 
-void TFltkDialogs::Error(const std::string& text) {
-  fl_message_title(" ");
-  fl_alert("%s", Lines(text).c_str());
-}
+void TFltkDialogs::Error(const std::string& text) { RunBox(text, "!", FL_RED, {"OK"}); }
 
 }  // namespace qv::platform

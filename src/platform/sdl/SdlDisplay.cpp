@@ -1,5 +1,8 @@
 #include "platform/sdl/SdlDisplay.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "graphics/Bitmap32.h"
@@ -38,27 +41,57 @@ char32_t ControlCharacter(const SDL_KeyboardEvent& key) {
   return 0;
 }
 
+// Drivers that draw nowhere; the engine uses one only when asked to by
+// name (tests and headless runs set SDL_VIDEODRIVER).
+bool DrawsNowhere(const char* driver) {
+  return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool AskedFor(const char* driver) {
+  const char* wanted = std::getenv("SDL_VIDEODRIVER");
+  return wanted && driver && std::strstr(wanted, driver) != nullptr;
+}
+
 }  // namespace
 
-std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
+bool StartVideo(std::string& error) {
+  // A screensaver never keeps the desktop's own screensaver or the display's
+  // power saving from starting.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-    error = SDL_GetError();
-    return nullptr;
+    error = std::string("no display could be opened: ") + SDL_GetError();
+    return false;
   }
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (DrawsNowhere(driver) && !AskedFor(driver)) {
+    error = "no display could be opened (DISPLAY is not set or refuses the connection)";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
+  // While the saver runs, keys and the pointer come to it alone, whatever
+  // other window opens meanwhile.
+  SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, "1");
+  if (!StartVideo(error)) return nullptr;
   SDL_DisplayMode mode{};
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
     error = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return nullptr;
   }
-  SDL_Window* window = SDL_CreateWindow(" ", 0, 0, mode.w, mode.h,
-                                        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+  SDL_Window* window =
+      SDL_CreateWindow(" ", 0, 0, mode.w, mode.h,
+                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
   if (!window) {
     error = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return nullptr;
   }
   SDL_RaiseWindow(window);
+  SDL_SetWindowGrab(window, SDL_TRUE);
   SDL_StartTextInput();
   return std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, mode.w, mode.h));
 }
@@ -67,6 +100,7 @@ TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
     : window_(window), width_(width), height_(height) {}
 
 TSdlDisplay::~TSdlDisplay() {
+  SDL_SetWindowGrab(window_, SDL_FALSE);
   SDL_ShowCursor(SDL_ENABLE);
   SDL_StopTextInput();
   if (texture_) SDL_DestroyTexture(texture_);
@@ -106,18 +140,36 @@ void TSdlDisplay::PresentAccelerated(const TBitmap32& surface) {
     if (!texture_) return;
     textureWidth_ = surface.Width();
     textureHeight_ = surface.Height();
-    // The surface is stretched to the screen with its proportions, centred.
-    SDL_RenderSetLogicalSize(renderer_, surface.Width(), surface.Height());
   }
+  // The surface is stretched to the screen with its proportions, centred.
+  // The window's own coordinates stay screen pixels, so the pointer keeps
+  // its meaning (a logical renderer size would rescale the mouse events).
+  int w = 0, h = 0;
+  SDL_GetRendererOutputSize(renderer_, &w, &h);
+  const double scale = std::min(static_cast<double>(w) / surface.Width(), static_cast<double>(h) / surface.Height());
+  const int dw = static_cast<int>(surface.Width() * scale + 0.5), dh = static_cast<int>(surface.Height() * scale + 0.5);
+  const SDL_Rect target{(w - dw) / 2, (h - dh) / 2, dw, dh};
   SDL_UpdateTexture(texture_, nullptr, surface.Bits(), surface.Width() * 4);
   SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderCopy(renderer_, texture_, nullptr, &target);
   SDL_RenderPresent(renderer_);
 }
 
 void TSdlDisplay::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
+void TSdlDisplay::AllowOtherWindows(bool allow) {
+  SDL_SetWindowAlwaysOnTop(window_, allow ? SDL_FALSE : SDL_TRUE);
+  if (!allow) {
+    // The keyboard comes back to the saver, focus and all.
+    SDL_RaiseWindow(window_);
+    SDL_SetWindowInputFocus(window_);
+  }
+  SDL_SetWindowGrab(window_, allow ? SDL_FALSE : SDL_TRUE);
+  SDL_PumpEvents();
+}
+
 void TSdlDisplay::Hide() {
+  SDL_SetWindowGrab(window_, SDL_FALSE);
   SDL_HideWindow(window_);
   SDL_PumpEvents();
 }
@@ -149,6 +201,8 @@ void TSdlDisplay::Dispatch(const SDL_Event& e, IWindowEvents& events) {
     case SDL_QUIT: events.CloseRequested(); break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) events.CloseRequested();
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        events.Exposed();
       break;
     default: break;
   }

@@ -5,11 +5,18 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Display.h"
 
 namespace qv::platform {
+
+// Starts SDL's video (and events) for a real display. The screensaver and
+// the display's power saving stay allowed; a driver that draws nowhere
+// (offscreen, dummy) is refused unless SDL_VIDEODRIVER names it. False, with
+// the reason in `error`, when no display can be had.
+bool StartVideo(std::string& error);
 
 class TSdlDisplay final : public ISaverDisplay {
  public:
@@ -28,6 +35,10 @@ class TSdlDisplay final : public ISaverDisplay {
   void Hide() override;
   void ProcessMessages(IWindowEvents& events) override;
   void WaitMessage(uint32_t ms) override;
+
+  // While the saver runs it holds the keyboard and pointer and stays above
+  // every other window; a message box of its own needs both let go.
+  void AllowOtherWindows(bool allow);
 
   // Other parts of the platform (the music player) see every event first; a
   // handler that returns true has consumed it.
