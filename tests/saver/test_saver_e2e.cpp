@@ -182,3 +182,15 @@ TEST_F(SaverOnScreen, OnTheAcceleratedPathTheMouseRuleHoldsInScreenPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SaverOnScreen, TheSoundSystemsOwnComplaintsStayQuiet) {
+  // On a machine without a sound card ALSA has much to say on every start.
+  auto run = qvtest::RunCommand("timeout -s TERM 2 " + Quote(dir.file("e2e.scr")) + " /s", dir,
+                                "SDL_AUDIODRIVER=alsa TMPDIR=" + Quote(tmp.path()));
+  EXPECT_EQ(run.err.find("ALSA lib"), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+}  // namespace

@@ -276,3 +276,42 @@ TEST_F(PackInfo, WithoutADisplayTheSaverSaysSoAndEndsWithItsFilesRemoved) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PackInfo, SmallThingsANewUserTripsOver) {
+  auto help = RunCommand(kTool + " -h", dir);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("usage: qvtool"), std::string::npos);
+
+  auto folder = RunCommand(kTool + " info " + Quote(dir.path()), dir, env());
+  EXPECT_EQ(folder.exitCode, 2);
+  EXPECT_NE(folder.err.find("a folder"), std::string::npos) << folder.err;
+
+  ASSERT_EQ(RunCommand(kTool + " pack --allow-empty --engine " + Quote(kEngine) + " --out " + Quote(dir.file("empty.scr")),
+                       dir)
+                .exitCode,
+            0);
+  auto render = RunCommand(kTool + " render " + Quote(dir.file("empty.scr")) + " --size 64x48 --seconds 1 --out " +
+                               Quote(dir.file("frames")),
+                           dir, env());
+  EXPECT_EQ(render.exitCode, 2);
+  EXPECT_NE(render.err.find("no pictures"), std::string::npos) << render.err;
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(PackInfo, RenderEndsOnASignalAndRemovesWhatItExtracted) {
+  WriteFile(dir.file("settings.ini"), "");
+  ASSERT_EQ(RunCommand(packCommand(dir.file("settings.ini")), dir).exitCode, 0);
+  for (const char* sig : {"TERM", "INT"}) {
+    // An hour of simulated time would take minutes; the signal ends it first.
+    auto r = RunCommand("timeout --preserve-status -k 5 -s " + std::string(sig) + " 1 " + kTool + " render " +
+                            Quote(dir.file("out.scr")) + " --size 640x480 --seconds 3600 --every 1000000 --out " +
+                            Quote(dir.file("frames")),
+                        dir, env());
+    EXPECT_EQ(r.exitCode, 0) << sig << ": render did not end through its normal path\n" << r.err;
+    EXPECT_TRUE(fs::is_empty(tmp.path())) << sig;
+  }
+}
+
+}  // namespace

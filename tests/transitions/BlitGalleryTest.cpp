@@ -1,9 +1,11 @@
 // qvtool gallery end to end: the sheets and the index it writes.
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -34,14 +36,21 @@ int RunGallery(const std::string& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A contact sheet read back exactly (the sheets are PNG files).
 TBitmap32 Load(const std::string& path) {
-  const std::string bytes = qvtest::ReadFile(path);
-  return qv::DecodeBMP(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return TBitmap32();
+  image.format = PNG_FORMAT_BGRA;
+  TBitmap32 b(static_cast<int>(image.width), static_cast<int>(image.height));
+  if (!png_image_finish_read(&image, nullptr, b.Bits(), 0, nullptr)) return TBitmap32();
+  return b;
 }
 
 std::string Sheet(const TempDir& dir, int n) {
   char name[32];
-  std::snprintf(name, sizeof name, "out/effect-%03d.bmp", n);
+  std::snprintf(name, sizeof name, "out/effect-%03d.png", n);
   return dir.file(name);
 }
 
@@ -64,7 +73,7 @@ TEST(QvtoolGallery, WritesASheetForEveryEffectAndAnIndexOfThem) {
   for (size_t at = html.find("<img "); at != std::string::npos; at = html.find("<img ", at + 1)) ++images;
   EXPECT_EQ(images, 169u);
   EXPECT_NE(html.find("<h2>32 Slide in from top / bottom</h2>"), std::string::npos);
-  EXPECT_NE(html.find("src=\"effect-169.bmp\""), std::string::npos);
+  EXPECT_NE(html.find("src=\"effect-169.png\""), std::string::npos);
 
   // The built-in pictures: Fade starts on one and ends on the other, and
   // every reveal starts on the same old picture.

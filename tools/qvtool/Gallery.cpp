@@ -11,13 +11,14 @@
 #include <string>
 
 #include "Commands.h"
+#include "PngWriter.h"
 #include "common/Error.h"
 #include "common/Random.h"
 #include "graphics/Bitmap32.h"
-#include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/PictureLoader.h"
-#include "transitions/PSEffect.h"
 #include "graphics/uStretchBlt.h"
+#include "platform/System.h"
+#include "transitions/PSEffect.h"
 #include "transitions/uTransitionRunner.h"
 
 namespace qvtool {
@@ -99,7 +100,7 @@ std::string HtmlEscaped(const std::string& text) {
 
 std::string SheetName(int n) {
   char name[32];
-  std::snprintf(name, sizeof name, "effect-%03d.bmp", n);
+  std::snprintf(name, sizeof name, "effect-%03d.png", n);
   return name;
 }
 
@@ -144,6 +145,7 @@ int Gallery(const Args& args) {
   qv::TBitmap32 sheet(sheetW, h), frame;
   const auto& table = qv::EffectTable();
   for (int n = 1; n <= qv::kEffectCount; ++n) {
+    if (qv::platform::EndSignalReceived()) throw qv::EQVError("stopped by a signal; the sheets written so far stay");
     sheet.Clear(kGapColor);
     for (int k = 0; k < 5; ++k) {
       qv::RandSeed = 0;
@@ -151,7 +153,7 @@ int Gallery(const Args& args) {
       qv::BitBlt(sheet, k * (w + kGap), 0, w, h, frame, 0, 0);
     }
     const std::string name = SheetName(n);
-    qv::SaveBMP32(sheet, (dir / name).string());
+    SavePNG(sheet, (dir / name).string());
     html += "<h2>" + std::to_string(n) + " " +
             HtmlEscaped(table[static_cast<size_t>(n - 1)].Name) + "</h2>\n<img src=\"" + name +
             "\" width=\"" + std::to_string(sheetW) + "\" height=\"" + std::to_string(h) +

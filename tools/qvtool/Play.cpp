@@ -41,11 +41,9 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 
 int Play(const Args& args) {
   if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
-  qv::platform::InstallEndSignals();
   std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;
-  qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
-  return 0;
+  return qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
 }
 
 int Render(const Args& args) {
@@ -87,10 +85,12 @@ int Render(const Args& args) {
   if (!std::filesystem::is_directory(out)) throw qv::EQVError("cannot make the folder " + out);
 
   std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(file);
+  if (extracted->Project().FileList().Count() == 0) throw qv::EQVError(file + " carries no pictures to render");
   qv::platform::TManualClock clock;
   qv::platform::TMemoryDisplay display(clock, width, height);
   StderrDialogs dialogs;
   display.Script({qv::platform::TScriptedEvent::Close, static_cast<uint32_t>(seconds) * 1000u});
+  display.endRequested = qv::platform::EndSignalReceived;
 
   int presented = 0, written = 0;
   std::string writeError;

@@ -5,6 +5,8 @@
 
 #include "Commands.h"
 #include "common/Error.h"
+#include "platform/System.h"
+#include "platform/x11/X11Window.h"
 
 namespace {
 
@@ -28,6 +30,10 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  // SIGTERM, SIGINT and SIGHUP end every command through its normal path, so
+  // whatever it extracted is removed.
+  qv::platform::InstallEndSignals();
+  qv::platform::CatchX11Errors();
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -42,7 +48,7 @@ int main(int argc, char** argv) {
     if (command == "gallery") return qvtool::Gallery(args);
     if (command == "play") return qvtool::Play(args);
     if (command == "render") return qvtool::Render(args);
-    if (command == "--help" || command == "help") {
+    if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
     }

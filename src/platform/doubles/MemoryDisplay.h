@@ -63,6 +63,7 @@ class TMemoryDisplay final : public ISaverDisplay {
 
   void ProcessMessages(IWindowEvents& events) override {
     ++messageRounds;
+    if (endRequested && endRequested()) events.CloseRequested();
     while (!script_.empty() && script_.front().at <= clock_.TickCount()) {
       TScriptedEvent e = script_.front();
       script_.pop_front();
@@ -95,6 +96,8 @@ class TMemoryDisplay final : public ISaverDisplay {
   // Called after every presented frame, with what is on screen and the time.
   std::function<void(const TBitmap32& screen, uint32_t at)> onFrame;
   bool acceleratedAvailable = false;
+  // Asked on every round of messages: true closes the window (a signal).
+  std::function<bool()> endRequested;
   bool cursorVisible = true;
   bool hidden = false;
   int messageRounds = 0;

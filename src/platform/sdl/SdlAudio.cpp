@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <system_error>
 
+#if defined(__linux__)
+#include <dlfcn.h>
+#endif
+
 namespace qv::platform {
 
 namespace {
@@ -49,6 +53,27 @@ void ChooseSoundFont() {
 }
 
 constexpr Uint32 kSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
+
+#if defined(__linux__)
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA writes its complaints (no sound card, no "default" device) straight
+// to stderr each time a device is tried. They say nothing a user can act on,
+// so they stay quiet unless QV_AUDIO_DEBUG is set. SDL loads the same
+// library later and finds it with the handler in place.
+void QuietAlsa() {
+  static bool done = false;
+  if (done || std::getenv("QV_AUDIO_DEBUG")) return;
+  done = true;
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+  if (!alsa) return;
+  using THandler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using TSetHandler = int (*)(THandler);
+  if (auto set = reinterpret_cast<TSetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&SilentAlsaError);
+}
+#else
+void QuietAlsa() {}
+#endif
 
 }  // namespace
 
@@ -186,6 +211,7 @@ TSdlAudio::~TSdlAudio() { Close(); }
 
 bool TSdlAudio::Open() {
   if (subsystemOpen_) return mixerOpen_;
+  QuietAlsa();
   if (SDL_InitSubSystem(kSubsystems) != 0) return false;
   subsystemOpen_ = true;
   if (!useMixer_ || MusicFinishedEvent() == static_cast<Uint32>(-1)) return false;
