@@ -20,6 +20,7 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
 // Files read whole into memory.
 inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{512} << 20;  // JPEG, GIF, BMP
 inline constexpr uint64_t kMaxWaveBytes = uint64_t{256} << 20;         // one sound effect
+inline constexpr uint64_t kMaxMusicFileBytes = uint64_t{1} << 30;      // one music track (streamed)
 inline constexpr uint64_t kMaxIniFileSize = uint64_t{16} << 20;        // settings files
 inline constexpr uint64_t kMaxNamesFileBytes = uint64_t{16} << 20;     // the overlay's picture names
 inline constexpr size_t kMaxNameLines = size_t{1} << 20;

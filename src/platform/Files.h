@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ class TFile {
   bool Sync();
   // Closes the file; false when the system reports that written data was lost.
   bool Close();
+  // Hands the open file over, for reading, as a C stream (for libraries that
+  // read one); this object holds nothing afterwards. Null on failure.
+  std::FILE* ReleaseToStream();
 
  private:
   friend struct TFileAccess;

@@ -45,7 +45,16 @@ TMusicPlayback::~TMusicPlayback() {
 }
 
 void TMusicPlayback::OpenAndPlay() {
-  if (player_.Open(list_[static_cast<size_t>(current_)])) player_.Play();
+  // A track that does not open makes way for the following one, once round
+  // the list; only when none opens does the music fall silent.
+  const int count = static_cast<int>(list_.size());
+  for (int tries = 0; tries < count; ++tries) {
+    if (player_.Open(list_[static_cast<size_t>(current_)])) {
+      player_.Play();
+      return;
+    }
+    current_ = NextTrackIndex(current_, count, mode_);
+  }
 }
 
 void TMusicPlayback::Start() {

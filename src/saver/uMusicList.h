@@ -30,10 +30,11 @@ class TMusicPlayback {
   TMusicPlayback(const TMusicPlayback&) = delete;
   TMusicPlayback& operator=(const TMusicPlayback&) = delete;
 
-  // Opens and plays the first track; a file that does not open leaves the
-  // music silent.
+  // Opens and plays the first track. A file that does not open gives way to
+  // the following track, once round the list; when none opens the music is
+  // silent.
   void Start();
-  // After a track has ended, opens and plays the next one.
+  // After a track has ended, opens and plays the next one, by the same rule.
   void MediaPlayerNotify();
   void Stop();
 

@@ -2,6 +2,8 @@
 // and with no audio driver at all.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -142,6 +144,20 @@ TEST_F(DiskAudio, AFileTheMixerCannotDecodeLeavesTheMusicSilent) {
   EXPECT_FALSE(audio.Music().Open(dir.file("missing.ogg")));
   EXPECT_FALSE(audio.Music().Play());
   EXPECT_FALSE(audio.Music().AtEnd());
+}
+
+TEST_F(DiskAudio, OnlyRegularFilesAreHandedToTheMixer) {
+  // A project may name anything; these would be read without end.
+  ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
+  TSdlAudio audio;
+  ASSERT_TRUE(audio.Open());
+  EXPECT_FALSE(audio.Music().Open("/dev/zero"));
+  EXPECT_FALSE(audio.Music().Open("/dev/urandom"));
+  EXPECT_FALSE(audio.Music().Open(dir.file("pipe.mp3")));
+  EXPECT_FALSE(audio.Music().Open(dir.path()));
+  // A real track still plays, whatever its name says.
+  WriteTone(dir.file("tone.dat"), 440, 0.2);
+  EXPECT_TRUE(audio.Music().Open(dir.file("tone.dat")));
 }
 
 TEST_F(DiskAudio, WithoutTheMixerSlotZeroIsHeardThroughTheSimplePlayback) {

@@ -136,13 +136,34 @@ TEST_F(MusicPlayback, ShuffledPlayAlternatesBetweenTwoTracks) {
   for (size_t i = 1; i < played.size(); ++i) EXPECT_NE(played[i], played[i - 1]);
 }
 
-TEST_F(MusicPlayback, AFileThatDoesNotOpenLeavesItSilent) {
+TEST_F(MusicPlayback, AFileThatDoesNotOpenGivesWayToTheFollowingTrack) {
   player.unopenable = {"a"};
+  TMusicPlayback music(player, {"a", "b", "c"}, 1);
+  music.Start();
+  EXPECT_EQ(calls, (std::vector<std::string>{"music.open a", "music.open b", "music.play"}));
+  player.FinishTrack();
+  player.FinishTrack();
+  // Round the list again: c, then a fails and b plays.
+  EXPECT_EQ(Played(), (List{"a", "b", "c", "a", "b"}));
+}
+
+TEST_F(MusicPlayback, WhenTheNextTrackFailsTheMusicGoesOnWithTheOneAfter) {
+  player.unopenable = {"b"};
+  TMusicPlayback music(player, {"a", "b", "c"}, 1);
+  music.Start();
+  player.FinishTrack();
+  EXPECT_EQ(Played(), (List{"a", "b", "c"}));
+  EXPECT_EQ(music.CurrentTrack(), 2);
+}
+
+TEST_F(MusicPlayback, WhenNoTrackOpensItTriesEachOnceAndStaysSilent) {
+  player.unopenable = {"a", "b"};
   TMusicPlayback music(player, {"a", "b"}, 1);
   music.Start();
-  EXPECT_EQ(calls, (std::vector<std::string>{"music.open a"}));
+  EXPECT_EQ(Played(), (List{"a", "b"}));
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "music.play"), 0);
   player.FinishTrack();
-  EXPECT_EQ(Played(), (List{"a"}));
+  EXPECT_EQ(Played(), (List{"a", "b"}));
 }
 
 TEST_F(MusicPlayback, AnEmptyListPlaysNothing) {

@@ -92,6 +92,13 @@ bool TFile::Write(const void* buffer, size_t count) {
 
 bool TFile::Sync() { return IsOpen() && ::fsync(Fd(handle_)) == 0; }
 
+std::FILE* TFile::ReleaseToStream() {
+  if (!IsOpen()) return nullptr;
+  std::FILE* stream = ::fdopen(Fd(handle_), "rb");
+  if (stream) handle_ = kNone;
+  return stream;
+}
+
 bool TFile::Close() {
   if (!IsOpen()) return true;
   const int fd = Fd(handle_);

@@ -1,6 +1,8 @@
 #include "platform/sdl/SdlAudio.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -9,6 +11,9 @@
 #if defined(__linux__)
 #include <dlfcn.h>
 #endif
+
+#include "common/Limits.h"
+#include "platform/Files.h"
 
 namespace qv::platform {
 
@@ -54,6 +59,18 @@ void ChooseSoundFont() {
 
 constexpr Uint32 kSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
 
+// The decoder a file's name asks for; the mixer looks at the bytes for the rest.
+Mix_MusicType MusicTypeOf(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".mid" || ext == ".midi" || ext == ".rmi") return MUS_MID;
+  if (ext == ".mp3") return MUS_MP3;
+  if (ext == ".ogg") return MUS_OGG;
+  if (ext == ".flac") return MUS_FLAC;
+  if (ext == ".wav") return MUS_WAV;
+  return MUS_NONE;
+}
+
 #if defined(__linux__)
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -82,7 +99,20 @@ void QuietAlsa() {}
 bool TSdlMusicPlayer::Open(const std::string& path) {
   Close();
   if (!audio_.MixerOpen()) return false;
-  music_ = Mix_LoadMUS(path.c_str());
+  // Only a regular file within the cap is handed to the mixer, checked on
+  // the opened file itself: a device, a FIFO or an endless file named by a
+  // project would otherwise be read without end.
+  TFile file;
+  std::string reason;
+  if (OpenRegularFile(path, kMaxMusicFileBytes, file, reason) != TOpenResult::Ok) return false;
+  std::FILE* stream = file.ReleaseToStream();
+  if (!stream) return false;
+  SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
+  if (!source) {
+    std::fclose(stream);
+    return false;
+  }
+  music_ = Mix_LoadMUSType_RW(source, MusicTypeOf(path), 1);
   return music_ != nullptr;
 }
 
