@@ -80,6 +80,15 @@ bool CreateUnique(const std::string& prefix, TFile& file, std::string& path);
 
 // True when `path` is a regular file (not a link) that this user owns.
 bool IsOwnRegularFile(const std::string& path);
+// True when `path` is a folder (not a link) that this user owns.
+bool IsOwnFolder(const std::string& path);
+
+// Takes an exclusive lock on the open file without waiting; the lock lasts
+// while this process keeps the file open. False when another process holds it.
+bool LockFile(TFile& file);
+// True when the regular file `path` exists and no running process holds a
+// lock on it: whoever held it has ended.
+bool LockIsFree(const std::string& path);
 
 // Gives `file` the permission bits (and, where allowed, the owner) of the
 // file `like`; nothing when `like` does not exist.
@@ -87,6 +96,9 @@ void CopyPermissions(const std::string& like, TFile& file);
 
 // True when this user may write the file (or, for a missing file, create it).
 bool IsWritable(const std::string& path);
+
+// Renames within one folder; false when the system refuses.
+bool RenameFile(const std::string& from, const std::string& to);
 
 // Puts `temp` in place of `target` in one step: readers see the old file or
 // the new one, never a mix; the folder entry is flushed to the disk. On

@@ -1,5 +1,9 @@
 #include "startup/uOverlay.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "common/Paths.h"
@@ -15,9 +19,31 @@ namespace {
 constexpr int kTokenAttempts = 1000;
 
 bool IsContainerFile(const std::string& name) {
-  for (const char* own : {kSettingsContainerName, kNamesFileName, kPictureContainerName, kSkinFileName})
+  for (const char* own : {kSettingsContainerName, kNamesFileName, kPictureContainerName, kSkinFileName, kRunLockName})
     if (EqualsIgnoreCase(name, own)) return true;
   return false;
+}
+
+// A locked file under its final name: made under a hidden name, locked, then
+// renamed, so the lock is never seen free while its run is alive.
+platform::TFile CreateRunLock(const std::string& folder) {
+  platform::TFile lock;
+  std::string temp;
+  if (!platform::CreateUnique(folder + ".lock.", lock, temp)) return {};
+  if (!platform::LockFile(lock) || !platform::RenameFile(temp, folder + kRunLockName)) {
+    platform::RemoveFile(temp);
+    return {};
+  }
+  return lock;
+}
+
+// "-12", "345": what a run token looks like in a folder name.
+bool IsRunToken(const std::string& text) {
+  size_t digits = text.size();
+  if (!text.empty() && text[0] == '-') --digits;
+  if (digits < 1 || digits > 5) return false;
+  return std::all_of(text.end() - static_cast<std::ptrdiff_t>(digits), text.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The target of every name line, in order; an empty target skips that block.
@@ -68,6 +94,7 @@ const std::string& TProjectTempFolder::ProjectTempFolder() {
     const platform::TCreateResult made = platform::CreatePrivateFolder(candidate);
     if (made == platform::TCreateResult::Created) {
       folder_ = candidate + "/";
+      lock_ = CreateRunLock(folder_);
       return folder_;
     }
     if (made == platform::TCreateResult::Failed) break;
@@ -113,10 +140,31 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
   project.UISetting().UIFile = skin;
 }
 
+void SweepStaleFolders(const std::string& tempPath, const std::string& baseName) {
+  if (tempPath.empty() || baseName.empty()) return;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(tempPath, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() <= baseName.size() || name.compare(0, baseName.size(), baseName) != 0) continue;
+    if (!IsRunToken(name.substr(baseName.size()))) continue;
+    const std::string folder = JoinPath(tempPath, name) + "/";
+    if (!platform::IsOwnFolder(folder.substr(0, folder.size() - 1))) continue;
+    if (!platform::IsOwnRegularFile(folder + kRunLockName) || !platform::LockIsFree(folder + kRunLockName)) continue;
+    // What an earlier run extracted: files directly inside, nothing deeper.
+    std::error_code inner;
+    for (std::filesystem::directory_iterator f(folder, inner), fend; !inner && f != fend; f.increment(inner))
+      if (!f->is_directory(inner) || f->is_symlink(inner)) platform::RemoveFile(f->path().string());
+    platform::RemoveEmptyFolder(folder);
+  }
+}
+
 TExtractedProject::TExtractedProject(const std::string& exePath, const std::string& tempPath, uint32_t tickAtStart)
     : exePath_(ExpandLongPath(exePath)),
       folder_(tempPath, exePath_, tickAtStart),
       project_(std::make_unique<TQVCProject>()) {
+  // Runs of this engine that were killed left their folders; they go first
+  // (the folder of this run is made just after).
+  SweepStaleFolders(folder_.TempPath(), folder_.BaseName());
   // Running out of folder names is an error: nothing is extracted anywhere else.
   if (folder_.ProjectTempFolder().empty())
     throw EQVError("no private folder for the project could be made in " + folder_.TempPath());
@@ -135,7 +183,7 @@ void DeleteProjectFiles(TProjectTempFolder& temp) {
   if (folder.empty()) return;
   for (const std::string& target : PictureTargets(folder, ReadNameLines(folder + kNamesFileName)))
     if (!target.empty()) platform::RemoveFile(target);
-  for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName})
+  for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName, kRunLockName})
     platform::RemoveFile(folder + own);
   platform::RemoveEmptyFolder(folder);
 }

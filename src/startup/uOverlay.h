@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+
 namespace qv {
 
 class TQVCProject;
@@ -16,13 +18,17 @@ inline constexpr const char* kSettingsContainerName = "QVC.res";
 inline constexpr const char* kNamesFileName = "QVFilenames.res";
 inline constexpr const char* kPictureContainerName = "QVFiles.res";
 inline constexpr const char* kSkinFileName = "QVGUI.qvu";
+// Held locked for as long as the run that made the folder is alive.
+inline constexpr const char* kRunLockName = "QVRun.lock";
 
 // The per-run temporary folder: the system temporary path, the engine's base
 // name (its file name cut at the first dot), the run token and a separator.
 // The run token is the tick count at start, signed, remainder by 10000. The
 // folder is made once, mode 0700, by a single mkdir; when the name is taken
 // (another user's folder, a link, a stale folder) the next token is tried, so
-// nothing is ever written into a folder this run did not make.
+// nothing is ever written into a folder this run did not make. While the
+// object lives it holds a lock on a file in the folder, which tells later
+// runs whether the folder's run is still alive.
 class TProjectTempFolder {
  public:
   TProjectTempFolder(std::string tempPath, const std::string& exePath, uint32_t tickAtStart);
@@ -41,7 +47,14 @@ class TProjectTempFolder {
   int32_t token_;
   bool tried_ = false;
   std::string folder_;
+  platform::TFile lock_;
 };
+
+// Removes the folders that earlier runs of the same engine left behind when
+// they were killed: this user's own folders in `tempPath` named for
+// `baseName` and a run token, whose run lock is free. Nothing else is ever
+// touched: a folder without a lock, a locked one, a link, another user's.
+void SweepStaleFolders(const std::string& tempPath, const std::string& baseName);
 
 // The engine base name of an executable path.
 std::string EngineBaseName(const std::string& exePath);

@@ -194,3 +194,21 @@ TEST_F(SaverOnScreen, TheSoundSystemsOwnComplaintsStayQuiet) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SaverOnScreen, AFolderLeftByAKilledRunIsRemovedByTheNextStart) {
+  auto killed = Start();
+  ASSERT_TRUE(WaitPresented(*killed));
+  ::kill(killed->pid(), SIGKILL);
+  ASSERT_TRUE(killed->Wait(2000));
+  ASSERT_FALSE(fs::is_empty(tmp.path())) << "a killed run leaves its folder";
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  auto next = Start();
+  ASSERT_TRUE(WaitPresented(*next));
+  ::kill(next->pid(), SIGTERM);
+  EXPECT_TRUE(next->Wait(1000));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+}  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -169,6 +172,77 @@ TEST(ExtractedProject, RemovesWhatItExtractedWhenItGoesEvenAfterAnError) {
   }
   ASSERT_FALSE(dir.empty());
   EXPECT_FALSE(fs::exists(dir));
+}
+
+}  // namespace
+
+namespace {
+
+// A folder as a killed run leaves it: its files and its run lock, free.
+void LeaveStaleFolder(const std::string& folder) {
+  fs::create_directory(folder);
+  WriteFile(folder + "/QVImage0.jpg", "picture");
+  WriteFile(folder + "/QVRun.lock", "");
+}
+
+TEST(StaleFolders, AKilledRunsFolderGoesAndEverythingElseStays) {
+  TempDir tmp;
+  LeaveStaleFolder(tmp.file("Harbour1234"));
+  LeaveStaleFolder(tmp.file("Harbour-77"));
+  LeaveStaleFolder(tmp.file("Harbourside1"));   // another engine's name
+  LeaveStaleFolder(tmp.file("Harbour12a"));     // not a run token
+  fs::create_directory(tmp.file("Harbour55"));  // no lock: not proven dead
+  WriteFile(tmp.file("Harbour55/keep.txt"), "x");
+  WriteFile(tmp.file("Harbour66"), "a file of that name");
+  fs::create_directory(tmp.file("elsewhere"));
+  LeaveStaleFolder(tmp.file("elsewhere/Harbour9"));
+  fs::create_directory_symlink(tmp.file("elsewhere/Harbour9"), tmp.file("Harbour99"));
+
+  qv::SweepStaleFolders(tmp.slash(), "Harbour");
+  EXPECT_FALSE(fs::exists(tmp.file("Harbour1234")));
+  EXPECT_FALSE(fs::exists(tmp.file("Harbour-77")));
+  for (const char* kept : {"Harbourside1", "Harbour12a", "Harbour55/keep.txt", "Harbour66", "elsewhere/Harbour9/QVImage0.jpg",
+                           "Harbour99"})
+    EXPECT_TRUE(fs::exists(tmp.file(kept))) << kept;
+}
+
+TEST(StaleFolders, AFolderWhoseRunIsAliveStays) {
+  TempDir tmp;
+  // A run alive in another process holds its lock.
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    qv::TProjectTempFolder folder(tmp.slash(), "/x/Harbour.scr", 42);
+    const bool made = !folder.ProjectTempFolder().empty();
+    (void)!::write(ready[1], &made, 1);
+    ::pause();
+    ::_exit(0);
+  }
+  bool made = false;
+  ASSERT_EQ(::read(ready[0], &made, 1), 1);
+  ASSERT_TRUE(made);
+  // One alive in this process holds its lock too.
+  qv::TProjectTempFolder mine(tmp.slash(), "/x/Harbour.scr", 77);
+  ASSERT_FALSE(mine.ProjectTempFolder().empty());
+
+  qv::SweepStaleFolders(tmp.slash(), "Harbour");
+  EXPECT_TRUE(fs::exists(tmp.file("Harbour42/QVRun.lock")));
+  EXPECT_TRUE(fs::exists(tmp.file("Harbour77/QVRun.lock")));
+
+  // Killed, its folder goes at the next sweep.
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  qv::SweepStaleFolders(tmp.slash(), "Harbour");
+  EXPECT_FALSE(fs::exists(tmp.file("Harbour42")));
+  EXPECT_TRUE(fs::exists(tmp.file("Harbour77/QVRun.lock")));
+  qv::DeleteProjectFiles(mine);
+  EXPECT_FALSE(fs::exists(tmp.file("Harbour77")));
+}
+
+TEST(StaleFolders, TheRunLockCannotBeExtractedOver) {
+  EXPECT_FALSE(qv::AcceptablePictureName("qvrun.LOCK"));
 }
 
 }  // namespace

@@ -196,6 +196,44 @@ bool IsOwnRegularFile(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
 }
 
+bool IsOwnFolder(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// Locks that belong to an open file rather than to the process where the
+// system has them: another descriptor of this same process then sees the
+// lock too, and closing it releases nothing.
+#ifdef F_OFD_SETLK
+constexpr int kSetLock = F_OFD_SETLK, kGetLock = F_OFD_GETLK;
+#else
+constexpr int kSetLock = F_SETLK, kGetLock = F_GETLK;
+#endif
+
+bool LockFile(TFile& file) {
+  if (!file.IsOpen()) return false;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  return ::fcntl(TFileAccess::Get(file), kSetLock, &lock) == 0;
+}
+
+bool LockIsFree(const std::string& path) {
+  // Asked, not taken: the answer says whether another open file holds it.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  const bool free = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, kGetLock, &lock) == 0 &&
+                    lock.l_type == F_UNLCK;
+  ::close(fd);
+  return free;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+
 void CopyPermissions(const std::string& like, TFile& file) {
   struct stat old {};
   if (!file.IsOpen() || ::stat(like.c_str(), &old) != 0) return;
