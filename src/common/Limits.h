@@ -17,17 +17,28 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
          width * height <= kMaxPicturePixels;
 }
 
+// What decoding one picture may cost: the file read whole, plus at most
+// kMaxDecodeBytes for the decoded pixels and the decoder's own working
+// memory, 512 MiB at the peak in all. A screensaver shows pictures at
+// screen size; a tiny file declaring a huge picture is refused here, not
+// after gigabytes were taken.
+inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{128} << 20;  // JPEG, GIF, BMP
+inline constexpr int64_t kMaxDecodeBytes = int64_t{384} << 20;
+
+// Whether a decoded picture of this size (32 bits a pixel), plus `working`
+// bytes the decoder needs beside it, fits the budget.
+constexpr bool DecodeFits(int64_t width, int64_t height, int64_t working = 0) {
+  return PictureSizeAllowed(width, height) && width * height * 4 + working <= kMaxDecodeBytes;
+}
+
 // Files read whole into memory.
-inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{512} << 20;  // JPEG, GIF, BMP
 inline constexpr uint64_t kMaxWaveBytes = uint64_t{256} << 20;         // one sound effect
 inline constexpr uint64_t kMaxMusicFileBytes = uint64_t{1} << 30;      // one music track (streamed)
 inline constexpr uint64_t kMaxIniFileSize = uint64_t{16} << 20;        // settings files
 inline constexpr uint64_t kMaxNamesFileBytes = uint64_t{16} << 20;     // the overlay's picture names
 inline constexpr size_t kMaxNameLines = size_t{1} << 20;
 
-// JPEG: libjpeg's own working memory (progressive coefficient buffers and the
-// like), and the number of scans of a progressive file (real ones have a dozen).
-inline constexpr long kMaxLibjpegMemory = 1L << 30;
+// JPEG: the number of scans of a progressive file (real ones have a dozen).
 inline constexpr int kMaxJpegScans = 1000;
 
 // GIF: frames of one animation.

@@ -243,6 +243,7 @@ TBitmap32 DecodeBMP(const uint8_t* data, size_t size) {
     if (stride * (hd.height - 1) + (static_cast<uint64_t>(hd.width) * hd.bpp + 7) / 8 > size - offBits)
       Fail("is truncated");
   }
+  if (!DecodeFits(hd.width, hd.height)) Fail("is too large to show");
   TBitmap32 out(static_cast<int>(hd.width), static_cast<int>(hd.height));
   if (hd.compression == kRLE8 || hd.compression == kRLE4)
     DecodeRLE(hd, data + offBits, size - offBits, out);

@@ -84,6 +84,8 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
   TGifAnimation animation;
   const int sw = gif->SWidth, sh = gif->SHeight;
   if (!PictureSizeAllowed(sw, sh)) Fail("picture is too large or has no pixels");
+  // The canvas and its saved copy come first, whatever the frames cover.
+  if (!DecodeFits(sw, sh, int64_t{sw} * sh * 4)) Fail("picture is too large to show");
   animation.width = sw;
   animation.height = sh;
 
@@ -138,8 +140,10 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
     }
     const GifImageDesc& desc = gif->Image;
     if (!PictureSizeAllowed(desc.Width, desc.Height)) Fail("frame is too large or has no pixels");
-    if (animation.frames.size() >= kMaxGifFrames ||
-        static_cast<int64_t>(animation.frames.size() + 1) * screenBytes > options.maxFrameBytes)
+    // The frames kept so far, this one, the canvas and its saved copy.
+    const int64_t frames = static_cast<int64_t>(animation.frames.size()) + 1;
+    if (animation.frames.size() >= kMaxGifFrames || frames * screenBytes > options.maxFrameBytes ||
+        (frames + 2) * screenBytes > kMaxDecodeBytes)
       Fail("has too many frames");
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map) Fail("frame has no colour table");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/Limits.h"
 #include "graphics/Bitmap32.h"
 
 namespace qv {
@@ -28,7 +29,7 @@ struct TGifOptions {
   bool firstFrameOnly = false;
   // The decoded frames together may take at most this many bytes, so that a
   // tiny file of many frames cannot exhaust memory.
-  int64_t maxFrameBytes = int64_t{1} << 30;
+  int64_t maxFrameBytes = kMaxDecodeBytes;
 };
 
 bool IsGIF(const uint8_t* data, size_t size);

@@ -44,7 +44,7 @@ bool ReadHeader(TDecoder& d, const uint8_t* data, size_t size) {
   if (setjmp(d.err.jump)) return false;
   jpeg_create_decompress(&d.cinfo);
   d.created = true;
-  d.cinfo.mem->max_memory_to_use = kMaxLibjpegMemory;
+  d.cinfo.mem->max_memory_to_use = kMaxDecodeBytes;
   d.progress.progress_monitor = LimitScans;
   d.cinfo.progress = &d.progress;
   jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
@@ -52,6 +52,12 @@ bool ReadHeader(TDecoder& d, const uint8_t* data, size_t size) {
     std::strcpy(d.err.message, "no picture in the stream");
     return false;
   }
+  return true;
+}
+
+bool CalcOutput(TDecoder& d) {
+  if (setjmp(d.err.jump)) return false;
+  jpeg_calc_output_dimensions(&d.cinfo);
   return true;
 }
 
@@ -115,6 +121,14 @@ TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
   const bool cmyk = d.cinfo.jpeg_color_space == JCS_CMYK || d.cinfo.jpeg_color_space == JCS_YCCK;
   d.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   d.cinfo.dct_method = JDCT_ISLOW;
+  // The decoded picture and libjpeg's working memory (a progressive file
+  // keeps every coefficient of the whole picture) share one budget; beyond
+  // it libjpeg stops with an error instead of allocating.
+  if (!CalcOutput(d)) Fail(d);
+  const int64_t outputBytes = int64_t{d.cinfo.output_width} * d.cinfo.output_height * 4;
+  if (!DecodeFits(d.cinfo.output_width, d.cinfo.output_height))
+    throw EQVError("JPEG picture is too large to show (" + std::to_string(w) + " x " + std::to_string(h) + ")");
+  d.cinfo.mem->max_memory_to_use = static_cast<long>(kMaxDecodeBytes - outputBytes);
   if (!StartDecompress(d)) Fail(d);
   if (d.cinfo.output_components != 4 || !PictureSizeAllowed(d.cinfo.output_width, d.cinfo.output_height))
     throw EQVError("JPEG picture cannot be read: unexpected output format");
