@@ -94,8 +94,15 @@ bool LockIsFree(const std::string& path);
 // file `like`; nothing when `like` does not exist.
 void CopyPermissions(const std::string& like, TFile& file);
 
-// True when this user may write the file (or, for a missing file, create it).
-bool IsWritable(const std::string& path);
+// True when this user may create and rename files in the folder.
+bool FolderIsWritable(const std::string& folder);
+// True when the file exists and was made read-only (no write permission for
+// anyone), or this user may not write it.
+bool IsReadOnlyFile(const std::string& path);
+// Makes the folder and its missing parents, the new ones only for this user.
+bool CreateFolders(const std::string& folder);
+// Seconds since the file was last changed; -1 when it cannot be told.
+int64_t SecondsSinceChange(const std::string& path);
 
 // Renames within one folder; false when the system refuses.
 bool RenameFile(const std::string& from, const std::string& to);

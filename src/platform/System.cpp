@@ -51,6 +51,14 @@ void InstallEndSignals() {
 
 bool EndSignalReceived() { return endSignal != 0; }
 
+std::string UserConfigFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config && *config) return WithSlash(config);
+  const char* home = std::getenv("HOME");
+  if (home && *home) return WithSlash(std::string(home) + "/.config");
+  return {};
+}
+
 std::vector<std::string> DataFolders() {
   std::vector<std::string> out;
   const char* home = std::getenv("XDG_DATA_HOME");

@@ -21,6 +21,10 @@ void SleepMs(uint32_t ms);
 void InstallEndSignals();
 bool EndSignalReceived();
 
+// Where this user's own settings live, ending with "/": $XDG_CONFIG_HOME,
+// else ~/.config/. Empty when neither can be told.
+std::string UserConfigFolder();
+
 // The XDG data folders in look-up order: $XDG_DATA_HOME (default
 // ~/.local/share), then each entry of $XDG_DATA_DIRS (default
 // /usr/local/share:/usr/share). Each ends with "/".

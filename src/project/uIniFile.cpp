@@ -89,6 +89,23 @@ platform::TOpenResult ReadWholeFile(const std::string& path, std::string& out, s
   return platform::ReadRegularFile(path, kMaxIniFileSize, out, reason);
 }
 
+// What a save that was cut short (a crash, a power cut) left beside the
+// file: our own hidden temporaries older than a minute, which no save still
+// in progress can be writing.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& hiddenPrefix) {
+  constexpr size_t kSuffix = 6;  // the unique part CreateUnique adds
+  constexpr int64_t kStaleSeconds = 60;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != hiddenPrefix.size() + kSuffix || name.compare(0, hiddenPrefix.size(), hiddenPrefix) != 0)
+      continue;
+    const std::string path = it->path().string();
+    if (platform::IsOwnRegularFile(path) && platform::SecondsSinceChange(path) > kStaleSeconds)
+      platform::RemoveFile(path);
+  }
+}
+
 bool HasLineBreakOrNul(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
 bool IsStorableSection(std::string_view name) {
@@ -347,11 +364,15 @@ void TIniDocument::SaveAtomically(const std::string& path) const {
   }
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
+  // A file the user made read-only stays as it is.
+  if (platform::IsReadOnlyFile(target.string())) fail("the file is read-only");
+
   // A hidden name beside the target: ".NAME.ini." and a unique suffix.
   std::string hidden = ".";
   hidden += target.filename().string();
   hidden += '.';
   const std::string prefix = (folder / hidden).string();
+  RemoveStaleTemporaries(folder.string(), hidden);
 
   platform::TFile file;
   std::string temp;

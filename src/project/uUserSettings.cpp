@@ -8,6 +8,8 @@
 #include "common/Paths.h"
 #include "project/uIniFile.h"
 #include "project/uLongPath.h"
+#include "platform/Files.h"
+#include "platform/System.h"
 #include "project/uQVProject.h"
 
 namespace qv {
@@ -52,6 +54,38 @@ std::string UserSettingsPath(const std::string& exePath) {
   size_t dot = path.rfind('.');
   if (dot != std::string::npos) path.erase(dot);
   return path + ".ini";
+}
+
+std::string TUserSettingsFiles::ForReading() const {
+  return !perUser.empty() && FileExists(perUser) ? perUser : beside;
+}
+
+std::string TUserSettingsFiles::ForWriting(bool besideFolderWritable) const {
+  if (perUser.empty() || beside.empty()) return beside;
+  if (FileExists(perUser)) return perUser;
+  if (besideFolderWritable) return beside;
+  const std::string folder = std::filesystem::path(perUser).parent_path().string();
+  if (!platform::CreateFolders(folder)) return beside;
+  if (FileExists(beside)) TIniDocument::FromFile(beside).SaveAtomically(perUser);
+  return perUser;
+}
+
+TUserSettingsFiles UserSettingsFiles(const std::string& exePath, const std::string& configFolder) {
+  TUserSettingsFiles files;
+  files.beside = UserSettingsPath(exePath);
+  if (files.beside.empty() || configFolder.empty()) return files;
+  files.perUser = JoinPath(JoinPath(configFolder, "qvsaver"), std::filesystem::path(files.beside).filename().string());
+  return files;
+}
+
+TUserSettingsFiles UserSettingsFiles(const std::string& exePath) {
+  return UserSettingsFiles(exePath, platform::UserConfigFolder());
+}
+
+std::string UserSettingsFileToWrite(const std::string& exePath) {
+  const TUserSettingsFiles files = UserSettingsFiles(exePath);
+  const std::string folder = std::filesystem::path(files.beside).parent_path().string();
+  return files.ForWriting(platform::FolderIsWritable(folder));
 }
 
 bool UserSettingsApply(const std::string& exePath, const std::string& firstArgument) {

@@ -20,6 +20,26 @@ inline constexpr int32_t kNormalSpeedIndex = 10;
 // whole path on replaced by ".ini". Empty when the executable cannot be found.
 std::string UserSettingsPath(const std::string& exePath);
 
+// Where the user's settings are kept. Beside the screensaver first; when its
+// folder cannot be written (a screensaver installed in a system folder) the
+// choices go to a file of this user's own, `configFolder` + "qvsaver/" + the
+// screensaver's file name with ".ini", and once that file exists it is the
+// one read and written.
+struct TUserSettingsFiles {
+  std::string beside;   // UserSettingsPath
+  std::string perUser;  // empty when there is no configuration folder
+  // The file run mode and the configuration window read.
+  std::string ForReading() const;
+  // The file the configuration window writes. When that is a per-user file
+  // that does not exist yet, it is started from the file beside the
+  // screensaver, so nothing the user chose before is lost.
+  std::string ForWriting(bool besideFolderWritable) const;
+};
+TUserSettingsFiles UserSettingsFiles(const std::string& exePath, const std::string& configFolder);
+// The same with this machine's configuration folder and folder permissions.
+TUserSettingsFiles UserSettingsFiles(const std::string& exePath);
+std::string UserSettingsFileToWrite(const std::string& exePath);
+
 // Whether the configuration window reads and writes user settings: the
 // engine's file has the extension ".SCR" (any case) or the first argument is "/C".
 bool UserSettingsApply(const std::string& exePath, const std::string& firstArgument);
@@ -53,7 +73,8 @@ TUserSettings UserSettingsFromProject(const TQVCProject& project);
 // The configuration window's readers and writers. Callers check
 // UserSettingsApply first. Readers of a missing or unreadable file return
 // their defaults; writers keep every other section and key of the file,
-// replace it atomically and throw EQVError when they cannot.
+// replace it atomically and throw EQVError when they cannot (a file the user
+// made read-only is reported and kept as it is).
 TUserSettings ReadUserSettings(const std::string& settingsFile, const TQVCProject& project);
 // [Setting] keys, and [MusicList] rewritten with one "path=" line per file.
 // Paths that cannot be INI key names (with "=", a leading ";" or "[", line

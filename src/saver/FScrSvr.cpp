@@ -345,7 +345,7 @@ void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& servi
     return;
   }
   project.FileList().SetAllEnabled(true);
-  if (readUserSettings) ApplyUserSettings(project, UserSettingsPath(services.exePath));
+  if (readUserSettings) ApplyUserSettings(project, UserSettingsFiles(services.exePath).ForReading());
   if (!services.display && services.openDisplay) services.display = services.openDisplay();
   if (!services.display) return;
   TQVfmScrSvr window(project, services);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <ctime>
 #include <filesystem>
 
 #include "common/Error.h"
@@ -285,6 +289,58 @@ TEST_F(ConfigurationFile, UncheckedFavouritesComeBackUnchecked) {
 TEST_F(ConfigurationFile, WritersFailWithoutTouchingAnythingWhenTheFolderIsMissing) {
   EXPECT_THROW(qv::WriteSelectedIndex(dir.file("gone/saver.ini"), 1), qv::EQVError);
   EXPECT_THROW(qv::SaveFavourites("", {true}), qv::EQVError);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ConfigurationFile, AFileTheUserMadeReadOnlyIsReportedAndKept) {
+  WriteFile(ini, "[Setting]\r\nIndex=3\r\n");
+  ::chmod(ini.c_str(), 0444);
+  try {
+    qv::WriteSelectedIndex(ini, 5);
+    FAIL() << "wrote a read-only file";
+  } catch (const qv::EQVError& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFile(ini), "[Setting]\r\nIndex=3\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(ini.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
+}
+
+TEST_F(ConfigurationFile, WhatASaveCutShortLeftIsRemovedByTheNextSave) {
+  WriteFile(dir.file(".saver.ini.AbC123"), "");  // a crash an hour ago
+  const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ::utimensat(AT_FDCWD, dir.file(".saver.ini.AbC123").c_str(), old, 0);
+  WriteFile(dir.file(".saver.ini.XyZ789"), "");  // another save, just now
+  WriteFile(dir.file(".other.ini.AbC123"), "");
+  qv::WriteSelectedIndex(ini, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.file(".saver.ini.AbC123")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file(".saver.ini.XyZ789")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file(".other.ini.AbC123")));
+  EXPECT_EQ(qv::ReadSelectedIndex(ini, 10), 2);
+}
+
+TEST_F(SettingsPath, WhenTheScreensaversFolderCannotBeWrittenTheUsersOwnFileTakesOver) {
+  const std::string exe = Make("system/Sea Life.scr");
+  WriteFile(real + "/system/Sea Life.ini", "[Setting]\r\nIndex=4\r\n[Other]\r\nKeep=1\r\n");
+  const qv::TUserSettingsFiles files = qv::UserSettingsFiles(exe, dir.file("config"));
+  EXPECT_EQ(files.perUser, dir.file("config") + "/qvsaver/Sea Life.ini");
+  EXPECT_EQ(files.ForReading(), files.beside);
+  // A writable folder keeps the file beside the screensaver.
+  EXPECT_EQ(files.ForWriting(true), files.beside);
+  // An unwritable one starts the user's own file from it; from then on that
+  // file is read and written.
+  const std::string target = files.ForWriting(false);
+  EXPECT_EQ(target, files.perUser);
+  qv::WriteSelectedIndex(target, 7);
+  EXPECT_EQ(files.ForReading(), files.perUser);
+  EXPECT_EQ(files.ForWriting(true), files.perUser);
+  EXPECT_EQ(qv::ReadSelectedIndex(files.ForReading(), 10), 7);
+  EXPECT_NE(ReadFile(files.perUser).find("Keep=1"), std::string::npos);
+  EXPECT_EQ(ReadFile(files.beside), "[Setting]\r\nIndex=4\r\n[Other]\r\nKeep=1\r\n");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Whole runs of the saver window on the manual clock, through the doubles.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "graphics/Bitmap32.h"
@@ -354,6 +356,26 @@ TEST_F(SaverRun, ATransitionDrawsTheNewPictureWhereItWillStand) {
   EXPECT_TRUE(mixed(fitted.Pixel(160, 120), kRed, kGreen));
   EXPECT_TRUE(mixed(fitted.Pixel(160, 20), kRed, kBlack));
   EXPECT_TRUE(mixed(fitted.Pixel(5, 41), kRed, kGreen));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SaverRun, TheUsersOwnSettingsFileIsReadFirstWhenThereIsOne) {
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  qvtest::WriteFile(dir.file("saver.ini"), "[Setting]\r\nImageMode=3\r\nIndex=0\r\nDirectX=0\r\n");
+  qvtest::TempDir config;
+  std::filesystem::create_directory(config.file("qvsaver"));
+  qvtest::WriteFile(config.file("qvsaver/saver.ini"), "[Setting]\r\nImageMode=3\r\nIndex=1\r\nDirectX=0\r\n");
+  const char* before = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = before ? before : "";
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  RunFor(12000);
+  if (before) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  else ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(ShownColours(), std::vector<uint32_t>{kGreen});
 }
 
 }  // namespace

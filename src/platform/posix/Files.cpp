@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -246,9 +248,32 @@ void CopyPermissions(const std::string& like, TFile& file) {
   }
 }
 
-bool IsWritable(const std::string& path) {
-  if (::access(path.c_str(), F_OK) == 0) return ::access(path.c_str(), W_OK) == 0;
-  return ::access(FolderOf(path).c_str(), W_OK | X_OK) == 0;
+bool FolderIsWritable(const std::string& folder) {
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool CreateFolders(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::path path(folder);
+  std::filesystem::path built;
+  for (const auto& part : path) {
+    built /= part;
+    if (std::filesystem::is_directory(built, ec)) continue;
+    if (::mkdir(built.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return std::filesystem::is_directory(path, ec);
+}
+
+int64_t SecondsSinceChange(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return -1;
+  return static_cast<int64_t>(::time(nullptr) - st.st_mtime);
 }
 
 bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason) {
