@@ -30,6 +30,25 @@ TEST(ProjectSettings, WithoutDefaultSectionKeepTheDefaults) {
   EXPECT_EQ(std::count(s.TransitionEffects.begin(), s.TransitionEffects.end(), ','), 168);
 }
 
+TEST(ProjectSettings, ASettingsTextThatLacksTheDisplayKeysGivesTheirDefaults) {
+  // Values written out here, not taken from the key table, so a wrong
+  // default in the table shows.
+  TQVCSetting s;
+  s.LoadFromText("[General]\r\nPublisher=Harbour Works\r\n[Default]\r\nDuration=12\r\n[Advance]\r\nMusicMode=1\r\n");
+  EXPECT_EQ(s.ProductName, "My Screensaver");
+  EXPECT_EQ(s.Publisher, "Harbour Works");
+  EXPECT_TRUE(s.Stretch);
+  EXPECT_FALSE(s.Proportional);
+  EXPECT_TRUE(s.Random);
+  EXPECT_EQ(s.ShowImageMode, 0);
+  EXPECT_FALSE(s.DirectX);
+  EXPECT_EQ(s.DirectXQuality, 0);
+  EXPECT_TRUE(s.Sound);
+  EXPECT_TRUE(s.Music);
+  EXPECT_TRUE(s.Transition);
+  EXPECT_EQ(s.Duration, 12);
+}
+
 TEST(ProjectSettings, SoundOffWithMusicOnKeepsMusic) {
   TQVCSetting s;
   s.LoadFromText("[Default]\r\nSound=0\r\nMusic=1\r\n");
