@@ -1,0 +1,17 @@
+// libFuzzer entry point for the GIF reader: the first frame, as the
+// slideshow reads a still picture, and every frame, as animations do.
+#include <cstddef>
+#include <cstdint>
+
+#include "common/Error.h"
+#include "graphics/ImageFormats/GIFLoader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  for (bool first : {true, false}) {
+    try {
+      qv::DecodeGIF(data, size, {.firstFrameOnly = first});
+    } catch (const qv::EQVError&) {
+    }
+  }
+  return 0;
+}

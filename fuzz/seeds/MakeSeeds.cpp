@@ -1,0 +1,77 @@
+// Writes the seed corpus of every fuzzing entry point with our own writers:
+// fuzz_seeds OUTDIR makes OUTDIR/<entry>/ with a few valid inputs each, so
+// the fuzzers start from files that get deep into their readers.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/GIFWriter.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "project/uBlockContainer.h"
+#include "saver/uWave.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Write(const fs::path& file, const std::string& bytes) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+std::string Text(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+qv::TBitmap32 Picture(int w, int h, uint32_t salt) {
+  qv::TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.SetPixel(x, y, 0xFF000000u | ((x * 37 + y * 11 + salt * 97) & 0xFFFFFF));
+  return b;
+}
+
+std::string Wave(int rate, int channels, int bits) {
+  qv::TWave wave;
+  wave.format = qv::PcmFormatBlock(rate, channels, bits);
+  for (int i = 0; i < 64 * channels * bits / 8; ++i) wave.data.push_back(static_cast<uint8_t>(i * 7));
+  return Text(wave.ToBytes());
+}
+
+const char kSettings[] =
+    "[General]\r\nProductName=Sea Life\r\n[Default]\r\nDuration=12\r\nTransitionEffects=1,3,\"7\" 168\r\n"
+    "[Advance]\r\nMusicFile=a.mp3;;b.wav\r\n[UI]\r\nUIFile=C:\\skins\\x.qvu\r\n";
+const char kFileList[] = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nQVImage0.jpg=1\r\nQVImage1.bmp=0\r\n";
+const char kUser[] = "[Setting]\r\nImageMode=2\r\nIndex=4\r\nSpeed=18\r\n[MusicList]\r\nC:\\m\\a.mp3=\r\n[Files]\r\n0=\r\n2=\r\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: fuzz_seeds OUTDIR\n");
+    return 2;
+  }
+  const fs::path out = argv[1];
+  const qv::TBitmap32 small = Picture(16, 12, 1), odd = Picture(33, 7, 2);
+  Write(out / "fuzz_bmp/32.bmp", Text(qv::EncodeBMP32(small)));
+  Write(out / "fuzz_bmp/24.bmp", Text(qv::EncodeBMP24(odd)));
+  Write(out / "fuzz_jpeg/small.jpg", Text(qv::EncodeJPEG(small, 90)));
+  Write(out / "fuzz_jpeg/odd.jpg", Text(qv::EncodeJPEG(odd, 40)));
+  Write(out / "fuzz_gif/still.gif", Text(qv::EncodeGIF({small})));
+  Write(out / "fuzz_gif/animated.gif", Text(qv::EncodeGIF({small, Picture(16, 12, 5), Picture(16, 12, 9)}, 80)));
+  Write(out / "fuzz_wave/mono16.wav", Wave(22050, 1, 16));
+  Write(out / "fuzz_wave/stereo8.wav", Wave(8000, 2, 8));
+  Write(out / "fuzz_wave/stereo24.wav", Wave(44100, 2, 24));
+  Write(out / "fuzz_ini/settings.ini", kSettings);
+  Write(out / "fuzz_ini/filelist.ini", kFileList);
+  Write(out / "fuzz_ini/user.ini", kUser);
+  const std::string settings = qv::BlockContainerBytes({kFileList, kSettings, "[UI]\r\n"});
+  Write(out / "fuzz_overlay/project.scr",
+        "engine bytes" + qv::BlockContainerBytes({settings, "QVImage0.jpg\r\nC:\\p\\QVImage1.bmp\r\n",
+                                                  qv::BlockContainerBytes({Text(qv::EncodeJPEG(small, 80)),
+                                                                           Text(qv::EncodeBMP24(odd))}),
+                                                  "1\r\n"}));
+  std::printf("seeds written to %s\n", out.string().c_str());
+  return 0;
+}
