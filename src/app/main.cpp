@@ -1,9 +1,11 @@
 // qvsaver: the screensaver engine. A copy of it with a project overlay
 // appended is a screensaver; it takes only the screensaver command line.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/HostedSaver.h"
 #include "app/SaverOnScreen.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -27,6 +29,9 @@ int main(int argc, char** argv) {
   // screen locker owns the password, so password mode does nothing.
   services.changePassword = [](uint64_t) {};
   services.runSaver = qv::app::RunSaverOnScreen;
+  // The Linux screensaver daemons' way to host a saver.
+  services.runHosted = qv::app::RunHostedSaver;
+  if (const char* hostWindow = std::getenv("XSCREENSAVER_WINDOW")) services.xscreensaverWindow = hostWindow;
   services.report = [](const std::string& why) { std::fprintf(stderr, "qvsaver: %s\n", why.c_str()); };
   std::vector<std::string> args(argv, argv + argc);
   return qv::QVMain(args, services);

@@ -29,6 +29,8 @@ class IWindowEvents {
   virtual void MediaPlayerNotify() = 0;
   // What the window shows was lost (uncovered, resized): draw it again.
   virtual void Exposed() = 0;
+  // The screen has a new size (a hosting window was resized): fit again.
+  virtual void Resized() = 0;
 };
 
 class ISaverDisplay {

@@ -90,6 +90,19 @@ bool LockFile(TFile& file);
 // lock on it: whoever held it has ended.
 bool LockIsFree(const std::string& path);
 
+// A lock known by its file name, taken without waiting: `held` keeps it.
+// False when another open file holds it. ReleaseNamedLock removes the file
+// and lets go, so nothing is left behind; a taker that meanwhile opened the
+// removed file sees that it is no longer the named one and tries again.
+bool TakeNamedLock(const std::string& path, TFile& held);
+void ReleaseNamedLock(const std::string& path, TFile& held);
+
+// A folder for this user's running programs: $XDG_RUNTIME_DIR, else the
+// temporary path. Ends with the separator.
+std::string RuntimeFolder();
+// This user, as a number for file names.
+std::string CurrentUserId();
+
 // Gives `file` the permission bits (and, where allowed, the owner) of the
 // file `like`; nothing when `like` does not exist.
 void CopyPermissions(const std::string& like, TFile& file);

@@ -26,6 +26,7 @@ void TQVfmScrSvr::ShowModal() {
   FormShow();
   for (;;) {
     display_.ProcessMessages(*this);
+    if (resized_) Refit();
     // A close asked for during a transition takes effect here, once the
     // transition has finished.
     if (closeRequested_) {
@@ -246,6 +247,21 @@ void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
   }
   bitmap.DrawTo(screen_, x, y);
   display_.PresentScreen(screen_);
+}
+
+void TQVfmScrSvr::Refit() {
+  resized_ = false;
+  fitting_.screen = {display_.ScreenWidth(), display_.ScreenHeight()};
+  screen_.SetSize(fitting_.screen.width, fitting_.screen.height);
+  screen_.Clear(kBlack);
+  if (item_ && !lastLoaded_.empty()) {
+    try {
+      item_->Load(lastLoaded_, fitting_);
+    } catch (const std::exception&) {
+      // The item shows as it was fitted before; the next change fits anew.
+    }
+  }
+  dirty_ = true;
 }
 
 void TQVfmScrSvr::FillBlack() {

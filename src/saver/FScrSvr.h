@@ -69,6 +69,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void CloseRequested() override;
   void MediaPlayerNotify() override;
   void Exposed() override { dirty_ = true; }
+  void Resized() override { resized_ = true; }
 
   // The slideshow: one idle pass, one painted frame, the current item loaded.
   // Every pass keeps the frame pacing; a frame is put on the screen only when
@@ -120,6 +121,8 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void LoadItemOrMarkFailed();
   void FillBlack();
   void Refresh();
+  // The screen changed its size: the frame and the item are fitted anew.
+  void Refit();
 
   TQVCProject& project_;
   TSaverServices& services_;
@@ -147,6 +150,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   std::vector<std::string> playlist_;
   std::vector<bool> failed_;  // items that failed to load since the last success
   bool dirty_ = true;         // the screen no longer shows what it should
+  bool resized_ = false;
   bool idleInstalled_ = false;
   bool closeRequested_ = false;
   bool cursorHidden_ = false;

@@ -8,6 +8,7 @@
 #include "graphics/uGraphicUtil.h"
 #include "project/uLongPath.h"
 #include "project/uQVProject.h"
+#include "startup/uHostedMode.h"
 #include "startup/uOverlay.h"
 
 namespace qv {
@@ -61,9 +62,20 @@ bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& windo
 }
 
 int QVMain(const std::vector<std::string>& args, TStartServices& services) {
+  auto report = [&](const std::string& why) {
+    if (services.report) services.report(why);
+  };
+  // A screensaver daemon's arguments come before the screensaver command line.
+  THostedRequest hosted;
+  if (services.runHosted) {
+    hosted = HostedRequest(args, services.xscreensaverWindow);
+    if (!hosted.note.empty()) report(hosted.note);
+    if (hosted.invalid) return 2;
+  }
+
   const std::string modeSwitch = ModeSwitch(args);
   const uint64_t window = WindowArgument(args);
-  const TRunMode mode = ModeFromSwitch(modeSwitch);
+  const TRunMode mode = hosted.hosted ? TRunMode::Run : ModeFromSwitch(modeSwitch);
   if (mode == TRunMode::Password) {
     // Nothing is extracted for a password change.
     if (services.changePassword) services.changePassword(window);
@@ -76,9 +88,6 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   // own file is extracted and the project loaded from it; the files go when
   // the mode ends. A preview runs every time the display settings open, so
   // its files go at once too.
-  auto report = [&](const std::string& why) {
-    if (services.report) services.report(why);
-  };
   std::unique_ptr<TExtractedProject> extracted;
   try {
     extracted = std::make_unique<TExtractedProject>(services.exePath, services.tempPath, services.tickAtStart);
@@ -89,8 +98,9 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   TQVCProject& project = extracted->Project();
   switch (mode) {
     case TRunMode::Run:
-      if (services.runSaver && !(services.endRequested && services.endRequested()))
-        return services.runSaver(project, extracted->ExePath(), extracted->TempFolder());
+      if (services.endRequested && services.endRequested()) break;
+      if (hosted.hosted) return services.runHosted(project, extracted->ExePath(), extracted->TempFolder(), hosted.window);
+      if (services.runSaver) return services.runSaver(project, extracted->ExePath(), extracted->TempFolder());
       break;
     case TRunMode::Configure:
       // The configuration window joins here with the configure-mode issue.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,14 @@ struct TStartServices {
   std::function<bool()> endRequested;
   // Says why a mode could not run (stderr); nothing when not given.
   std::function<void(const std::string& why)> report;
+  // Where a screensaver daemon hosts the saver: the value of
+  // XSCREENSAVER_WINDOW, and the run that draws into the daemon's window
+  // (given the window, 0 for the root window). Without runHosted the
+  // daemons' arguments are not looked at (Windows).
+  std::optional<std::string> xscreensaverWindow;
+  std::function<int(TQVCProject& project, const std::string& exePath, const std::string& tempFolder,
+                    uint64_t window)>
+      runHosted;
 };
 
 // Runs the mode the arguments ask for; returns the process exit code: 0, or

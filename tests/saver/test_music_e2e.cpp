@@ -10,6 +10,7 @@
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "support/Run.h"
+#include "support/Sounds.h"
 #include "support/Spawn.h"
 #include "support/TempDir.h"
 
@@ -18,19 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A mono 16-bit WAVE file of a sine tone.
-std::string Tone(double hz, double seconds, int rate = 22050) {
-  const uint32_t samples = static_cast<uint32_t>(seconds * rate), bytes = samples * 2;
-  std::string w = "RIFF" + qvtest::Le32(36 + bytes) + "WAVEfmt " + qvtest::Le32(16);
-  w += std::string("\x01\x00\x01\x00", 4) + qvtest::Le32(rate) + qvtest::Le32(rate * 2) + std::string("\x02\x00\x10\x00", 4);
-  w += "data" + qvtest::Le32(bytes);
-  for (uint32_t i = 0; i < samples; ++i) {
-    int16_t v = static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * i / rate));
-    w.push_back(static_cast<char>(v & 0xFF));
-    w.push_back(static_cast<char>((v >> 8) & 0xFF));
-  }
-  return w;
-}
+using qvtest::Tone;
 
 class MusicOnDisk : public ::testing::Test {
  protected:

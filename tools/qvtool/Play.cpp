@@ -1,13 +1,17 @@
 // qvtool play and qvtool render: the project of any file with an overlay, in
 // run mode, on the screen or headless on simulated time.
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <filesystem>
 #include <memory>
 
 #include "Commands.h"
 #include "Extract.h"
 #include "Json.h"
+#include "app/HostedSaver.h"
 #include "app/SaverOnScreen.h"
+#include "startup/uHostedMode.h"
 #include "common/Error.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "platform/System.h"
@@ -40,9 +44,21 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 }  // namespace
 
 int Play(const Args& args) {
-  if (args.size() != 1) throw UsageError{"usage: qvtool play FILE"};
+  if (args.empty() || args[0].rfind("-", 0) == 0)
+    throw UsageError{"usage: qvtool play FILE [--root | --window-id ID]"};
+  // The daemons' arguments host it in their window, as they host the engine.
+  std::vector<std::string> daemonArgs = {"qvtool"};
+  daemonArgs.insert(daemonArgs.end(), args.begin() + 1, args.end());
+  std::optional<std::string> hostWindow;
+  if (const char* w = std::getenv("XSCREENSAVER_WINDOW")) hostWindow = w;
+  const qv::THostedRequest hosted = qv::HostedRequest(daemonArgs, hostWindow);
+  if (hosted.invalid) throw UsageError{hosted.note};
+  if (args.size() > 1 && !hosted.hosted) throw UsageError{"usage: qvtool play FILE [--root | --window-id ID]"};
+  if (!hosted.note.empty()) std::fprintf(stderr, "qvtool play: %s\n", hosted.note.c_str());
   std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;
+  if (hosted.hosted)
+    return qv::app::RunHostedSaver(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window);
   return qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
 }
 

@@ -234,6 +234,38 @@ bool LockIsFree(const std::string& path) {
   return free;
 }
 
+bool TakeNamedLock(const std::string& path, TFile& held) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    TFile file = TFileAccess::Make(fd);
+    if (!LockFile(file)) return false;
+    // Still the file of that name, not one its last holder removed?
+    struct stat opened {}, named {};
+    if (::fstat(fd, &opened) == 0 && ::stat(path.c_str(), &named) == 0 && opened.st_ino == named.st_ino &&
+        opened.st_dev == named.st_dev) {
+      held = std::move(file);
+      return true;
+    }
+  }
+  return false;
+}
+
+void ReleaseNamedLock(const std::string& path, TFile& held) {
+  if (!held.IsOpen()) return;
+  ::unlink(path.c_str());
+  held.Close();
+}
+
+std::string RuntimeFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::error_code ec;
+  if (runtime && *runtime && std::filesystem::is_directory(runtime, ec)) return WithSlash(runtime);
+  return TempPath();
+}
+
+std::string CurrentUserId() { return std::to_string(::geteuid()); }
+
 bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 void CopyPermissions(const std::string& like, TFile& file) {

@@ -1,0 +1,21 @@
+// Run mode inside a window a screensaver daemon owns (xscreensaver,
+// XSecureLock, xfce4-screensaver, mate-screensaver): the slideshow at that
+// window's size, input left to the daemon, messages on stderr, and no end
+// but a signal or the window going away.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qv {
+class TQVCProject;
+}
+
+namespace qv::app {
+
+// `window` 0 draws into the root window. Of several instances at once (one
+// per monitor) only one plays music and sounds: the one XSCREENSAVER_SAVER_INDEX
+// calls 0, or else the first to take the voice lock. Returns the exit code:
+// 1 when there is no display or no such window.
+int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window);
+
+}  // namespace qv::app

@@ -1,0 +1,170 @@
+// The engine hosted by a screensaver daemon, played by this test: it makes
+// the window, starts the engine the way the daemons do, looks at what is
+// drawn, and stops it with a signal.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "support/Run.h"
+#include "support/Sounds.h"
+#include "support/Spawn.h"
+#include "support/TempDir.h"
+// Xlib's macros clash with the test framework's names; it comes last.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Bool
+#undef Status
+
+using qvtest::Quote;
+namespace fs = std::filesystem;
+
+namespace {
+
+class HostedSaver : public ::testing::Test {
+ protected:
+  qvtest::TempDir dir, tmp;
+  Display* display = nullptr;
+  Window window = 0;
+
+  void SetUp() override {
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "these tests need an X display (scripts/test.sh runs them under Xvfb)";
+    qv::TBitmap32 red(160, 90);
+    red.Clear(0xFFFF0000u);
+    qv::SaveBMP32(red, dir.file("red.bmp"));
+    qvtest::WriteFile(dir.file("tune.wav"), qvtest::Tone(440, 2.0));
+    qvtest::WriteFile(dir.file("s.ini"), "[Default]\r\nDuration=60\r\n");
+    auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
+                                         Quote(dir.file("h.scr")) + " --settings " + Quote(dir.file("s.ini")) +
+                                         " --music " + Quote(dir.file("tune.wav")) + " " + Quote(dir.file("red.bmp")),
+                                     dir);
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    window = MakeWindow(320, 180);
+  }
+  void TearDown() override {
+    if (display) XCloseDisplay(display);
+  }
+
+  // A window as a daemon makes it: mapped, magenta until the saver draws.
+  Window MakeWindow(int w, int h, int x = 0) {
+    const int screen = DefaultScreen(display);
+    Window win = XCreateSimpleWindow(display, RootWindow(display, screen), x, 0, w, h, 0, 0, 0xFF00FF);
+    XMapWindow(display, win);
+    XSync(display, False);
+    return win;
+  }
+
+  std::string Hex(Window w) const {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", static_cast<unsigned long>(w));
+    return id;
+  }
+
+  std::unique_ptr<qvtest::Process> Start(std::vector<std::string> args, std::vector<std::string> env) {
+    args.insert(args.begin(), dir.file("h.scr"));
+    env.push_back("TMPDIR=" + tmp.path());
+    env.push_back("ASAN_OPTIONS=detect_leaks=0");
+    return std::make_unique<qvtest::Process>(args, env);
+  }
+
+  unsigned long Pixel(Window w, int x, int y) {
+    XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    unsigned long p = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return p;
+  }
+
+  bool WaitForColour(Window w, int x, int y, unsigned long colour, int ms = 5000) {
+    for (int i = 0; i < ms / 10; ++i) {
+      if (Pixel(w, x, y) == colour) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+};
+
+TEST_F(HostedSaver, DrawsIntoTheDaemonsWindowIgnoresInputFollowsAResizeAndEndsOnASignal) {
+  auto saver = Start({"-root"}, {"XSCREENSAVER_WINDOW=" + Hex(window), "SDL_AUDIODRIVER=dummy"});
+  ASSERT_TRUE(saver->Started());
+  // A 16:9 picture stretched into the 16:9 window fills it.
+  ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000)) << "the picture never reached the window";
+  EXPECT_EQ(Pixel(window, 2, 2), 0xFF0000u);
+  // Input belongs to the daemon.
+  EXPECT_EQ(std::system("xdotool mousemove 50 50 sleep 0.1 mousemove 150 120 key q click 1"), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(saver->Running()) << "input reached the hosted saver";
+  // The window grows; the picture follows.
+  XResizeWindow(display, window, 480, 270);
+  XSync(display, False);
+  EXPECT_TRUE(WaitForColour(window, 470, 260, 0xFF0000)) << "the picture did not follow the resize";
+  const auto stopped = std::chrono::steady_clock::now();
+  ::kill(saver->pid(), SIGTERM);
+  EXPECT_TRUE(saver->Wait(1000));
+  EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::milliseconds(1000));
+  EXPECT_EQ(saver->exitCode(), 0);
+  EXPECT_TRUE(fs::is_empty(tmp.path())) << "the temporary folder was left behind";
+}
+
+TEST_F(HostedSaver, TheWindowIdMayComeAsAnArgumentInDecimal) {
+  auto saver = Start({"--window-id", std::to_string(window)}, {"SDL_AUDIODRIVER=dummy"});
+  ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000));
+  ::kill(saver->pid(), SIGINT);
+  EXPECT_TRUE(saver->Wait(1000));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(HostedSaver, AVariableThatIsNoWindowIdIsReportedAndIgnored) {
+  // Run mode then opens its own full-screen window, as without a daemon.
+  auto run = qvtest::RunCommand("timeout -s TERM 2 " + Quote(dir.file("h.scr")) + " /s", dir,
+                                "XSCREENSAVER_WINDOW=wayland-3f2a SDL_AUDIODRIVER=dummy TMPDIR=" + Quote(tmp.path()));
+  EXPECT_NE(run.err.find("XSCREENSAVER_WINDOW=\"wayland-3f2a\" is not an X window id"), std::string::npos) << run.err;
+  EXPECT_EQ(Pixel(window, 160, 90), 0xFF00FFu) << "it drew into a window it was not given";
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
+  const Window second = MakeWindow(320, 180, 600);  // another monitor's
+  for (bool numbered : {false, true}) {
+    const std::string a = dir.file("a.raw"), b = dir.file("b.raw");
+    fs::remove(a);
+    fs::remove(b);
+    std::vector<std::string> envA = {"XSCREENSAVER_WINDOW=" + std::to_string(window), "SDL_AUDIODRIVER=disk",
+                                     "SDL_DISKAUDIOFILE=" + a, "XDG_RUNTIME_DIR=" + tmp.path()};
+    std::vector<std::string> envB = {"XSCREENSAVER_WINDOW=" + std::to_string(second), "SDL_AUDIODRIVER=disk",
+                                     "SDL_DISKAUDIOFILE=" + b, "XDG_RUNTIME_DIR=" + tmp.path()};
+    if (numbered) {
+      // XSecureLock numbers its instances; the second one starts first here.
+      envA.push_back("XSCREENSAVER_SAVER_INDEX=1");
+      envB.push_back("XSCREENSAVER_SAVER_INDEX=0");
+    }
+    auto first = Start({"-root"}, envA);
+    auto other = Start({"-root"}, envB);
+    ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000));
+    ASSERT_TRUE(WaitForColour(second, 160, 90, 0xFF0000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ::kill(first->pid(), SIGTERM);
+    ::kill(other->pid(), SIGTERM);
+    EXPECT_TRUE(first->Wait(2000));
+    EXPECT_TRUE(other->Wait(2000));
+    auto heard = [](const std::string& file) {
+      const std::string pcm = qvtest::ReadFile(file);
+      for (char c : pcm)
+        if (c != 0) return true;
+      return false;
+    };
+    EXPECT_NE(heard(a), heard(b)) << (numbered ? "numbered" : "by lock") << ": " << heard(a) << heard(b);
+    if (numbered) {
+      EXPECT_TRUE(heard(b));
+    }
+    EXPECT_TRUE(fs::is_empty(tmp.path())) << "the voice lock or a folder was left behind";
+  }
+}
+
+}  // namespace
