@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev
+  libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev libx11-dev libxrandr-dev
   libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev
   xvfb xauth xdotool
   timgm6mb-soundfont

@@ -12,6 +12,12 @@ namespace qv::platform {
 
 enum class TKey { F1, Other };
 
+// One monitor of the desktop, in the desktop's coordinates.
+struct TMonitor {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool primary = false;
+};
+
 // The window's handlers; the display calls them while it processes pending
 // messages, on the user-interface thread.
 class IWindowEvents {

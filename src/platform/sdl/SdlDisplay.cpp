@@ -8,6 +8,9 @@
 #include "graphics/Bitmap32.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlBlit.h"
+#if !defined(_WIN32)
+#include "platform/x11/X11Window.h"
+#endif
 
 namespace qv::platform {
 
@@ -76,30 +79,67 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
   // other window opens meanwhile.
   SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, "1");
   if (!StartVideo(error)) return nullptr;
-  SDL_DisplayMode mode{};
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
-    error = SDL_GetError();
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-    return nullptr;
+  constexpr Uint32 kFlags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP;
+  // With several monitors the slideshow plays on the primary one and the
+  // others are covered black, each by a window of its own.
+  const std::vector<TMonitor> monitors = Monitors();
+  SDL_Window* window = nullptr;
+  int width = 0, height = 0;
+  if (monitors.size() >= 2) {
+    const TMonitor& primary = monitors[0];
+    window = SDL_CreateWindow(" ", primary.x, primary.y, primary.width, primary.height, kFlags);
+    width = primary.width;
+    height = primary.height;
+  } else {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) {
+      error = SDL_GetError();
+      SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+      return nullptr;
+    }
+    window = SDL_CreateWindow(" ", 0, 0, mode.w, mode.h, kFlags | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    width = mode.w;
+    height = mode.h;
   }
-  SDL_Window* window =
-      SDL_CreateWindow(" ", 0, 0, mode.w, mode.h,
-                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);
   if (!window) {
     error = SDL_GetError();
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return nullptr;
   }
+  auto display = std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, width, height));
+  for (size_t i = 1; i < monitors.size(); ++i) {
+    const TMonitor& m = monitors[i];
+    if (SDL_Window* blank = SDL_CreateWindow(" ", m.x, m.y, m.width, m.height, kFlags)) {
+      display->blanks_.push_back(blank);
+      FillBlack(blank);
+    }
+  }
   SDL_RaiseWindow(window);
   SDL_SetWindowGrab(window, SDL_TRUE);
   SDL_StartTextInput();
-  return std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, mode.w, mode.h));
+  return display;
 }
 
 TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
     : window_(window), width_(width), height_(height) {}
 
+std::vector<TMonitor> TSdlDisplay::Monitors() {
+#if !defined(_WIN32)
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "x11") == 0) return X11Monitors();
+#endif
+  return {};
+}
+
+void TSdlDisplay::FillBlack(SDL_Window* window) {
+  if (SDL_Surface* surface = SDL_GetWindowSurface(window)) {
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(window);
+  }
+}
+
 TSdlDisplay::~TSdlDisplay() {
+  for (SDL_Window* blank : blanks_) SDL_DestroyWindow(blank);
   SDL_SetWindowGrab(window_, SDL_FALSE);
   SDL_ShowCursor(SDL_ENABLE);
   SDL_StopTextInput();
@@ -171,6 +211,7 @@ void TSdlDisplay::AllowOtherWindows(bool allow) {
 void TSdlDisplay::Hide() {
   SDL_SetWindowGrab(window_, SDL_FALSE);
   SDL_HideWindow(window_);
+  for (SDL_Window* blank : blanks_) SDL_HideWindow(blank);
   SDL_PumpEvents();
 }
 
@@ -200,6 +241,12 @@ void TSdlDisplay::Dispatch(const SDL_Event& e, IWindowEvents& events) {
     }
     case SDL_QUIT: events.CloseRequested(); break;
     case SDL_WINDOWEVENT:
+      if (e.window.windowID != SDL_GetWindowID(window_)) {
+        // A black window over another monitor draws itself.
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+          if (SDL_Window* blank = SDL_GetWindowFromID(e.window.windowID)) FillBlack(blank);
+        break;
+      }
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) events.CloseRequested();
       if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
         events.Exposed();

@@ -49,8 +49,11 @@ class TSdlDisplay final : public ISaverDisplay {
  private:
   TSdlDisplay(SDL_Window* window, int width, int height);
   void Dispatch(const SDL_Event& e, IWindowEvents& events);
+  static std::vector<TMonitor> Monitors();
+  static void FillBlack(SDL_Window* window);
 
   SDL_Window* window_;
+  std::vector<SDL_Window*> blanks_;  // black over the other monitors
   int width_, height_;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;

@@ -1,6 +1,9 @@
 #include "platform/x11/X11Window.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
 
 namespace qv::platform {
 
@@ -19,6 +22,24 @@ int NoteError(::Display*, XErrorEvent* event) {
 }  // namespace
 
 void CatchX11Errors() { XSetErrorHandler(NoteError); }
+
+std::vector<TMonitor> X11Monitors() {
+  std::vector<TMonitor> monitors;
+  ::Display* display = XOpenDisplay(nullptr);
+  if (!display) return monitors;
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (XRRQueryExtension(display, &event, &error) && XRRQueryVersion(display, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 5))) {
+    int count = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+    for (int i = 0; info && i < count; ++i)
+      monitors.push_back({info[i].x, info[i].y, info[i].width, info[i].height, info[i].primary != 0});
+    if (info) XRRFreeMonitors(info);
+  }
+  XCloseDisplay(display);
+  std::stable_partition(monitors.begin(), monitors.end(), [](const TMonitor& m) { return m.primary; });
+  return monitors;
+}
 
 TX11Probe::TX11Probe() : display_(XOpenDisplay(nullptr)) {}
 

@@ -3,6 +3,9 @@
 // window (it may go at any moment) are caught instead of ending the process.
 #pragma once
 #include <cstdint>
+#include <vector>
+
+#include "platform/Display.h"
 
 namespace qv::platform {
 
@@ -18,6 +21,10 @@ struct TWindowInfo {
   int width = 0;
   int height = 0;
 };
+
+// The monitors of the default screen (RandR), the primary one first; empty
+// when they cannot be told.
+std::vector<TMonitor> X11Monitors();
 
 class TX11Probe {
  public:
