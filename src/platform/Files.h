@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::platform {
@@ -124,6 +125,13 @@ bool RenameFile(const std::string& from, const std::string& to);
 // the new one, never a mix; the folder entry is flushed to the disk. On
 // failure `target` is untouched and `reason` says why.
 bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason);
+
+// Replaces a file's contents whole: written beside it under a hidden name,
+// flushed, then put in its place in one step, keeping the old file's
+// permissions (through a link, the link's target). A file made read-only is
+// refused; what earlier saves that were cut short left beside it is removed.
+// False, with the reason, on failure, the old file untouched.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& reason);
 
 // Removal that reports nothing: a file (or link) and an empty folder.
 void RemoveFile(const std::string& path);

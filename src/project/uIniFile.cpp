@@ -89,23 +89,6 @@ platform::TOpenResult ReadWholeFile(const std::string& path, std::string& out, s
   return platform::ReadRegularFile(path, kMaxIniFileSize, out, reason);
 }
 
-// What a save that was cut short (a crash, a power cut) left beside the
-// file: our own hidden temporaries older than a minute, which no save still
-// in progress can be writing.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& hiddenPrefix) {
-  constexpr size_t kSuffix = 6;  // the unique part CreateUnique adds
-  constexpr int64_t kStaleSeconds = 60;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() != hiddenPrefix.size() + kSuffix || name.compare(0, hiddenPrefix.size(), hiddenPrefix) != 0)
-      continue;
-    const std::string path = it->path().string();
-    if (platform::IsOwnRegularFile(path) && platform::SecondsSinceChange(path) > kStaleSeconds)
-      platform::RemoveFile(path);
-  }
-}
-
 bool HasLineBreakOrNul(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
 bool IsStorableSection(std::string_view name) {
@@ -350,48 +333,9 @@ std::string TIniDocument::Text() const {
 }
 
 void TIniDocument::SaveAtomically(const std::string& path) const {
-  namespace fs = std::filesystem;
-  auto fail = [&](const std::string& what, const std::string& why = {}) {
-    throw EQVError("Cannot save settings file " + path + ": " + what + (why.empty() ? "" : ": " + why));
-  };
-  if (path.empty()) fail("no file name");
-
-  std::error_code ec;
-  fs::path target(path);
-  if (fs::is_symlink(target, ec)) {
-    fs::path real = fs::weakly_canonical(target, ec);
-    if (!ec) target = real;
-  }
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  // A file the user made read-only stays as it is.
-  if (platform::IsReadOnlyFile(target.string())) fail("the file is read-only");
-
-  // A hidden name beside the target: ".NAME.ini." and a unique suffix.
-  std::string hidden = ".";
-  hidden += target.filename().string();
-  hidden += '.';
-  const std::string prefix = (folder / hidden).string();
-  RemoveStaleTemporaries(folder.string(), hidden);
-
-  platform::TFile file;
-  std::string temp;
-  if (!platform::CreateUnique(prefix, file, temp)) fail("cannot create a temporary file in " + folder.string(), std::strerror(errno));
-  auto discard = [&](const std::string& what) {
-    file.Close();
-    platform::RemoveFile(temp);
-    fail(what);
-  };
-  platform::CopyPermissions(target.string(), file);
-  const std::string text = Text();
-  if (!file.Write(text.data(), text.size())) discard("write failed");
-  if (!file.Sync()) discard("flush failed");
-  if (!file.Close()) discard("close failed");
   std::string reason;
-  if (!platform::ReplaceFileAtomically(temp, target.string(), reason)) {
-    platform::RemoveFile(temp);
-    fail("rename failed", reason);
-  }
+  if (!platform::ReplaceFileContents(path, Text(), reason))
+    throw EQVError("Cannot save settings file " + path + ": " + reason);
 }
 
 }  // namespace qv
