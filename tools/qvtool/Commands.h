@@ -15,6 +15,8 @@ int Effect(const Args& args);
 int Gallery(const Args& args);
 int Play(const Args& args);
 int Render(const Args& args);
+int Install(const Args& args);
+int Uninstall(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

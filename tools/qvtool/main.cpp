@@ -19,6 +19,11 @@ const char kUsage[] =
     "  play FILE [--root | --window-id ID]\n"
     "                      run the project of FILE (any file with an overlay) full-screen,\n"
     "                      or in a screensaver daemon's window\n"
+    "  install FILE.scr [--dry-run]\n"
+    "                      make FILE this user's screensaver for xscreensaver, XSecureLock,\n"
+    "                      xfce4-screensaver and mate-screensaver\n"
+    "  uninstall NAME [--dry-run]\n"
+    "                      take out exactly what install put in\n"
     "  render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]\n"
     "                      run it headless on simulated time, writing frames as BMP files\n"
     "  demo --engine ENGINE --out OUT [--sources DIR]\n"
@@ -50,6 +55,8 @@ int main(int argc, char** argv) {
     if (command == "gallery") return qvtool::Gallery(args);
     if (command == "play") return qvtool::Play(args);
     if (command == "render") return qvtool::Render(args);
+    if (command == "install") return qvtool::Install(args);
+    if (command == "uninstall") return qvtool::Uninstall(args);
     if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;

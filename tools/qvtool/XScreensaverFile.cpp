@@ -1,0 +1,115 @@
+#include "XScreensaverFile.h"
+
+#include <vector>
+
+namespace qvtool {
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size() - 1;
+    lines.push_back(text.substr(start, end - start + 1));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line;
+  return text;
+}
+
+bool Continues(const std::string& line) {
+  size_t end = line.size();
+  if (end && line[end - 1] == '\n') --end;
+  return end && line[end - 1] == '\\';
+}
+
+// The list's lines: from the "programs:" line through the last line that the
+// one before continues. [first, last] inclusive; first = -1 without a list.
+void FindList(const std::vector<std::string>& lines, long& first, long& last) {
+  first = last = -1;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].rfind("programs:", 0) == 0) {
+      first = last = static_cast<long>(i);
+      while (Continues(lines[static_cast<size_t>(last)]) && last + 1 < static_cast<long>(lines.size())) ++last;
+      return;
+    }
+}
+
+bool Runs(const std::string& line, const std::string& command) { return line.find(command) != std::string::npos; }
+
+}  // namespace
+
+std::string ProgramLine(const std::string& prettyName, const std::string& command) {
+  std::string line = "  ";
+  if (!prettyName.empty()) {
+    std::string name;
+    for (char c : prettyName)
+      if (c != '"' && c != '\\' && c != '\n' && c != '\r') name += c;
+    line += "\"" + name + "\"  ";
+  }
+  return line + command + " \\n\\\n";
+}
+
+bool HasProgram(const std::string& file, const std::string& command) {
+  const std::vector<std::string> lines = Lines(file);
+  long first, last;
+  FindList(lines, first, last);
+  for (long i = first + 1; first >= 0 && i <= last; ++i)
+    if (Runs(lines[static_cast<size_t>(i)], command)) return true;
+  return false;
+}
+
+std::string AddProgram(const std::string& file, const std::string& line, const std::string& command) {
+  if (HasProgram(file, command)) return file;
+  std::vector<std::string> lines = Lines(file);
+  long first, last;
+  FindList(lines, first, last);
+  if (first < 0) {
+    std::string text = file;
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    return text + "programs:\t\\\n" + line + "\n";
+  }
+  if (!Continues(lines[static_cast<size_t>(first)])) {
+    // A list on one line: it goes on the next line, after ours.
+    std::string& head = lines[static_cast<size_t>(first)];
+    const bool newline = !head.empty() && head.back() == '\n';
+    std::string rest = head.substr(9, head.size() - 9 - (newline ? 1 : 0));
+    head = "programs:\t\\\n" + line + "\t" + rest + (newline ? "\n" : "");
+    return Join(lines);
+  }
+  lines.insert(lines.begin() + first + 1, line);
+  return Join(lines);
+}
+
+std::string RemoveProgram(const std::string& file, const std::string& command) {
+  std::vector<std::string> lines = Lines(file);
+  long first, last;
+  FindList(lines, first, last);
+  if (first < 0) return file;
+  for (long i = last; i > first; --i)
+    if (Runs(lines[static_cast<size_t>(i)], command) && Continues(lines[static_cast<size_t>(i)]))
+      lines.erase(lines.begin() + i);
+  return Join(lines);
+}
+
+std::string NewFileFromDefaults(const std::string& appDefaults) {
+  std::string text = "# XScreenSaver preferences; written by qvtool install from the system's list.\n";
+  std::vector<std::string> lines = Lines(appDefaults);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("*programs:", 0) != 0) continue;
+    text += lines[i].substr(1);
+    while (Continues(lines[i]) && i + 1 < lines.size()) text += lines[++i];
+    if (text.back() != '\n') text += '\n';
+    return text;
+  }
+  return text + "programs:\t\\\n\n";
+}
+
+}  // namespace qvtool
