@@ -15,6 +15,7 @@ int Effect(const Args& args);
 int Gallery(const Args& args);
 int Play(const Args& args);
 int Render(const Args& args);
+int UiSample(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {
