@@ -38,7 +38,7 @@ TEST_F(Preview, ALargeJpegIsScaledToThePanesSize) {
 }
 
 TEST_F(Preview, OtherFilesLeaveAnEmptyBitmapOfThePanesSize) {
-  qvtest::WriteBytes(dir.file("song.mp3"), {1, 2, 3});
+  qvtest::WriteFile(dir.file("song.mp3"), "\x01\x02\x03");
   for (const std::string& name : {dir.file("song.mp3"), dir.file("noextension")}) {
     EXPECT_TRUE(preview.LoadPicture(name)) << name;
     EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000000u)) << name;
@@ -46,7 +46,7 @@ TEST_F(Preview, OtherFilesLeaveAnEmptyBitmapOfThePanesSize) {
 }
 
 TEST_F(Preview, AnUnreadablePictureSaysWhyAndShowsAnEmptyBitmap) {
-  qvtest::WriteBytes(dir.file("broken.bmp"), {'B', 'M', 0, 0});
+  qvtest::WriteFile(dir.file("broken.bmp"), std::string("BM\0\0", 4));
   EXPECT_FALSE(preview.LoadPicture(dir.file("broken.bmp")));
   EXPECT_FALSE(preview.LastError().empty());
   EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000000u));

@@ -145,8 +145,8 @@ TEST_F(ThumbnailFiles, EachStillPictureBecomesAThumbnailTitledWithItsFileName) {
 }
 
 TEST_F(ThumbnailFiles, PicturesWithoutThumbnailsKeepTheirCellsSoTheOthersStayAligned) {
-  qvtest::WriteBytes(dir.file("shot.png"), {0x89, 'P', 'N', 'G'});
-  qvtest::WriteBytes(dir.file("broken.jpg"), {0xFF, 0xD8, 0xFF, 0x00});
+  qvtest::WriteFile(dir.file("shot.png"), "\x89PNG");
+  qvtest::WriteFile(dir.file("broken.jpg"), std::string("\xFF\xD8\xFF\x00", 4));
   const std::vector<std::string> files = {dir.file("shot.png"), Write("a.bmp", Filled(8, 6, 0xFF102030u)),
                                           dir.file("missing.jpg"), dir.file("broken.jpg"),
                                           Write("b.bmp", Filled(8, 6, 0xFF405060u))};
@@ -164,8 +164,8 @@ TEST_F(ThumbnailFiles, PicturesWithoutThumbnailsKeepTheirCellsSoTheOthersStayAli
 }
 
 TEST_F(ThumbnailFiles, AnimatedPicturesAreReadThroughTheProjectHeaderReader) {
-  qvtest::WriteBytes(dir.file("sea.QVP"), {1, 2, 3});
-  qvtest::WriteBytes(dir.file("bad.qvp"), {1, 2, 3});
+  qvtest::WriteFile(dir.file("sea.QVP"), "\x01\x02\x03");
+  qvtest::WriteFile(dir.file("bad.qvp"), "\x01\x02\x03");
   TQVThumbnail2 grid;
   grid.SetPictureList({dir.file("sea.QVP")});
   EXPECT_EQ(grid.Thumbnail(0), nullptr) << "without a reader the cell stays empty";
