@@ -8,6 +8,7 @@
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "support/Run.h"
+#include "support/Spawn.h"
 #include "support/TempDir.h"
 
 using qvtest::Quote;
@@ -60,6 +61,21 @@ TEST_F(UiSample, DrawsTheSettingsDialog) {
   const qv::TPicture shot = qv::LoadPicture(dir.file("dialog.bmp"));
   EXPECT_EQ(shot.bitmap.Width(), 364);
   EXPECT_EQ(shot.bitmap.Height(), 297);
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(UiSample, ASignalClosesTheWindowAndAnOpenSettingsDialogAndRemovesWhatWasExtracted) {
+  qvtest::Process sample({QV_QVTOOL, "ui-sample", dir.file("s.scr")}, {"TMPDIR=" + tmp.path()});
+  ASSERT_TRUE(sample.Started());
+  auto xdotool = [](const std::string& args) { return std::system(("timeout 20 xdotool " + args + " >/dev/null").c_str()); };
+  ASSERT_EQ(xdotool("search --sync --name '^qvtool ui-sample'"), 0);
+  EXPECT_FALSE(fs::is_empty(tmp.path()));
+  // "Settings..." lies at (610, 430) in the 720 by 470 window.
+  ASSERT_EQ(xdotool("search --name '^qvtool ui-sample' mousemove --window %1 650 444 click 1"), 0);
+  ASSERT_EQ(xdotool("search --sync --name '^Settings$'"), 0) << "the settings dialog opens";
+  ::kill(sample.pid(), SIGTERM);
+  ASSERT_TRUE(sample.Wait(10000));
+  EXPECT_EQ(sample.exitCode(), 0);
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 }
 

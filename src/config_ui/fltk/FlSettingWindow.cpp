@@ -14,6 +14,7 @@
 #include <FL/fl_draw.H>
 
 #include "config_ui/fltk/FlPaint.h"
+#include "platform/System.h"
 
 namespace qv::ui {
 
@@ -279,7 +280,11 @@ bool TFlSettingWindow::RunModal() {
   Fl::screen_work_area(sx, sy, sw, sh);
   position(sx + (sw - w()) / 2, sy + (sh - h()) / 2);
   show();
-  while (shown()) Fl::wait();
+  // A signal to end closes the dialog as Cancel does.
+  while (shown()) {
+    Fl::wait(0.1);
+    if (platform::EndSignalReceived()) Press("Button2");
+  }
   return ok_;
 }
 

@@ -17,7 +17,7 @@ class TFlSettingWindow : public Fl_Double_Window {
   explicit TFlSettingWindow(TfmSettingWindow& dialog);
 
   // FormShow, then shows the dialog centred on the screen and waits until it
-  // is closed; true when it ended with OK.
+  // is closed; true when it ended with OK. A signal to end cancels it.
   bool RunModal();
 
   // The widget of a control by its name (nullptr for none).

@@ -129,6 +129,13 @@ std::string Patterns(const std::string& list) {
   return "{" + out + "}";
 }
 
+// While a chooser runs its own loop, a signal to end closes FLTK's windows,
+// the chooser's among them.
+void CloseOnEndSignal(void*) {
+  if (!EndSignalReceived()) return Fl::repeat_timeout(0.1, CloseOnEndSignal);
+  while (Fl::first_window()) Fl::first_window()->hide();
+}
+
 }  // namespace
 
 std::string FltkFilter(const std::string& filter) {
@@ -155,7 +162,10 @@ std::optional<std::string> TFltkDialogs::OpenFile(const TOpenFileOptions& option
     chooser.title(options.title.empty() ? "Open" : options.title.c_str());
     const std::string filter = FltkFilter(options.filter);
     if (!filter.empty()) chooser.filter(filter.c_str());
-    if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return std::nullopt;
+    Fl::add_timeout(0.1, CloseOnEndSignal);
+    const int shown = chooser.show();
+    Fl::remove_timeout(CloseOnEndSignal);
+    if (shown != 0 || EndSignalReceived() || !chooser.filename() || !*chooser.filename()) return std::nullopt;
     const std::string file = chooser.filename();
     std::error_code ec;
     if (!options.existingOnly || std::filesystem::is_regular_file(file, ec)) return file;
