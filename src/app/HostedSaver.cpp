@@ -24,6 +24,12 @@ class TStderrDialogs final : public IDialogs {
  public:
   void Information(const std::string& text) override { Say(text); }
   void Error(const std::string& text) override { Say(text); }
+  // The daemon's window takes no answers.
+  bool Confirm(const std::string& text) override {
+    Say(text + " (answered No)");
+    return false;
+  }
+  std::optional<std::string> OpenFile(const TOpenFileOptions&) override { return std::nullopt; }
 
  private:
   // One line: the texts' line breaks become blanks.

@@ -28,6 +28,14 @@ class TDialogsAboveSaver final : public IDialogs {
     TOthersAllowed allowed(display_.get());
     inner_.Error(text);
   }
+  bool Confirm(const std::string& text) override {
+    TOthersAllowed allowed(display_.get());
+    return inner_.Confirm(text);
+  }
+  std::optional<std::string> OpenFile(const TOpenFileOptions& options) override {
+    TOthersAllowed allowed(display_.get());
+    return inner_.OpenFile(options);
+  }
 
  private:
   struct TOthersAllowed {

@@ -30,6 +30,8 @@ void DesaturateBitmap(TBitmap32& bitmap) {
 }
 
 TColor MixColors(TColor c1, TColor c2, int percent) {
+  c1 = ColorToRGB(c1);
+  c2 = ColorToRGB(c2);
   TColor result = 0;
   for (int shift = 0; shift <= 16; shift += 8) {
     const int a = static_cast<int>((c1 >> shift) & 0xFF), b = static_cast<int>((c2 >> shift) & 0xFF);

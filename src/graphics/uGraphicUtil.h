@@ -7,11 +7,9 @@
 #include <string>
 
 #include "graphics/Bitmap32.h"
+#include "graphics/Colors.h"
 
 namespace qv {
-
-// A colour as the system stores it: 0x00BBGGRR.
-using TColor = uint32_t;
 
 // Sizes the bitmap; every bitmap here is 32 bits a pixel, so bitsPerPixel is
 // accepted but the pixels are always stored as 32-bit.
@@ -27,6 +25,7 @@ void ResizeBitmap(const TBitmap32& src, TBitmap32& dst);
 void DesaturateBitmap(TBitmap32& bitmap);
 
 // Channel by channel: c2 darkened by percent % of c1's distance from white.
+// System colours are resolved first (ColorToRGB).
 TColor MixColors(TColor c1, TColor c2, int percent);
 
 // Writes the picture to file as a 32-bit bitmap file, then hands the file to

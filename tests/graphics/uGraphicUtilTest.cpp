@@ -36,6 +36,21 @@ TEST(MixColors, DivisionTruncatesTowardZero) {
   EXPECT_EQ(MixColors(0x000000, 0x000001, 1), 0u);
 }
 
+TEST(MixColors, SystemColoursAreResolvedToTheThemeFirst) {
+  EXPECT_EQ(ColorToRGB(clHighlight), 0xD77800u);
+  EXPECT_EQ(MixColors(clHighlight, clWhite, 100), 0xD77800u);
+  EXPECT_EQ(MixColors(clBlack, clWindow, 20), 0xCCCCCCu);
+  EXPECT_EQ(MixColors(clBlack, clBtnFace, 0), 0xF0F0F0u);
+}
+
+TEST(Colors, PlainColoursBecomePixelsWithTheirChannelsSwapped) {
+  EXPECT_EQ(ColorToPixel(clRed), 0xFFFF0000u);
+  EXPECT_EQ(ColorToPixel(0x00123456u), 0xFF563412u);
+  EXPECT_EQ(ColorToPixel(clHighlightText), 0xFFFFFFFFu);
+  EXPECT_EQ(ColorToRGB(kSystemColor | 200), clBlack) << "an index the theme lacks";
+  EXPECT_EQ(ColorToRGB(0x1FFFFFFFu), 0xFFFFFFu);
+}
+
 TBitmap32 Filled(int w, int h, uint32_t c) {
   TBitmap32 b(w, h);
   b.Clear(c);

@@ -29,6 +29,12 @@ class StderrDialogs final : public qv::platform::IDialogs {
  public:
   void Information(const std::string& text) override { std::fprintf(stderr, "qvtool render: %s\n", text.c_str()); }
   void Error(const std::string& text) override { std::fprintf(stderr, "qvtool render: %s\n", text.c_str()); }
+  // Nobody is there to answer.
+  bool Confirm(const std::string& text) override {
+    std::fprintf(stderr, "qvtool render: %s (answered No)\n", text.c_str());
+    return false;
+  }
+  std::optional<std::string> OpenFile(const qv::platform::TOpenFileOptions&) override { return std::nullopt; }
 };
 
 int ParseInt(const std::string& text, const std::string& option, long long lo, long long hi) {

@@ -32,7 +32,10 @@ const char kUsage[] =
     "  effect N --percent P --old OLD.bmp --new NEW.bmp --out OUT.bmp [--seed S]\n"
     "                      render one frame of transition effect N (1..169)\n"
     "  gallery --size WxH --out DIR [--old A.bmp --new B.bmp]\n"
-    "                      contact sheets of every effect at 0, 25, 50, 75, 100 percent\n";
+    "                      contact sheets of every effect at 0, 25, 50, 75, 100 percent\n"
+    "  ui-sample FILE [--screenshot OUT.bmp] [--dialog-screenshot OUT.bmp]\n"
+    "                      every skinned control in one window, filled from FILE's project,\n"
+    "                      and the settings dialog (its OK prints the values, writes nothing)\n";
 
 }  // namespace
 
@@ -57,6 +60,7 @@ int main(int argc, char** argv) {
     if (command == "render") return qvtool::Render(args);
     if (command == "install") return qvtool::Install(args);
     if (command == "uninstall") return qvtool::Uninstall(args);
+    if (command == "ui-sample") return qvtool::UiSample(args);
     if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;

@@ -3,12 +3,16 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
+#include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <vector>
 
 #include "platform/System.h"
 
@@ -86,10 +90,87 @@ int RunBox(const std::string& text, const char* icon, Fl_Color iconColor, const 
   return pressed;
 }
 
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find(separator, start);
+    parts.push_back(text.substr(start, end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// "*.mp3;*.wav" as "*.{mp3,wav,MP3,WAV}"; other patterns as "{a,b}".
+std::string Patterns(const std::string& list) {
+  std::vector<std::string> patterns;
+  for (const std::string& p : Split(list, ';'))
+    if (!p.empty()) patterns.push_back(p);
+  bool extensionsOnly = !patterns.empty();
+  for (const std::string& p : patterns)
+    if (p.size() < 3 || p.compare(0, 2, "*.") != 0 || p.find_first_of("*?[]{},", 2) != std::string::npos)
+      extensionsOnly = false;
+  std::string out;
+  if (extensionsOnly) {
+    std::vector<std::string> exts;
+    for (const std::string& p : patterns) exts.push_back(p.substr(2));
+    for (const std::string& p : patterns)
+      if (Upper(p.substr(2)) != p.substr(2)) exts.push_back(Upper(p.substr(2)));
+    for (const std::string& e : exts) out += (out.empty() ? "" : ",") + e;
+    return "*.{" + out + "}";
+  }
+  if (patterns.size() == 1) return patterns[0];
+  for (const std::string& p : patterns) out += (out.empty() ? "" : ",") + p;
+  return "{" + out + "}";
+}
+
+// While a chooser runs its own loop, a signal to end closes FLTK's windows,
+// the chooser's among them.
+void CloseOnEndSignal(void*) {
+  if (!EndSignalReceived()) return Fl::repeat_timeout(0.1, CloseOnEndSignal);
+  while (Fl::first_window()) Fl::first_window()->hide();
+}
+
 }  // namespace
+
+std::string FltkFilter(const std::string& filter) {
+  const std::vector<std::string> parts = Split(filter, '|');
+  std::string out;
+  for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+    if (!out.empty()) out += "\n";
+    out += parts[i] + "\t" + Patterns(parts[i + 1]);
+  }
+  return out;
+}
 
 void TFltkDialogs::Information(const std::string& text) { RunBox(text, "i", FL_BLUE, {"OK"}); }
 
 void TFltkDialogs::Error(const std::string& text) { RunBox(text, "!", FL_RED, {"OK"}); }
+
+// Yes first, so Return answers Yes; Escape and the close box answer No.
+bool TFltkDialogs::Confirm(const std::string& text) { return RunBox(text, "?", FL_BLUE, {"Yes", "No"}) == 0; }
+
+std::optional<std::string> TFltkDialogs::OpenFile(const TOpenFileOptions& options) {
+  // The read-only box and resizing are the chooser's own business on Linux.
+  for (;;) {
+    Fl_Native_File_Chooser chooser(Fl_Native_File_Chooser::BROWSE_FILE);
+    chooser.title(options.title.empty() ? "Open" : options.title.c_str());
+    const std::string filter = FltkFilter(options.filter);
+    if (!filter.empty()) chooser.filter(filter.c_str());
+    Fl::add_timeout(0.1, CloseOnEndSignal);
+    const int shown = chooser.show();
+    Fl::remove_timeout(CloseOnEndSignal);
+    if (shown != 0 || EndSignalReceived() || !chooser.filename() || !*chooser.filename()) return std::nullopt;
+    const std::string file = chooser.filename();
+    std::error_code ec;
+    if (!options.existingOnly || std::filesystem::is_regular_file(file, ec)) return file;
+    Error(file + "\r\nFile not found.\r\nPlease verify the correct file name was given.");
+  }
+}
 
 }  // namespace qv::platform

@@ -1,5 +1,7 @@
-// Message boxes through FLTK.
+// Message boxes, the Yes/No question and the file-open dialog through FLTK.
 #pragma once
+#include <string>
+
 #include "platform/Dialogs.h"
 
 namespace qv::platform {
@@ -8,6 +10,13 @@ class TFltkDialogs final : public IDialogs {
  public:
   void Information(const std::string& text) override;
   void Error(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
+  std::optional<std::string> OpenFile(const TOpenFileOptions& options) override;
 };
+
+// A filter as the system writes it ("Music Files|*.mp3;*.wav") in FLTK's
+// form ("Music Files\t*.{mp3,wav,MP3,WAV}"). FLTK matches letter case on
+// Linux, so each extension is also offered upper-cased.
+std::string FltkFilter(const std::string& filter);
 
 }  // namespace qv::platform

@@ -1,0 +1,105 @@
+// TfmSettingWindow: the fixed modal dialog in which the user edits the user
+// settings: display options on the page "Display Mode", the custom music list
+// on "Background Music". This class holds the dialog's controls as values and
+// runs its handlers; a widget builds the window from Controls() and keeps the
+// values and the widgets in step.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "graphics/Rect.h"
+#include "platform/Dialogs.h"
+#include "project/uUserSettings.h"
+
+namespace qv {
+
+// One control of the dialog as it is laid out.
+struct TSettingControl {
+  enum class TKind { Button, PageControl, TabSheet, CheckBox, ComboBox, Edit, UpDown, TrackBar, ListView, GroupBox, Label };
+  enum class TParent { Form, DisplayPage, MusicPage, GroupBox1 };
+  const char* name;
+  TKind kind;
+  TParent parent;
+  int left, top, width, height;  // in the parent's client area
+  std::string caption;
+  std::vector<std::string> items;  // drop-down entries, list-view columns
+};
+
+class TfmSettingWindow {
+ public:
+  static constexpr int kClientWidth = 364;
+  static constexpr int kClientHeight = 297;
+  static constexpr const char* kCaption = "Settings";
+  static constexpr const char* kMusicFilter = "Music Files|*.mp3;*.wma;*.mid;*.wav";
+  // Where the pages' client areas start, in the window's client area.
+  static constexpr int kPageLeft = 8 + 4;
+  static constexpr int kPageTop = 8 + 24;
+
+  // Every control with its name, place and texts, parents before children.
+  static const std::vector<TSettingControl>& Controls();
+
+  // musicList is the caller's; OK refills it, Cancel leaves it alone.
+  TfmSettingWindow(std::vector<std::string>& musicList, platform::IDialogs& dialogs);
+
+  struct TCheckBox {
+    bool Checked = false;
+  };
+  struct TComboBox {
+    std::vector<std::string> Items;
+    int ItemIndex = -1;  // -1: nothing chosen
+  };
+  struct TUpDown {
+    int Min = 0;
+    int Max = 100;
+    int Position = 0;
+  };
+  struct TListView {
+    std::vector<std::string> Items;  // the captions of the rows
+    int Selected = -1;
+  };
+
+  TCheckBox cbMusic, cbSound, cbDirectX, cbCustomMusic, cbShuffleMusic, cbTransition;
+  TComboBox cbImageQuality, cbImageSize, cbShowImageMode;
+  std::string txtDuration = "10";
+  TUpDown UpDown1{10, 999, 10};
+  TUpDown tbSpeed{0, 20, 10};
+  TListView lstMusic;
+  bool Button1Enabled = true;
+  int ActivePage = 0;
+
+  // Fills the controls from settings (Button1 only enabled where user
+  // settings apply) and takes settings.MusicList as the music list's start.
+  void SetValues(const TUserSettings& settings, bool userSettingsApply);
+  // The controls' values after OK. A list left without a choice keeps the
+  // value it was given. Throws EQVError when the duration is not a whole
+  // number from 1 to 999.
+  TUserSettings Values() const;
+
+  // Handlers.
+  void FormShow();
+  // "Add": a row for the file the open dialog returns, if any.
+  void Button3Click();
+  // "Remove": deletes the selected row, if any.
+  void Button4Click();
+  // "OK": refills the music list with the rows, top to bottom, and returns
+  // true to close the dialog. A duration that is not a whole number from 1 to
+  // 999 is reported instead, and the dialog stays open with nothing changed.
+  bool Button1Click();
+  // "Reset": the speed slider back to 10.
+  void Label3Click();
+  // The up-down beside the duration: steps from the number in the box,
+  // within 10 to 999, and writes it back.
+  void UpDownClick(int delta);
+  void SetUpDownPosition(int position);
+
+ private:
+  std::vector<std::string>& musicList_;
+  platform::IDialogs& dialogs_;
+  TUserSettings given_;
+};
+
+// The duration box's text as a number, or false when it is not a whole
+// number from 1 to 999 (blanks around it are allowed).
+bool ParseDuration(const std::string& text, int32_t& value);
+
+}  // namespace qv

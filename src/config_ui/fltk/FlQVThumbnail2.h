@@ -1,0 +1,39 @@
+// The FLTK widgets of the thumbnail grid and the preview pane.
+#pragma once
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Widget.H>
+
+#include "config_ui/uQVPreview.h"
+#include "config_ui/uQVThumbnail2.h"
+
+namespace qv::ui {
+
+class TFlQVThumbnail2 : public Fl_Group {
+ public:
+  TFlQVThumbnail2(int x, int y, int w, int h);
+  TQVThumbnail2& Control() { return grid_; }
+  void draw() override;
+  int handle(int event) override;
+  void resize(int x, int y, int w, int h) override;
+
+ private:
+  void FollowScrollBar();
+  static void Scrolled(Fl_Widget* bar, void* self);
+
+  TQVThumbnail2 grid_;
+  Fl_Scrollbar* bar_;
+};
+
+class TFlQVPreview : public Fl_Widget {
+ public:
+  TFlQVPreview(int x, int y, int w, int h);
+  TQVPreview& Control() { return preview_; }
+  void draw() override;
+  void resize(int x, int y, int w, int h) override;
+
+ private:
+  TQVPreview preview_;
+};
+
+}  // namespace qv::ui

@@ -1,0 +1,47 @@
+#include "config_ui/uQVPreview.h"
+
+#include <exception>
+
+#include "common/Paths.h"
+#include "graphics/ImageFormats/PictureLoader.h"
+#include "graphics/uGraphicUtil.h"
+
+namespace qv {
+
+TQVPreview::TQVPreview() { SetBounds(0, 0, 105, 105); }
+
+bool TQVPreview::LoadPicture(const std::string& file) {
+  fileName_ = file;
+  stretch_ = true;
+  lastError_.clear();
+  TBitmap32 source;
+  const std::string ext = UpperExtension(FileNamePart(file));
+  try {
+    if (ext == ".QVP") {
+      if (!projectReader_) lastError_ = file + ": no reader for animated pictures";
+      else if (!projectReader_(file, source)) lastError_ = file + ": not readable";
+    } else if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
+      // Never decoded smaller than the control shows it.
+      source = qv::LoadPicture(file, {Width(), Height()}).bitmap;
+    }
+  } catch (const std::exception& e) {
+    source = TBitmap32();
+    lastError_ = e.what();
+  }
+  TBitmap32 shown;
+  if (Width() > 0 && Height() > 0) {
+    shown.SetSize(Width(), Height());
+    shown.Clear(0xFF000000u);
+    if (!source.Empty()) ResizeBitmap(source, shown);
+  }
+  picture_ = std::move(shown);
+  Repaint();
+  return lastError_.empty();
+}
+
+bool TQVPreview::Reload() {
+  if (fileName_.empty()) return true;
+  return LoadPicture(fileName_);
+}
+
+}  // namespace qv
