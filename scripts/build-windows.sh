@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows (x86_64, MinGW-w64) libraries the engine links: libjpeg-turbo,
-# giflib, pixman, SDL2, SDL2_mixer and FLTK, static, from Debian's source packages.
+# giflib, pixman, SDL2, SDL2_mixer and FLTK, static, from Debian's source packages
+# (with Debian's patches where the registry serves the whole source package, so
+# the Windows build runs the code the Linux build links).
 #
 # The sources and the built libraries live in a cache outside the build tree,
 # ${QV_WINDOWS_CACHE:-$HOME/.cache/qvsaver-windows}, in a folder keyed by the
@@ -28,7 +30,7 @@ sudo_cmd=()
 packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 nasm
-  cmake ninja-build pkg-config make xz-utils dpkg-dev
+  cmake ninja-build pkg-config make xz-utils dpkg-dev patch
   xvfb xauth xdotool
 )
 missing=()
@@ -86,31 +88,67 @@ mkdir -p "$cache/sources"
 exec 9>"$cache/lock"
 flock 9
 
-# The upstream tarball of a source package, or nothing when it is not here.
-orig_of() {
-  local f
-  for f in "$cache/sources/$1_$2"*.orig.tar.*; do
-    case "$f" in *.asc) continue ;; esac
-    [ -f "$f" ] && { echo "$f"; return 0; }
+# The files of every source package, as the local package lists name them
+# (nothing is downloaded): lines of "package file".
+list_sources() {
+  local d name pkg suite version wanted=()
+  for d in "${deps[@]}"; do
+    read -r name pkg suite version <<<"$d"
+    wanted+=("$pkg/$suite")
   done
-  return 0
+  apt-get source --print-uris -qq "${wanted[@]}" 2>/dev/null | awk '{ print $2 }' |
+    while read -r f; do
+      for d in "${deps[@]}"; do
+        read -r name pkg suite version <<<"$d"
+        case "$f" in "${pkg}_"*) echo "$pkg $f" ;; esac
+      done
+    done
 }
+source_list=$(list_sources || true)
+if [ -z "$source_list" ]; then
+  apt_update
+  source_list=$(list_sources || true)
+fi
+files_of() { awk -v p="$1" '$1 == p { print $2 }' <<<"$source_list"; }
 
 apt_source_opts=(-qq --download-only)
 # apt drops to its own user for downloads, which cannot write into a private
 # home folder; as root it would say so on every package.
 [ "$(id -u)" -eq 0 ] && apt_source_opts+=(-o APT::Sandbox::User=root)
 
+# Per dependency: its upstream tarball, and the files to unpack from (the
+# Debian source package when every part of it came, so Debian's patches apply;
+# else the upstream tarball alone).
+declare -A orig unpack_from
 for d in "${deps[@]}"; do
   read -r name pkg suite version <<<"$d"
-  [ -n "$(orig_of "$pkg" "$version")" ] && continue
-  say "fetching the $pkg $version sources ($suite)"
-  apt_update
-  # Some parts of a source package (the .dsc or the Debian changes) may not be
-  # served; apt then fails though the upstream tarball, all we need, came.
-  (cd "$cache/sources" && apt-get source "${apt_source_opts[@]}" "$pkg/$suite" >/dev/null 2>&1) || true
-  [ -n "$(orig_of "$pkg" "$version")" ] ||
-    die "no ${pkg}_${version}*.orig.tar.* from the $suite sources; is the source entry in $src_list read?"
+  files=$(files_of "$pkg")
+  [ -n "$files" ] || die "the $suite source lists name no $pkg; is $src_list read?"
+  o=$(grep -E '\.orig\.tar\.[a-z0-9]+$' <<<"$files" | head -n1)
+  dsc=$(grep -E '\.dsc$' <<<"$files" | head -n1)
+  case "$o" in "${pkg}_${version}"*) ;; *)
+    die "$suite offers $o for $pkg; this script builds $version" ;;
+  esac
+  complete=1
+  while read -r f; do [ -f "$cache/sources/$f" ] || complete=0; done <<<"$files"
+  # A part that the registry did not serve last time is not asked for again.
+  marker=$cache/sources/$dsc.fetched
+  if [ $complete -eq 0 ] && ! { [ -f "$marker" ] && [ -f "$cache/sources/$o" ]; }; then
+    say "fetching the $pkg sources ($suite)"
+    apt_update
+    # apt fails when a part is not served, though what we need may have come.
+    (cd "$cache/sources" && apt-get source "${apt_source_opts[@]}" "$pkg/$suite" >/dev/null 2>&1) || true
+    touch "$marker"
+    complete=1
+    while read -r f; do [ -f "$cache/sources/$f" ] || complete=0; done <<<"$files"
+  fi
+  [ -f "$cache/sources/$o" ] || die "$o did not come from the $suite sources"
+  orig[$name]=$cache/sources/$o
+  if [ $complete -eq 1 ]; then
+    unpack_from[$name]=$cache/sources/$dsc
+  else
+    unpack_from[$name]=$cache/sources/$o
+  fi
 done
 
 # --- cache key -------------------------------------------------------------
@@ -119,8 +157,14 @@ key_text() {
   local d name pkg suite version f
   for d in "${deps[@]}"; do
     read -r name pkg suite version <<<"$d"
-    f=$(orig_of "$pkg" "$version")
-    echo "source $(basename "$f") $(sha256sum <"$f" | cut -d' ' -f1)"
+    if [[ ${unpack_from[$name]} == *.dsc ]]; then
+      for f in $(files_of "$pkg"); do
+        echo "source $f $(sha256sum <"$cache/sources/$f" | cut -d' ' -f1)"
+      done
+    else
+      f=${orig[$name]}
+      echo "source $(basename "$f") $(sha256sum <"$f" | cut -d' ' -f1)"
+    fi
   done
   dpkg-query -W -f='package ${Package} ${Version}\n' \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev cmake nasm
@@ -195,8 +239,7 @@ Name: SDL2_mixer
 Description: mixer library for Simple DirectMedia Layer (static, Windows)
 Version: 2.6.2
 Requires: sdl2
-Libs: -L\${libdir} -lSDL2_mixer
-Libs.private: -lwinmm
+Libs: -L\${libdir} -lSDL2_mixer -lwinmm
 Cflags: -I\${includedir}/SDL2
 EOF
 }
@@ -227,13 +270,21 @@ for d in "${deps[@]}"; do
   log=$keydir/logs/$name.log
   work=$keydir/work/$name
   rm -rf "$work"
-  mkdir -p "$work/src"
+  mkdir -p "$work"
   say "building $name $version (log: $log)"
   start=$EPOCHREALTIME
   if ! (
       set -euo pipefail
       cd "$work"
-      tar -xf "$(orig_of "$pkg" "$version")" -C src --strip-components=1
+      from=${unpack_from[$name]}
+      if [[ $from == *.dsc ]]; then
+        echo "unpacking $from with Debian's changes"
+        dpkg-source -x "$from" src
+      else
+        echo "unpacking $from"
+        mkdir src
+        tar -xf "$from" -C src --strip-components=1
+      fi
       "build_${name//-/_}"
     ) >"$log" 2>&1; then
     echo "build-windows: building $name failed; the end of $log:" >&2
