@@ -16,6 +16,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$here/cmake/mingw-w64-x86_64.cmake
 cache=${QV_WINDOWS_CACHE:-$HOME/.cache/qvsaver-windows}
+mkdir -p "$cache"
+cache=$(cd "$cache" && pwd)
 jobs=2
 target=x86_64-w64-mingw32
 
@@ -261,6 +263,16 @@ build_FLTK() {
   cp build/lib/libfltk.a "$prefix/lib/"
 }
 
+# The .pc files name their folder relative to themselves, so build trees that
+# reach the prefix through <cache>/current keep working when the key changes.
+relocate_pc_files() {
+  local f
+  for f in "$prefix"/lib/pkgconfig/*.pc; do
+    [ -f "$f" ] && sed -i "s|$prefix|\${pcfiledir}/../..|g" "$f"
+  done
+  rm -f "$prefix"/lib/*.la
+}
+
 total_start=$EPOCHREALTIME
 built=()
 for d in "${deps[@]}"; do
@@ -286,6 +298,7 @@ for d in "${deps[@]}"; do
         tar -xf "$from" -C src --strip-components=1
       fi
       "build_${name//-/_}"
+      relocate_pc_files
     ) >"$log" 2>&1; then
     echo "build-windows: building $name failed; the end of $log:" >&2
     tail -n 40 "$log" >&2
@@ -307,5 +320,5 @@ else
   total=$(awk -v a="$total_start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
   say "built ${built[*]} in $total s"
 fi
-say "prefix: $prefix"
-say "configure with: cmake -S $here -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain -DQV_WINDOWS_PREFIX=$prefix"
+say "prefix: $prefix (also $cache/current/prefix)"
+say "configure with: cmake -S $here -B BUILD -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain -DQV_WINDOWS_PREFIX=$cache/current/prefix"
