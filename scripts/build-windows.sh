@@ -221,6 +221,21 @@ build_SDL2() {
     -DSDL_TEST=OFF -DSDL_CCACHE=OFF \
     -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF \
     -DSDL_VULKAN=OFF -DSDL_OPENGLES=OFF
+  # As on Linux, pkg-config gives a plain library: SDL's own entry point
+  # (-Dmain=SDL_main with SDL2main) and the GUI subsystem (-mwindows) are left
+  # to the program; libSDL2main.a stays in the prefix for whoever wants it.
+  awk '
+    /^Cflags:/ { sub(/ *-Dmain=SDL_main/, "") }
+    /^Libs:/ {
+      line = $1; delete seen
+      for (i = 2; i <= NF; i++) {
+        if ($i == "-lmingw32" || $i == "-mwindows" || $i == "-lSDL2main" || seen[$i]++) continue
+        line = line " " $i
+      }
+      $0 = line
+    }
+    { print }' "$prefix/lib/pkgconfig/sdl2.pc" >sdl2.pc
+  mv sdl2.pc "$prefix/lib/pkgconfig/sdl2.pc"
 }
 
 build_SDL2_mixer() {
