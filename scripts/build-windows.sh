@@ -2,7 +2,8 @@
 # Builds the Windows (x86_64, MinGW-w64) libraries the engine links: libjpeg-turbo,
 # giflib, pixman, SDL2, SDL2_mixer and FLTK, static, from Debian's source packages
 # (with Debian's patches where the registry serves the whole source package, so
-# the Windows build runs the code the Linux build links).
+# the Windows build runs the code the Linux build links), and GoogleTest for the
+# tests from the sources Debian's googletest package installs.
 #
 # The sources and the built libraries live in a cache outside the build tree,
 # ${QV_WINDOWS_CACHE:-$HOME/.cache/qvsaver-windows}, in a folder keyed by the
@@ -31,7 +32,7 @@ sudo_cmd=()
 
 packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-  wine wine64 nasm
+  wine wine64 nasm googletest
   cmake ninja-build pkg-config make xz-utils dpkg-dev patch
   xvfb xauth xdotool
 )
@@ -76,7 +77,8 @@ fi
 
 # --- sources ---------------------------------------------------------------
 
-# name, Debian source package, suite, upstream version
+# name, Debian source package, suite, upstream version; suite "-" is a package
+# that installs its sources under /usr/src.
 deps=(
   "libjpeg-turbo libjpeg-turbo bookworm 2.1.5"
   "giflib giflib bookworm 5.2.1"
@@ -84,6 +86,7 @@ deps=(
   "SDL2 libsdl2 bookworm 2.26.5"
   "SDL2_mixer libsdl2-mixer bookworm 2.6.2"
   "FLTK fltk1.3 trixie 1.3.11"
+  "GoogleTest googletest - 1.12.1"
 )
 
 mkdir -p "$cache/sources"
@@ -96,7 +99,7 @@ list_sources() {
   local d name pkg suite version wanted=()
   for d in "${deps[@]}"; do
     read -r name pkg suite version <<<"$d"
-    wanted+=("$pkg/$suite")
+    [ "$suite" = - ] || wanted+=("$pkg/$suite")
   done
   apt-get source --print-uris -qq "${wanted[@]}" 2>/dev/null | awk '{ print $2 }' |
     while read -r f; do
@@ -124,6 +127,12 @@ apt_source_opts=(-qq --download-only)
 declare -A orig unpack_from
 for d in "${deps[@]}"; do
   read -r name pkg suite version <<<"$d"
+  if [ "$suite" = - ]; then
+    installed=$(dpkg-query -W -f='${Version}' "$pkg")
+    case "$installed" in "$version"*) ;; *) die "$pkg $installed is installed; this script builds $version" ;; esac
+    unpack_from[$name]=/usr/src/$pkg
+    continue
+  fi
   files=$(files_of "$pkg")
   [ -n "$files" ] || die "the $suite source lists name no $pkg; is $src_list read?"
   o=$(grep -E '\.orig\.tar\.[a-z0-9]+$' <<<"$files" | head -n1)
@@ -159,7 +168,9 @@ key_text() {
   local d name pkg suite version f
   for d in "${deps[@]}"; do
     read -r name pkg suite version <<<"$d"
-    if [[ ${unpack_from[$name]} == *.dsc ]]; then
+    if [ "$suite" = - ]; then
+      dpkg-query -W -f='source ${Package} ${Version}\n' "$pkg"
+    elif [[ ${unpack_from[$name]} == *.dsc ]]; then
       for f in $(files_of "$pkg"); do
         echo "source $f $(sha256sum <"$cache/sources/$f" | cut -d' ' -f1)"
       done
@@ -278,6 +289,10 @@ build_FLTK() {
   cp build/lib/libfltk.a "$prefix/lib/"
 }
 
+build_GoogleTest() {
+  cmake_build src build -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+}
+
 # The .pc files name their folder relative to themselves, so build trees that
 # reach the prefix through <cache>/current keep working when the key changes.
 relocate_pc_files() {
@@ -304,7 +319,10 @@ for d in "${deps[@]}"; do
       set -euo pipefail
       cd "$work"
       from=${unpack_from[$name]}
-      if [[ $from == *.dsc ]]; then
+      if [ -d "$from" ]; then
+        echo "building from $from"
+        ln -s "$from" src
+      elif [[ $from == *.dsc ]]; then
         echo "unpacking $from with Debian's changes"
         dpkg-source -x "$from" src
       else
