@@ -109,8 +109,17 @@ list_sources() {
       done
     done
 }
+# True when the lists name every source package (they may be missing or
+# older than the source entries).
+lists_complete() {
+  local d name pkg suite version
+  for d in "${deps[@]}"; do
+    read -r name pkg suite version <<<"$d"
+    [ "$suite" = - ] || grep -q "^$pkg " <<<"$source_list" || return 1
+  done
+}
 source_list=$(list_sources || true)
-if [ -z "$source_list" ]; then
+if ! lists_complete; then
   apt_update
   source_list=$(list_sources || true)
 fi
@@ -348,7 +357,13 @@ rmdir "$keydir/work" 2>/dev/null || true
 ln -sfn "$key" "$cache/current"
 
 if [ ${#built[@]} -eq 0 ]; then
+  times=()
+  for d in "${deps[@]}"; do
+    read -r name pkg suite version <<<"$d"
+    times+=("$name $(cat "$keydir/stamps/$name") s")
+  done
   say "cache warm ($keydir): nothing to build"
+  say "  (built earlier: $(IFS=,; echo "${times[*]}" | sed 's/,/, /g'))"
 else
   total=$(awk -v a="$total_start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
   say "built ${built[*]} in $total s"
