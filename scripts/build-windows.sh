@@ -324,24 +324,29 @@ for d in "${deps[@]}"; do
   mkdir -p "$work"
   say "building $name $version (log: $log)"
   start=$EPOCHREALTIME
-  if ! (
-      set -euo pipefail
-      cd "$work"
-      from=${unpack_from[$name]}
-      if [ -d "$from" ]; then
-        echo "building from $from"
-        ln -s "$from" src
-      elif [[ $from == *.dsc ]]; then
-        echo "unpacking $from with Debian's changes"
-        dpkg-source -x "$from" src
-      else
-        echo "unpacking $from"
-        mkdir src
-        tar -xf "$from" -C src --strip-components=1
-      fi
-      "build_${name//-/_}"
-      relocate_pc_files
-    ) >"$log" 2>&1; then
+  # Not an "if" condition: bash would ignore set -e inside it.
+  set +e
+  (
+    set -euo pipefail
+    cd "$work"
+    from=${unpack_from[$name]}
+    if [ -d "$from" ]; then
+      echo "building from $from"
+      ln -s "$from" src
+    elif [[ $from == *.dsc ]]; then
+      echo "unpacking $from with Debian's changes"
+      dpkg-source -x "$from" src
+    else
+      echo "unpacking $from"
+      mkdir src
+      tar -xf "$from" -C src --strip-components=1
+    fi
+    "build_${name//-/_}"
+    relocate_pc_files
+  ) >"$log" 2>&1
+  status=$?
+  set -e
+  if [ $status -ne 0 ]; then
     echo "build-windows: building $name failed; the end of $log:" >&2
     tail -n 40 "$log" >&2
     exit 1
