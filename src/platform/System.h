@@ -25,6 +25,11 @@ bool EndSignalReceived();
 // else ~/.config/. Empty when neither can be told.
 std::string UserConfigFolder();
 
+// Makes the bitmap file the desktop's wallpaper, centred and not tiled,
+// where the desktop offers a way to; says in `how` what was done. False when
+// there is no way here (the file stays as it is).
+bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how);
+
 // The XDG data folders in look-up order: $XDG_DATA_HOME (default
 // ~/.local/share), then each entry of $XDG_DATA_DIRS (default
 // /usr/local/share:/usr/share). Each ends with "/".
