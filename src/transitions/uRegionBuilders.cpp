@@ -61,6 +61,7 @@ void Shreds(int P, int U, int V, int kind, int e, int extra, Add add) {
   if (kind == 0) return;
   // No progress, no ragged edge: the first frame keeps the old picture.
   const int l = P > 0 && P < U ? U / 10 : 0;
+  TRandomBatch batch;  // one draw per strip
   for (int o = 0; o < V; o += e) {
     const int r = static_cast<int>(Random(static_cast<uint32_t>(2 * l))) + P - l;
     const int half = r / 2, m = U / 2;
@@ -87,6 +88,7 @@ void Speckles(int P, int U, int V, int kind, Add add) {
   const int g = P > 0 && P < U ? U / 10 : 0;
   const int s = std::max(g / 20, 2);
   const int c = g / s, n = (3 * g) / (4 * s);
+  TRandomBatch batch;  // thousands of draws a frame
   for (int t = 0; t < V; t += s / 2) {
     if (kind == 1) add(U - P, t, U, t + s);
     if (kind == 2) add(0, t, P, t + s);
