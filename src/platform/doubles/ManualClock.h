@@ -1,5 +1,8 @@
-// A clock that moves only when told: sleeping advances it at once.
+// A clock that moves only when told: sleeping advances it at once. Workers on
+// real threads may read it while a test moves it.
 #pragma once
+#include <atomic>
+
 #include "platform/Clock.h"
 
 namespace qv::platform {
@@ -7,12 +10,12 @@ namespace qv::platform {
 class TManualClock final : public IClock {
  public:
   explicit TManualClock(uint32_t start = 0) : now_(start) {}
-  uint32_t TickCount() override { return now_; }
-  void Sleep(uint32_t ms) override { now_ += ms; }
-  void Advance(uint32_t ms) { now_ += ms; }
+  uint32_t TickCount() override { return now_.load(std::memory_order_relaxed); }
+  void Sleep(uint32_t ms) override { Advance(ms); }
+  void Advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_relaxed); }
 
  private:
-  uint32_t now_;
+  std::atomic<uint32_t> now_;
 };
 
 }  // namespace qv::platform
