@@ -177,6 +177,50 @@ TEST(GIFBadInput, FramesBeyondTheMemoryCapFailWithTooManyFrames) {
   EXPECT_EQ(Decode(gif, {.firstFrameOnly = true}).frames.size(), 1u);
 }
 
+TEST(GIFStored, FramesComeAsStoredWithTheirTablesRectanglesAndControls) {
+  const int storedRow[4] = {0, 2, 1, 3};  // interlaced order of 4 rows
+  std::vector<uint8_t> interlaced(4);
+  for (int n = 0; n < 4; ++n) interlaced[n] = static_cast<uint8_t>(storedRow[n]);
+  const Bytes gif = WriteRaw(5, 4, {
+      {0, 0, 5, 4, DISPOSE_BACKGROUND, 2, std::vector<uint8_t>(20, 1)},
+      {3, 2, 3, 3, DISPOSE_PREVIOUS, NO_TRANSPARENT_COLOR, {0, 1, 2, 3, 0, 1, 2, 3, 0}},
+      {1, 0, 1, 4, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR, interlaced, true},
+  });
+  const TGifStoredAnimation a = DecodeGIFStored(gif.data(), gif.size());
+  EXPECT_EQ(a.width, 5);
+  EXPECT_EQ(a.height, 4);
+  EXPECT_EQ(a.globalColors, (std::vector<uint32_t>{kRed, kGreen, kBlue, kWhite}));
+  ASSERT_EQ(a.frames.size(), 3u);
+  EXPECT_EQ(a.frames[0].indices, std::vector<uint8_t>(20, 1));
+  EXPECT_EQ(a.frames[0].transparentIndex, 2);
+  EXPECT_EQ(a.frames[0].disposal, DISPOSE_BACKGROUND);
+  EXPECT_EQ(a.frames[0].delayMs, 50);
+  EXPECT_TRUE(a.frames[0].colors.empty()) << "no local table: the global one applies";
+  const TGifStoredFrame& spill = a.frames[1];
+  EXPECT_EQ(std::vector<int>({spill.left, spill.top, spill.width, spill.height}), std::vector<int>({3, 2, 3, 3}))
+      << "a rectangle past the screen is kept as stored";
+  EXPECT_EQ(spill.indices, (std::vector<uint8_t>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
+  EXPECT_EQ(spill.transparentIndex, -1);
+  EXPECT_EQ(spill.disposal, DISPOSE_PREVIOUS);
+  EXPECT_EQ(a.frames[2].indices, (std::vector<uint8_t>{0, 1, 2, 3})) << "interlacing is undone";
+}
+
+TEST(GIFStored, ManyFramesStopAtTheFrameAndByteCaps) {
+  const Bytes gif = EncodeGIF(std::vector<TBitmap32>(6, Filled(10, 10, kRed)));
+  EXPECT_EQ(DecodeGIFStored(gif.data(), gif.size()).frames.size(), 6u);
+  EXPECT_THROW(DecodeGIFStored(gif.data(), gif.size(), {.maxFrames = 5}), EQVError);
+  EXPECT_EQ(DecodeGIFStored(gif.data(), gif.size(), {.maxBytes = 600}).frames.size(), 6u);
+  try {
+    DecodeGIFStored(gif.data(), gif.size(), {.maxBytes = 599});
+    FAIL() << "decoded past the cap";
+  } catch (const EQVError& e) {
+    EXPECT_STREQ(e.what(), "GIF has too many frames");
+  }
+  const Bytes cut(gif.begin(), gif.end() - 12);
+  EXPECT_EQ(DecodeGIFStored(cut.data(), cut.size()).frames.size(), 5u) << "whole frames before a cut are kept";
+  EXPECT_THROW(DecodeGIFStored(gif.data(), 20), EQVError);
+}
+
 TEST(GIFBadInput, OtherFormatsAreNotGIF) {
   const Bytes bmp = {'B', 'M', 0, 0, 0, 0, 0, 0};
   EXPECT_FALSE(IsGIF(bmp.data(), bmp.size()));

@@ -203,3 +203,111 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
 }
 
 }  // namespace qv
+
+namespace qv {
+
+TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGifStoredOptions& options) {
+  if (!IsGIF(data, size)) Fail("picture cannot be read: not a GIF file");
+  TSource source{data, size, 0};
+  int error = 0;
+  std::unique_ptr<GifFileType, TGifCloser> gif(DGifOpen(&source, ReadMemory, &error));
+  if (!gif) FailGiflib(error);
+
+  TGifStoredAnimation animation;
+  if (!PictureSizeAllowed(gif->SWidth, gif->SHeight)) Fail("picture is too large or has no pixels");
+  animation.width = gif->SWidth;
+  animation.height = gif->SHeight;
+  auto table = [](const ColorMapObject* map) {
+    std::vector<uint32_t> colors;
+    if (!map) return colors;
+    for (int i = 0; i < map->ColorCount; ++i) {
+      const GifColorType& c = map->Colors[i];
+      colors.push_back(0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue);
+    }
+    return colors;
+  };
+  animation.globalColors = table(gif->SColorMap);
+  animation.backgroundIndex = gif->SBackGroundColor;
+
+  TControl control;
+  int64_t bytes = 0;
+  for (;;) {
+    GifRecordType record;
+    if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {
+      if (animation.frames.empty()) FailGiflib(gif->Error);
+      break;
+    }
+    if (record == TERMINATE_RECORD_TYPE) break;
+
+    if (record == EXTENSION_RECORD_TYPE) {
+      int code = 0;
+      GifByteType* ext = nullptr;
+      if (DGifGetExtension(gif.get(), &code, &ext) == GIF_ERROR) {
+        if (animation.frames.empty()) FailGiflib(gif->Error);
+        break;
+      }
+      if (code == GRAPHICS_EXT_FUNC_CODE && ext) {
+        GraphicsControlBlock gcb;
+        if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
+          control.delayMs = gcb.DelayTime * 10;
+          control.transparentIndex = gcb.TransparentColor;
+          control.disposal = gcb.DisposalMode;
+        }
+      }
+      bool broken = false;
+      while (ext) {
+        if (DGifGetExtensionNext(gif.get(), &ext) == GIF_ERROR) {
+          if (animation.frames.empty()) FailGiflib(gif->Error);
+          broken = true;
+          break;
+        }
+      }
+      if (broken) break;
+      continue;
+    }
+
+    if (record != IMAGE_DESC_RECORD_TYPE) continue;
+    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
+      if (animation.frames.empty()) FailGiflib(gif->Error);
+      break;
+    }
+    const GifImageDesc& desc = gif->Image;
+    if (!PictureSizeAllowed(desc.Width, desc.Height)) Fail("frame is too large or has no pixels");
+    const int64_t frameBytes = int64_t{desc.Width} * desc.Height;
+    if (animation.frames.size() >= options.maxFrames || bytes + frameBytes > options.maxBytes)
+      Fail("has too many frames");
+    if (!desc.ColorMap && !gif->SColorMap) Fail("frame has no colour table");
+
+    TGifStoredFrame frame;
+    frame.left = desc.Left;
+    frame.top = desc.Top;
+    frame.width = desc.Width;
+    frame.height = desc.Height;
+    frame.colors = table(desc.ColorMap);
+    frame.delayMs = control.delayMs;
+    frame.transparentIndex = control.transparentIndex;
+    frame.disposal = control.disposal;
+    control = TControl{};
+
+    frame.indices.resize(static_cast<size_t>(frameBytes));
+    bool complete = true;
+    for (int n = 0; n < desc.Height; ++n) {
+      const int y = desc.Interlace ? InterlacedRow(n, desc.Height) : n;
+      if (DGifGetLine(gif.get(), frame.indices.data() + static_cast<size_t>(y) * desc.Width, desc.Width) ==
+          GIF_ERROR) {
+        complete = false;
+        break;
+      }
+    }
+    if (!complete) {
+      if (animation.frames.empty()) Fail("file is truncated");
+      break;
+    }
+    bytes += frameBytes;
+    animation.frames.push_back(std::move(frame));
+  }
+  if (animation.frames.empty()) Fail("file has no pictures");
+  return animation;
+}
+
+}  // namespace qv

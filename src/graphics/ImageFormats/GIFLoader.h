@@ -32,11 +32,39 @@ struct TGifOptions {
   int64_t maxFrameBytes = kMaxDecodeBytes;
 };
 
+// A frame as the file stores it, for a player that composites the frames
+// itself with its own transparency and disposal.
+struct TGifStoredFrame {
+  int left = 0, top = 0, width = 0, height = 0;  // within the logical screen (may reach past it)
+  std::vector<uint8_t> indices;                  // width x height, rows top-down, interlacing undone
+  std::vector<uint32_t> colors;                  // its own colour table (0xFFRRGGBB); empty: the global one
+  int delayMs = 0;
+  int transparentIndex = -1;  // -1: none
+  int disposal = 0;           // 0 unspecified, 1 keep, 2 background, 3 previous
+};
+
+struct TGifStoredAnimation {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> globalColors;  // empty when the file has no global table
+  int backgroundIndex = 0;
+  std::vector<TGifStoredFrame> frames;
+};
+
+struct TGifStoredOptions {
+  size_t maxFrames = kMaxGifFrames;
+  // The frames' indices together may take at most this many bytes.
+  int64_t maxBytes = kMaxGifStoredBytes;
+};
+
 bool IsGIF(const uint8_t* data, size_t size);
 
 // Throws EQVError for malformed or oversized files, or when the frames need
 // more than options.maxFrameBytes ("GIF has too many frames"). A stream that
 // breaks off after whole frames gives those frames.
 TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& options = {});
+
+// The frames as stored, with the same checks and errors as DecodeGIF.
+TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGifStoredOptions& options = {});
 
 }  // namespace qv

@@ -58,4 +58,10 @@ TGifAnimation LoadGifAnimation(const std::string& path) {
   return DecodeGIF(bytes.data(), bytes.size());
 }
 
+TGifStoredAnimation LoadGifStored(const std::string& path, const TGifStoredOptions& options) {
+  const std::vector<uint8_t> bytes = ReadWhole(path);
+  if (!IsGIF(bytes.data(), bytes.size())) throw EQVError("Unknown picture format: " + FileName(path));
+  return DecodeGIFStored(bytes.data(), bytes.size(), options);
+}
+
 }  // namespace qv

@@ -19,5 +19,6 @@ TPicture LoadPicture(const std::string& path, TDecodeHint hint = {});
 TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint = {});
 
 TGifAnimation LoadGifAnimation(const std::string& path);
+TGifStoredAnimation LoadGifStored(const std::string& path, const TGifStoredOptions& options = {});
 
 }  // namespace qv
