@@ -166,6 +166,7 @@ TIniFile TIniFile::FromText(std::string_view text) {
   ForEachLine(WithoutBom(text), [&](std::string_view raw) {
     TLine line = Classify(raw);
     if (line.kind == TLineKind::Section) {
+      ini.index_.emplace(UpperAscii(line.name), ini.sections_.size());
       ini.sections_.push_back(TSection{std::string(line.name), {}});
       current = &ini.sections_.back();
     } else if (line.kind == TLineKind::Key && current) {
@@ -182,9 +183,8 @@ TIniFile TIniFile::FromFile(const std::string& path) {
 }
 
 const TIniFile::TSection* TIniFile::Find(std::string_view section) const {
-  for (const TSection& s : sections_)
-    if (EqualsIgnoreCase(s.name, section)) return &s;
-  return nullptr;
+  auto it = index_.find(UpperAscii(section));
+  return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 const TIniFile::TEntry* TIniFile::FindKey(std::string_view section, std::string_view key) const {

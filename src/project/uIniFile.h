@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,8 @@ class TIniFile {
   static TIniFile FromFile(const std::string& path);
 
   bool SectionExists(std::string_view section) const;
+  // Every section header counts, a repeated name as often as it appears.
+  size_t SectionCount() const { return sections_.size(); }
   // A key line without "=" is listed by ReadSectionKeys but has no value, so
   // reading it gives the default. A value in matching quotes loses them.
   std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
@@ -46,6 +49,9 @@ class TIniFile {
   const TEntry* FindKey(std::string_view section, std::string_view key) const;
 
   std::vector<TSection> sections_;
+  // The first section of each upper-cased name, so that a look-up costs the
+  // same in a file of a million sections as in one of ten.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 // Parses an integer value the way StrToIntDef does; false when it is not one.

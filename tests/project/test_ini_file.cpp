@@ -41,6 +41,8 @@ TEST(IniRead, FirstKeyAndFirstSectionWin) {
   // A repeated section is not merged: its keys cannot be reached.
   EXPECT_EQ(ini.ReadString("S", "later", "none"), "none");
   EXPECT_EQ(ini.ReadSectionKeys("S"), (std::vector<std::string>{"k", "K"}));
+  EXPECT_EQ(ini.SectionCount(), 2u) << "a repeated section counts again";
+  EXPECT_EQ(TIniFile::FromText("x=1\n[a\n;[b]\n[ c ]\n[]\n").SectionCount(), 2u);
 }
 
 TEST(IniRead, KeysComeBackInFileOrderWithBareLinesListed) {
