@@ -33,13 +33,14 @@ TEST(SteppedWorkers, OneRoundPerFiveMillisecondsEachAtItsOwnTimeOnlyWhileRunning
   EXPECT_TRUE(seen.empty()) << "created paused";
   worker->Resume();
   workers.Advance(20);
-  EXPECT_EQ(seen, (std::vector<uint32_t>{1020, 1025, 1030, 1035}));
+  EXPECT_EQ(seen, (std::vector<uint32_t>{1025, 1030, 1035, 1040}));
   EXPECT_EQ(clock.TickCount(), 1040u);
   seen.clear();
   workers.Advance(3);
   workers.Advance(2);
   workers.Advance(4);
-  EXPECT_EQ(seen, (std::vector<uint32_t>{1040, 1045})) << "rounds due in a split advance run once";
+  workers.Advance(1);
+  EXPECT_EQ(seen, (std::vector<uint32_t>{1045, 1050})) << "rounds due in a split advance run once";
   worker->Pause();
   workers.Advance(50);
   EXPECT_EQ(seen.size(), 2u);
@@ -58,7 +59,7 @@ TEST(SteppedWorkers, RoundsDueAfterTheCallerMovedTheClockRunInCreationOrder) {
   auto b = workers.Create([&] { order.push_back(2); });
   b->Resume();
   a->Resume();
-  clock.Advance(12);
+  clock.Advance(17);  // rounds due at ...F5, ...FA, ...FF; the next at 4
   workers.RunDue();
   EXPECT_EQ(order, (std::vector<int>{1, 2, 1, 2, 1, 2}));
   workers.RunDue();

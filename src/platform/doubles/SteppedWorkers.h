@@ -1,6 +1,8 @@
 // Workers that tick on the caller's thread when the caller moves the manual
 // clock: one round of ticks (every running worker once, in creation order)
-// per 5 ms, so a run with the same seed is the same run every time.
+// every 5 ms from the clock's time at creation, so a run with the same seed
+// is the same run every time. After the clock has moved to T, every round
+// due at T or before has run.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -14,7 +16,7 @@ namespace qv::platform {
 
 class TSteppedWorkers final : public IWorkers {
  public:
-  explicit TSteppedWorkers(TManualClock& clock) : clock_(clock), next_(clock.TickCount()) {}
+  explicit TSteppedWorkers(TManualClock& clock) : clock_(clock), next_(clock.TickCount() + kWorkerSleepMs) {}
 
   std::unique_ptr<IWorker> Create(std::function<void()> tick) override {
     auto entry = std::make_shared<TEntry>();
@@ -23,21 +25,21 @@ class TSteppedWorkers final : public IWorkers {
     return std::make_unique<TWorker>(std::move(entry));
   }
 
-  // Moves the clock on by `ms`. A round falls due every 5 ms; each round due
-  // before the new time runs with the clock set to its own time.
+  // Moves the clock on by `ms`; each round due up to the new time runs with
+  // the clock set to its own time.
   void Advance(uint32_t ms) {
     const uint32_t target = clock_.TickCount() + ms;
-    while (Before(next_, target)) {
+    while (!Before(target, next_)) {
       clock_.Advance(next_ - clock_.TickCount());
       Round();
     }
     clock_.Advance(target - clock_.TickCount());
   }
 
-  // For a caller that moved the clock itself: runs every round due before
+  // For a caller that moved the clock itself: runs every round due up to
   // the present time, all at the present time.
   void RunDue() {
-    while (Before(next_, clock_.TickCount())) Round();
+    while (!Before(clock_.TickCount(), next_)) Round();
   }
 
   // Running workers (resumed, not terminated).

@@ -1,0 +1,193 @@
+#include "animation/uProject.h"
+
+#include <exception>
+#include <new>
+
+#include "animation/uFileLoader.h"
+#include "common/Error.h"
+#include "common/Paths.h"
+#include "project/uIniFile.h"
+
+namespace qv {
+
+namespace {
+
+bool IsBlank(char c) { return c >= 1 && c <= ' '; }
+
+TBuildTarget ReadTarget(const TIniFile& ini, std::string_view section) {
+  TBuildTarget t;
+  t.Filename = ini.ReadString(section, "Filename", "");
+  t.MusicFile = ini.ReadString(section, "MusicFile", "");
+  t.Music = ini.ReadBool(section, "Music", false);
+  t.Sound = ini.ReadBool(section, "Sound", true);
+  return t;
+}
+
+}  // namespace
+
+std::vector<std::string> CommaTextItems(std::string_view text) {
+  // A NUL ends the text, as it ends the system's strings.
+  text = text.substr(0, text.find('\0'));
+  std::vector<std::string> items;
+  size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size()) {
+    std::string item;
+    if (text[i] == '"') {
+      ++i;
+      while (i < text.size()) {
+        if (text[i] == '"') {
+          if (i + 1 < text.size() && text[i + 1] == '"') {
+            item += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += text[i++];
+      }
+    } else {
+      const size_t start = i;
+      while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') ++i;
+      item.assign(text.substr(start, i - start));
+    }
+    items.push_back(std::move(item));
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    if (i < text.size() && text[i] == ',') {
+      do {
+        ++i;
+      } while (i < text.size() && IsBlank(text[i]));
+    }
+  }
+  return items;
+}
+
+std::string ToCommaText(const std::vector<std::string>& items) {
+  std::string out;
+  for (size_t n = 0; n < items.size(); ++n) {
+    if (n) out += ',';
+    const std::string& item = items[n];
+    bool quote = item.empty() && items.size() == 1;
+    for (char c : item) quote = quote || static_cast<unsigned char>(c) <= ' ' || c == '"' || c == ',';
+    if (!quote) {
+      out += item;
+      continue;
+    }
+    out += '"';
+    for (char c : item) {
+      if (c == '"') out += '"';
+      out += c;
+    }
+    out += '"';
+  }
+  return out;
+}
+
+TProject::TProject(const TAnimEnvironment& environment) : objects_(environment) {}
+
+void TProject::Reset() {
+  loaded_ = false;
+  fileName_.clear();
+  title_.clear();
+  comment_.clear();
+  loadError_.clear();
+  picture_ = preview_ = mask_ = TBitmap32();
+  unfittedWidth_ = unfittedHeight_ = 0;
+  areas_ = {};
+  weather_ = {};
+  sounds_ = {};
+  objects_.Clear();
+  build_ = {};
+}
+
+bool TProject::Load(const std::string& fileName) {
+  Reset();
+  try {
+    TFileLoader loader;
+    loader.ReadFile(fileName);
+    loader.CopyMask(mask_);
+    loader.CopyPicture(picture_);
+    if (mask_.Width() != picture_.Width() || mask_.Height() != picture_.Height())
+      throw EQVError("Incorrect Project File! The area mask is " + std::to_string(mask_.Width()) + " x " +
+                     std::to_string(mask_.Height()) + " pixels, the picture " + std::to_string(picture_.Width()) +
+                     " x " + std::to_string(picture_.Height()) + ".");
+    loader.CopyPreview(preview_);
+    loader.CopyAreas(areas_);
+    loader.CopyWeather(weather_);
+    loader.CopySounds(sounds_);
+    fileName_ = fileName;
+    title_ = loader.Title();
+    comment_ = loader.Comment();
+    std::string sound = loader.Sound();
+
+    unfittedWidth_ = picture_.Width();
+    unfittedHeight_ = picture_.Height();
+    if (weather_.Opacity == 0 && weather_.Kind == 1) weather_.Opacity = 9;
+    if (weather_.Opacity == 0 && weather_.Kind == 2) weather_.Opacity = 6;
+    // The one sound name of older files goes into the first free slot; with
+    // all eight slots taken it is dropped.
+    if (!sound.empty() && UpperAscii(sound) != kNoSound) {
+      const int free = SoundCount();
+      if (free < kSoundSlots) sounds_[static_cast<size_t>(free)] = TSoundSlot{sound, 0, 0, 0};
+    }
+    loaded_ = true;
+    objects_.Load(loader.Objects());
+
+    const std::vector<std::string> lines = CommaTextItems(loader.BuildSettings());
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    const TIniFile ini = TIniFile::FromText(text);
+    build_.BuildScr = ReadTarget(ini, "BuildScr");
+    build_.BuildExe = ReadTarget(ini, "BuildExe");
+    return true;
+  } catch (const EQVError& e) {
+    loadError_ = e.what();
+  } catch (const std::bad_alloc&) {
+    loadError_ = "Out of memory";
+  } catch (const std::exception& e) {
+    loadError_ = e.what();
+  }
+  return false;
+}
+
+bool TProject::LoadHeader(const std::string& fileName, platform::IDialogs& dialogs) {
+  try {
+    TFileLoader loader;
+    loader.ReadHeaderFile(fileName);
+    loader.CopyPreview(preview_);
+    fileName_ = fileName;
+    title_ = loader.Title();
+    comment_ = loader.Comment();
+    loaded_ = true;
+    return true;
+  } catch (const EQVError& e) {
+    loadError_ = e.what();
+  } catch (const std::bad_alloc&) {
+    loadError_ = "Out of memory";
+  } catch (const std::exception& e) {
+    loadError_ = e.what();
+  }
+  dialogs.Error("File: " + fileName + "\n" + loadError_);
+  return false;
+}
+
+TWaveParam& TProject::Area(int index) {
+  if (index < 0 || index >= kAreaCount) throw EQVError("There is no water area " + std::to_string(index));
+  return areas_[static_cast<size_t>(index)];
+}
+
+const TWaveParam& TProject::Area(int index) const { return const_cast<TProject*>(this)->Area(index); }
+
+int TProject::SoundCount() const {
+  for (int i = 0; i < kSoundSlots; ++i)
+    if (sounds_[static_cast<size_t>(i)].Name.empty()) return i;
+  return kSoundSlots;
+}
+
+const TSoundSlot& TProject::Sound(int index) const {
+  if (index < 0 || index >= kSoundSlots) throw EQVError("There is no sound slot " + std::to_string(index));
+  return sounds_[static_cast<size_t>(index)];
+}
+
+}  // namespace qv
