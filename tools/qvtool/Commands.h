@@ -18,6 +18,7 @@ int Render(const Args& args);
 int Install(const Args& args);
 int Uninstall(const Args& args);
 int UiSample(const Args& args);
+int Qvp(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

@@ -35,7 +35,12 @@ const char kUsage[] =
     "                      contact sheets of every effect at 0, 25, 50, 75, 100 percent\n"
     "  ui-sample FILE [--screenshot OUT.bmp] [--dialog-screenshot OUT.bmp]\n"
     "                      every skinned control in one window, filled from FILE's project,\n"
-    "                      and the settings dialog (its OK prints the values, writes nothing)\n";
+    "                      and the settings dialog (its OK prints the values, writes nothing)\n"
+    "  qvp info FILE.qvp   print the animated picture FILE as JSON\n"
+    "  qvp make --picture P.jpg --mask M.bmp [--preview V.jpg] [--title T] [--comment C]\n"
+    "           [--areas AREAS.ini] [--weather WEATHER.ini] [--sound NAME,MODE,A,B]...\n"
+    "           [--objects OBJECTS.ini] [--build BUILD.ini] --out X.qvp\n"
+    "                      write an animated picture\n";
 
 }  // namespace
 
@@ -61,6 +66,7 @@ int main(int argc, char** argv) {
     if (command == "install") return qvtool::Install(args);
     if (command == "uninstall") return qvtool::Uninstall(args);
     if (command == "ui-sample") return qvtool::UiSample(args);
+    if (command == "qvp") return qvtool::Qvp(args);
     if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;

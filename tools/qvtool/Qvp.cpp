@@ -1,0 +1,281 @@
+// qvtool qvp: animated pictures (.QVP) for the people who make them. "info"
+// loads one as the engine does and prints it as JSON; "make" writes one from
+// a picture, a mask picture and INI files.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Commands.h"
+#include "Json.h"
+#include "animation/uFileLoader.h"
+#include "animation/uProject.h"
+#include "common/Error.h"
+#include "common/Limits.h"
+#include "graphics/ImageFormats/JPEGLoader.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "graphics/ImageFormats/PictureLoader.h"
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/ThreadWorker.h"
+#include "project/uIniFile.h"
+
+namespace qvtool {
+
+namespace {
+
+constexpr int kPreviewWidth = 160, kPreviewHeight = 120;
+
+std::vector<uint8_t> ReadBytes(const std::string& path, uint64_t cap) {
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  switch (qv::platform::ReadRegularFile(path, cap, bytes, reason)) {
+    case qv::platform::TOpenResult::Ok: return bytes;
+    case qv::platform::TOpenResult::Missing: throw UsageError{"cannot open " + path};
+    case qv::platform::TOpenResult::Refused: break;
+  }
+  throw UsageError{"cannot read " + path + ": " + reason};
+}
+
+std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadBytes(path, qv::kMaxProjectTextBytes);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void Size(JsonWriter& json, const char* key, const qv::TBitmap32& b) {
+  json.Key(key).BeginArray().Value(b.Width()).Value(b.Height()).EndArray();
+}
+
+// The keys of the areas INI file: sections "Area1" to "Area4".
+qv::TWaveParam ReadArea(const qv::TIniFile& ini, const std::string& section) {
+  qv::TWaveParam a;
+  a.Amplitude = ini.ReadInteger(section, "Amplitude", 0);
+  a.WaveCount = ini.ReadInteger(section, "WaveCount", 0);
+  a.Speed = ini.ReadInteger(section, "Speed", 0);
+  a.Forward = ini.ReadInteger(section, "Forward", 1);
+  a.Horizontal = ini.ReadBool(section, "Horizontal", false);
+  a.Vertical = ini.ReadBool(section, "Vertical", false);
+  a.Perspective = ini.ReadBool(section, "Perspective", false);
+  a.Period = ini.ReadInteger(section, "Period", 360);
+  a.Jitter = ini.ReadInteger(section, "Jitter", 0);
+  a.Reflection = ini.ReadBool(section, "Reflection", false);
+  return a;
+}
+
+qv::TWeatherParam ReadWeather(const qv::TIniFile& ini) {
+  qv::TWeatherParam w;
+  w.Kind = ini.ReadInteger("Weather", "Kind", 0);
+  w.Count = ini.ReadInteger("Weather", "Count", 0);
+  w.SpeedLevel = ini.ReadInteger("Weather", "SpeedLevel", 0);
+  w.Angle = ini.ReadInteger("Weather", "Angle", 0);
+  w.Length = ini.ReadInteger("Weather", "Length", 0);
+  w.Opacity = ini.ReadInteger("Weather", "Opacity", 0);
+  return w;
+}
+
+// NAME,MODE,A,B: the last three fields are numbers; the name may hold commas.
+qv::TSoundSlot ParseSound(const std::string& text) {
+  std::vector<std::string> parts;
+  size_t end = text.size();
+  for (int i = 0; i < 3; ++i) {
+    const size_t comma = text.rfind(',', end == 0 ? 0 : end - 1);
+    if (comma == std::string::npos || end == 0) throw UsageError{"--sound takes NAME,MODE,A,B, not \"" + text + "\""};
+    parts.insert(parts.begin(), text.substr(comma + 1, end - comma - 1));
+    end = comma;
+  }
+  qv::TSoundSlot s;
+  s.Name = text.substr(0, end);
+  int32_t* numbers[3] = {&s.PlayMode, &s.Interval, &s.IntervalMax};
+  for (int i = 0; i < 3; ++i)
+    if (!qv::ParseIniInteger(parts[static_cast<size_t>(i)], *numbers[i]))
+      throw UsageError{"--sound takes NAME,MODE,A,B with whole numbers, not \"" + text + "\""};
+  if (s.Name.empty() || s.Name.size() > 255) throw UsageError{"a sound name has 1 to 255 characters: \"" + text + "\""};
+  return s;
+}
+
+// The lines of an INI file as comma text, as the authoring tool stores its
+// build settings.
+std::string BuildCommaText(const std::string& ini) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (start <= ini.size()) {
+    size_t end = ini.find('\n', start);
+    if (end == std::string::npos) end = ini.size();
+    std::string line = ini.substr(start, end - start);
+    const size_t b = line.find_first_not_of(" \t\r");
+    const size_t e = line.find_last_not_of(" \t\r");
+    if (b != std::string::npos) items.push_back(line.substr(b, e - b + 1));
+    start = end + 1;
+  }
+  return qv::ToCommaText(items);
+}
+
+// A picture's bytes as JPEG: a JPEG file as it is, anything else encoded.
+std::vector<uint8_t> AsJpeg(const std::vector<uint8_t>& bytes, const std::string& name, qv::TBitmap32& decoded) {
+  decoded = qv::DecodePicture(bytes.data(), bytes.size(), name).bitmap;
+  if (qv::IsJPEG(bytes.data(), bytes.size())) return bytes;
+  return qv::EncodeJPEG(decoded, 90);
+}
+
+int QvpInfo(const Args& args) {
+  if (args.size() != 1) throw UsageError{"usage: qvtool qvp info FILE.qvp"};
+  qv::platform::TSystemClock clock;
+  qv::platform::TThreadWorkers workers;
+  qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
+  if (!project.Load(args[0])) throw qv::EQVError(args[0] + ": " + project.LoadError());
+
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("title").Value(project.Title());
+  json.Key("comment").Value(project.Comment());
+  Size(json, "picture", project.Picture());
+  Size(json, "preview", project.Preview());
+  Size(json, "mask", project.Mask());
+  int64_t counts[qv::kAreaCount + 1] = {};
+  const qv::TBitmap32& mask = project.Mask();
+  for (int64_t i = 0; i < int64_t{mask.Width()} * mask.Height(); ++i) {
+    const uint32_t v = mask.Bits()[i];
+    const auto area = std::find(std::begin(qv::kAreaColors), std::end(qv::kAreaColors), v);
+    ++counts[area == std::end(qv::kAreaColors) ? 0 : area - std::begin(qv::kAreaColors) + 1];
+  }
+  json.Key("mask_pixels").BeginArray();
+  for (int64_t n : counts) json.Value(n);
+  json.EndArray();
+
+  json.Key("areas").BeginArray();
+  for (int i = 0; i < qv::kAreaCount; ++i) {
+    const qv::TWaveParam& a = project.Area(i);
+    json.BeginObject();
+    json.Key("Amplitude").Value(a.Amplitude).Key("WaveCount").Value(a.WaveCount).Key("Speed").Value(a.Speed);
+    json.Key("Forward").Value(a.Forward).Key("Horizontal").Value(a.Horizontal).Key("Vertical").Value(a.Vertical);
+    json.Key("Perspective").Value(a.Perspective).Key("Period").Value(a.Period).Key("Jitter").Value(a.Jitter);
+    json.Key("Reflection").Value(a.Reflection);
+    json.EndObject();
+  }
+  json.EndArray();
+
+  const qv::TWeatherParam& w = project.Weather();
+  json.Key("weather").BeginObject();
+  json.Key("Kind").Value(w.Kind).Key("Count").Value(w.Count).Key("SpeedLevel").Value(w.SpeedLevel);
+  json.Key("Angle").Value(w.Angle).Key("Length").Value(w.Length).Key("Opacity").Value(w.Opacity);
+  json.EndObject();
+
+  json.Key("sounds").BeginArray();
+  for (int i = 0; i < project.SoundCount(); ++i) {
+    const qv::TSoundSlot& s = project.Sound(i);
+    json.BeginObject().Key("name").Value(s.Name).Key("mode").Value(s.PlayMode);
+    json.Key("a").Value(s.Interval).Key("b").Value(s.IntervalMax).EndObject();
+  }
+  json.EndArray();
+
+  json.Key("objects").BeginArray();
+  for (size_t i = 0; i < project.Objects().Count(); ++i) {
+    const qv::TAnimObject& o = project.Objects()[i];
+    const qv::TObjectDescription& d = o.Description();
+    json.BeginObject().Key("ObjType").Value(o.Type());
+    for (const qv::TObjectKey* k : o.Keys()) {
+      json.Key(k->name);
+      switch (k->kind) {
+        case qv::TObjectKey::Int: json.Value(d.*k->intField); break;
+        case qv::TObjectKey::Byte: json.Value(static_cast<int>(d.*k->byteField)); break;
+        case qv::TObjectKey::Bool: json.Value(d.*k->boolField); break;
+        case qv::TObjectKey::Text: json.Value(d.*k->textField); break;
+      }
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+
+  json.Key("build").BeginObject();
+  for (auto [name, t] : {std::pair{"BuildScr", &project.Build().BuildScr}, {"BuildExe", &project.Build().BuildExe}}) {
+    json.Key(name).BeginObject();
+    json.Key("Filename").Value(t->Filename).Key("MusicFile").Value(t->MusicFile);
+    json.Key("Music").Value(t->Music).Key("Sound").Value(t->Sound);
+    json.EndObject();
+  }
+  json.EndObject();
+  json.EndObject();
+  std::printf("%s\n", json.str().c_str());
+  return 0;
+}
+
+int QvpMake(const Args& args) {
+  std::string picturePath, maskPath, previewPath, areasPath, weatherPath, objectsPath, buildPath, outPath;
+  qv::TProjectFileParts parts;
+  int sounds = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
+      return args[++i];
+    };
+    if (a == "--picture") picturePath = value();
+    else if (a == "--mask") maskPath = value();
+    else if (a == "--preview") previewPath = value();
+    else if (a == "--title") parts.title = value();
+    else if (a == "--comment") parts.comment = value();
+    else if (a == "--areas") areasPath = value();
+    else if (a == "--weather") weatherPath = value();
+    else if (a == "--objects") objectsPath = value();
+    else if (a == "--build") buildPath = value();
+    else if (a == "--out") outPath = value();
+    else if (a == "--sound") {
+      if (sounds == qv::kSoundSlots) throw UsageError{"at most 8 sounds"};
+      parts.sounds[static_cast<size_t>(sounds++)] = ParseSound(value());
+    } else {
+      throw UsageError{"unknown argument \"" + a + "\""};
+    }
+  }
+  if (picturePath.empty() || maskPath.empty() || outPath.empty())
+    throw UsageError{"usage: qvtool qvp make --picture P.jpg --mask M.bmp ... --out X.qvp"};
+
+  qv::TBitmap32 picture;
+  parts.picture = AsJpeg(ReadBytes(picturePath, qv::kMaxPictureFileBytes), picturePath, picture);
+  const qv::TBitmap32 mask = qv::LoadPicture(maskPath).bitmap;
+  if (mask.Width() != picture.Width() || mask.Height() != picture.Height())
+    throw UsageError{"the mask is " + std::to_string(mask.Width()) + "x" + std::to_string(mask.Height()) +
+                     " but the picture is " + std::to_string(picture.Width()) + "x" +
+                     std::to_string(picture.Height())};
+  parts.mask = qv::EncodeMask(mask);
+  if (!previewPath.empty()) {
+    qv::TBitmap32 preview;
+    parts.preview = AsJpeg(ReadBytes(previewPath, qv::kMaxPictureFileBytes), previewPath, preview);
+  } else {
+    // The picture made small: within 160 x 120, its shape kept, never enlarged.
+    const double scale = std::min({1.0, double(kPreviewWidth) / picture.Width(), double(kPreviewHeight) / picture.Height()});
+    qv::TBitmap32 preview(std::max(1, static_cast<int>(picture.Width() * scale + 0.5)),
+                          std::max(1, static_cast<int>(picture.Height() * scale + 0.5)));
+    picture.ResampleTo(preview);
+    parts.preview = qv::EncodeJPEG(preview, 85);
+  }
+  if (!areasPath.empty()) {
+    const qv::TIniFile ini = qv::TIniFile::FromText(ReadText(areasPath));
+    for (int i = 0; i < qv::kAreaCount; ++i)
+      parts.areas[static_cast<size_t>(i)] = ReadArea(ini, "Area" + std::to_string(i + 1));
+  } else {
+    for (qv::TWaveParam& a : parts.areas) a = ReadArea(qv::TIniFile(), "");
+  }
+  if (!weatherPath.empty()) parts.weather = ReadWeather(qv::TIniFile::FromText(ReadText(weatherPath)));
+  if (!objectsPath.empty()) parts.objects = ReadText(objectsPath);
+  if (!buildPath.empty()) parts.build = BuildCommaText(ReadText(buildPath));
+
+  const std::vector<uint8_t> bytes = qv::EncodeProjectFile(parts);
+  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw qv::EQVError("cannot write " + outPath);
+  return 0;
+}
+
+}  // namespace
+
+int Qvp(const Args& args) {
+  if (args.empty()) throw UsageError{"usage: qvtool qvp info FILE.qvp | qvtool qvp make ..."};
+  const Args rest(args.begin() + 1, args.end());
+  if (args[0] == "info") return QvpInfo(rest);
+  if (args[0] == "make") return QvpMake(rest);
+  throw UsageError{"unknown qvp command \"" + args[0] + "\" (info or make)"};
+}
+
+}  // namespace qvtool
