@@ -1,5 +1,6 @@
 // libFuzzer entry point for the GIF reader: the first frame, as the
-// slideshow reads a still picture, and every frame, as animations do.
+// slideshow reads a still picture, every frame, as animations do, and the
+// frames as stored, as animated objects read them.
 #include <cstddef>
 #include <cstdint>
 
@@ -12,6 +13,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       qv::DecodeGIF(data, size, {.firstFrameOnly = first});
     } catch (const qv::EQVError&) {
     }
+  }
+  try {
+    qv::DecodeGIFStored(data, size);
+  } catch (const qv::EQVError&) {
   }
   return 0;
 }

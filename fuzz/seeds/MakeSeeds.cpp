@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "animation/uFileLoader.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/GIFWriter.h"
@@ -72,6 +73,20 @@ int main(int argc, char** argv) {
                                                   qv::BlockContainerBytes({Text(qv::EncodeJPEG(small, 80)),
                                                                            Text(qv::EncodeBMP24(odd))}),
                                                   "1\r\n"}));
+  qv::TProjectFileParts qvp;
+  qvp.title = "Harbour";
+  qvp.preview = qv::EncodeJPEG(Picture(8, 6, 3), 80);
+  qvp.picture = qv::EncodeJPEG(small, 80);
+  qvp.areas[0] = {3, 2, 5, 1, true, false, true, 360, 4, true};
+  qvp.mask = {16, 12, 81, 1000, 31, 814};
+  qvp.weather = {1, 200, 3, 60, 12, 0};
+  qvp.sounds[0] = {"gull.wav", 1, 5, 20};
+  qvp.objects = "[Obj0]\r\nObjType=GIF\r\nFilename=gull.gif\r\nMotion=7\r\n[Obj1]\r\nObjType=IMG\r\nDirFlip=1\r\n";
+  qvp.build = "[BuildScr],Filename=harbour.scr,\"MusicFile=C:\\My Music\\sea.mp3\",Music=1";
+  Write(out / "fuzz_qvp/full.qvp", Text(qv::EncodeProjectFile(qvp)));
+  qvp.later = 0;
+  Write(out / "fuzz_qvp/old.qvp", Text(qv::EncodeProjectFile(qvp)));
+  Write(out / "fuzz_qvp/objects.ini", qvp.objects);
   std::printf("seeds written to %s\n", out.string().c_str());
   return 0;
 }

@@ -94,7 +94,12 @@ void WriteKey(TIniDocument& doc, const std::string& section, const TObjectKey& k
     case TObjectKey::Int: doc.WriteInteger(section, key.name, d.*key.intField); break;
     case TObjectKey::Byte: doc.WriteInteger(section, key.name, d.*key.byteField); break;
     case TObjectKey::Bool: doc.WriteBool(section, key.name, d.*key.boolField); break;
-    case TObjectKey::Text: doc.WriteString(section, key.name, d.*key.textField); break;
+    case TObjectKey::Text: {
+      // A text ends at a line break or NUL, as a line of the file does.
+      const std::string& text = d.*key.textField;
+      doc.WriteString(section, key.name, text.substr(0, text.find_first_of(std::string_view("\r\n\0", 3))));
+      break;
+    }
   }
 }
 

@@ -101,7 +101,8 @@ class TAnimObject {
   // Reads the type's own keys, then the common ones, from section "Obj"+Number.
   void ReadObject(const TIniFile& description);
   void Read(const TIniFile& description);
-  // The object's section with every key it writes, in the order it writes them.
+  // The object's section with every key it writes, in the order it writes
+  // them; a text value is cut at a line break or NUL.
   std::string Write() const;
 
   // Set by the engine before it starts the object.

@@ -136,6 +136,9 @@ TEST_F(Objects, WriteGivesEveryKeyInItsOrderWithTheTypeKeysLast) {
   again.Load(text);
   ASSERT_EQ(again.Count(), 1u);
   EXPECT_EQ(again[0].Write(), text);
+
+  again.Load(std::string("[Obj0]\nObjType=IMG\nFilename=a\rb\0c\n", 34));
+  EXPECT_NE(again[0].Write().find("Filename=a\r\n"), std::string::npos) << "a text is cut at a line break or NUL";
 }
 
 TEST_F(Objects, StartPlacesByPositionTypeInsideTheRestrictedArea) {
