@@ -179,19 +179,23 @@ TEST_F(Objects, TheDisplayScheduleOnTheManualClock) {
   EXPECT_FALSE(o.State().visible);
   world.workers.Advance(1995);
   EXPECT_FALSE(o.State().visible);
-  world.workers.Advance(10);
+  world.workers.Advance(5);
   EXPECT_TRUE(o.State().visible) << "shown DisplaySec after the start";
-  world.workers.Advance(2990);
+  world.workers.Advance(2995);
   EXPECT_TRUE(o.State().visible);
-  world.workers.Advance(10);
+  world.workers.Advance(5);
   EXPECT_FALSE(o.State().visible) << "hidden DisplayDurationSec later";
   world.workers.Advance(60000);
   EXPECT_FALSE(o.State().visible) << "never shown again without Redisplay";
 
   TAnimObject& shown = One("DisplayDurationType=1\nDisplayDurationSec=1\nRedisplay=0\n");
   EXPECT_TRUE(shown.State().visible) << "DisplaySec 0 shows at once";
-  world.workers.Advance(1005);
+  world.workers.Advance(1000);
   EXPECT_FALSE(shown.State().visible);
+
+  TAnimObject& endless = One("DisplayDurationSec=1\n");
+  world.workers.Advance(5000);
+  EXPECT_TRUE(endless.State().visible) << "DisplayDurationType 0 shows without end";
 }
 
 TEST_F(Objects, RedisplayShowsAgainAndResetPosStartsAfresh) {

@@ -299,6 +299,11 @@ TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGif
         break;
       }
     }
+    // giflib keeps a record of every image it has read, growing its array
+    // one by one; dropping them as we go keeps many frames linear. Its count
+    // must go with them, or the next image is recorded past the array.
+    GifFreeSavedImages(gif.get());
+    gif->ImageCount = 0;
     if (!complete) {
       if (animation.frames.empty()) Fail("file is truncated");
       break;
