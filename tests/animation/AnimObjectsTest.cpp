@@ -275,6 +275,26 @@ TEST_F(Objects, MotionModelsBringAnObjectPlacedOutsideBack) {
   }
 }
 
+TEST_F(Objects, WrapMotionsKeepTravellingOneWayAndComeInAtTheFarSide) {
+  for (auto [motion, dir] : {std::pair{5, 2}, {5, 1}, {6, 4}, {6, 3}}) {
+    TAnimObject& o = One("Motion=" + std::to_string(motion) + "\nInitialDir=" + std::to_string(dir) +
+                         "\nMotionSpeed=30\nPosLeft=50\nPosTop=40\n");
+    const int sign = dir % 2 == 0 ? 1 : -1;  // 2 and 4 travel to higher values
+    double last = motion == 5 ? o.State().x : o.State().y;
+    int backwards = 0, wraps = 0;
+    for (int i = 0; i < 4000; ++i) {
+      world.workers.Advance(5);
+      const double now = motion == 5 ? o.State().x : o.State().y;
+      const double step = (now - last) * sign;
+      if (step < -40) ++wraps;
+      else if (step < 0) ++backwards;
+      last = now;
+    }
+    EXPECT_EQ(backwards, 0) << "motion " << motion << " direction " << dir;
+    EXPECT_GT(wraps, 2) << "motion " << motion << " direction " << dir;
+  }
+}
+
 TEST_F(Objects, StillAndShiveringObjects) {
   for (int motion : {0, 8}) {
     TAnimObject& o = One("Motion=" + std::to_string(motion) + "\nPosLeft=30\nPosTop=20\n");
