@@ -179,7 +179,7 @@ void TFileLoader::CopyAreas(std::array<TWaveParam, kAreaCount>& to) const {
 TBitmap32 DecodeMask(std::span<const int32_t> entries) {
   if (entries.size() < 2) throw EQVError("Incorrect Project File! The area mask has no size.");
   const int32_t width = entries[0], height = entries[1];
-  if (!PictureSizeAllowed(width, height))
+  if (!DecodeFits(width, height))
     throw EQVError("Incorrect Project File! The area mask of " + std::to_string(width) + " x " +
                    std::to_string(height) + " pixels is too large or has no pixels.");
   TBitmap32 mask(width, height);

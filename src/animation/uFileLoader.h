@@ -93,8 +93,8 @@ class TFileLoader {
 };
 
 // The mask run list as a picture: code 0 gives 0, codes 1..4 the area
-// colours. Throws EQVError for fewer than two entries, a size beyond the
-// picture caps, a negative entry, a code 5..9, or runs past width x height.
+// colours. Throws EQVError for fewer than two entries, a size beyond what a
+// decoded picture may take, a negative entry, a code 5..9, or runs past width x height.
 TBitmap32 DecodeMask(std::span<const int32_t> entries);
 // A picture whose pixels are black or area colours (red, green and blue
 // compared) as a run list; throws EQVError naming the first other pixel.

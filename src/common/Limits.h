@@ -41,15 +41,14 @@ inline constexpr size_t kMaxNameLines = size_t{1} << 20;
 // JPEG: the number of scans of a progressive file (real ones have a dozen).
 inline constexpr int kMaxJpegScans = 1000;
 
-// GIF: frames of one animation, and the bytes of the frames kept as stored
-// (one byte a pixel) for an animated object.
+// GIF: frames of one animation.
 inline constexpr size_t kMaxGifFrames = 100000;
-inline constexpr int64_t kMaxGifStoredBytes = int64_t{256} << 20;
 
-// Animated-picture projects (.QVP): the whole file, the object description
-// and build settings texts inside it, and the objects one project may have
-// (each moves on a thread of its own).
-inline constexpr uint64_t kMaxProjectFileBytes = uint64_t{256} << 20;
+// Animated-picture projects (.QVP): the whole file (two pictures and their
+// mask, so as much as a picture file), the object description and build
+// settings texts inside it, and the objects one project may have (each
+// moves on a thread of its own).
+inline constexpr uint64_t kMaxProjectFileBytes = kMaxPictureFileBytes;
 inline constexpr uint64_t kMaxProjectTextBytes = uint64_t{16} << 20;
 inline constexpr size_t kMaxAnimObjects = 100;
 

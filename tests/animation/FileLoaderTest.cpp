@@ -216,6 +216,7 @@ TEST(FileLoaderMask, UnknownCodesOverlongRunsAndBadSizesAreRefused) {
       {{-3, 2}, "too large or has no pixels"},
       {{16385, 1}, "too large or has no pixels"},
       {{16384, 16385}, "too large or has no pixels"},
+      {{16384, 16384}, "too large or has no pixels"},  // 1 GiB of pixels
   };
   for (const TCase& c : cases) {
     try {

@@ -215,6 +215,8 @@ TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGif
 
   TGifStoredAnimation animation;
   if (!PictureSizeAllowed(gif->SWidth, gif->SHeight)) Fail("picture is too large or has no pixels");
+  const int64_t canvasBytes = 2 * int64_t{gif->SWidth} * gif->SHeight * 4;
+  if (!DecodeFits(gif->SWidth, gif->SHeight, canvasBytes / 2)) Fail("picture is too large to show");
   animation.width = gif->SWidth;
   animation.height = gif->SHeight;
   auto table = [](const ColorMapObject* map) {
@@ -230,7 +232,7 @@ TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGif
   animation.backgroundIndex = gif->SBackGroundColor;
 
   TControl control;
-  int64_t bytes = 0;
+  int64_t bytes = canvasBytes;
   for (;;) {
     GifRecordType record;
     if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {

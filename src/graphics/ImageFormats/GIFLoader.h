@@ -53,8 +53,9 @@ struct TGifStoredAnimation {
 
 struct TGifStoredOptions {
   size_t maxFrames = kMaxGifFrames;
-  // The frames' indices together may take at most this many bytes.
-  int64_t maxBytes = kMaxGifStoredBytes;
+  // The frames' indices (a byte a pixel) and the player's two canvases of
+  // the screen's size (4 bytes a pixel each) may take at most this much.
+  int64_t maxBytes = kMaxDecodeBytes;
 };
 
 bool IsGIF(const uint8_t* data, size_t size);

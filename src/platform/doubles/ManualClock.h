@@ -10,6 +10,11 @@ namespace qv::platform {
 class TManualClock final : public IClock {
  public:
   explicit TManualClock(uint32_t start = 0) : now_(start) {}
+  TManualClock(const TManualClock& other) : now_(other.now_.load()) {}
+  TManualClock& operator=(const TManualClock& other) {
+    now_ = other.now_.load();
+    return *this;
+  }
   uint32_t TickCount() override { return now_.load(std::memory_order_relaxed); }
   void Sleep(uint32_t ms) override { Advance(ms); }
   void Advance(uint32_t ms) { now_.fetch_add(ms, std::memory_order_relaxed); }
