@@ -440,7 +440,8 @@ void TAnimObject::DrawOnto(TBitmap32& target) const {
   std::lock_guard<std::mutex> hold(lock_);
   if (!prepared_ || !visible_ || fw_ <= 0 || fh_ <= 0) return;
   const int32_t left = LeftEdge(), top = TopEdge();
-  TRect to{left, top, left + fw_, top + fh_};
+  auto edge = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  TRect to{left, top, edge(int64_t{left} + fw_), edge(int64_t{top} + fh_)};
   if (desc_.Scaled) {
     to.Right = RoundInt(left + fw_ * scaleX_ * desc_.WidthSize / 100);
     to.Bottom = RoundInt(top + fh_ * scaleY_ * desc_.HeightSize / 100);

@@ -119,8 +119,10 @@ class TAnimObject {
   void EndWorker();
 
   TObjectState State() const;
-  // Draws the object onto the engine's composed frame (nothing for an
-  // object without a picture, an unprepared or a hidden one).
+  // Draws the object onto the engine's composed frame: its frame stretched
+  // from the left and top edges by the display scale and WidthSize and
+  // HeightSize percent, mirrored when flipped, with the pixel combine.
+  // Nothing for an object without a picture, an unprepared or a hidden one.
   void DrawOnto(TBitmap32& target) const;
 
  protected:
