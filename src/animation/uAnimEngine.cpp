@@ -182,7 +182,8 @@ void TAnimEngine::FillJitter() {
     const int32_t jitter = project_->Area(k).Jitter;
     if (jitter > 0)
       for (int32_t& r : row) r = static_cast<int32_t>(Random(static_cast<uint32_t>(jitter)));
-    jittered_[static_cast<size_t>(k)] = std::any_of(row.begin(), row.end(), [](int32_t r) { return r > 0; });
+    maxJitter_[static_cast<size_t>(k)] = row.empty() ? 0 : *std::max_element(row.begin(), row.end());
+    jittered_[static_cast<size_t>(k)] = maxJitter_[static_cast<size_t>(k)] > 0;
   }
 }
 
@@ -281,6 +282,18 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
         continue;
       }
       const int32_t* jitter = jitter_[static_cast<size_t>(a)].data();
+      const int64_t maxJitter = maxJitter_[static_cast<size_t>(a)];
+      if (y - maxJitter >= 0 && y - maxJitter + v >= 0 && y + v <= h - 1 && run.x0 + hOff >= 0 &&
+          run.x1 - 1 + hOff <= w - 1) {
+        // Nothing to clamp on this run.
+        const ptrdiff_t rowY = static_cast<ptrdiff_t>(y) * w, down = static_cast<ptrdiff_t>(v) * w;
+        const ptrdiff_t o = static_cast<ptrdiff_t>(hOff);
+        for (int x = run.x0; x < run.x1; ++x) {
+          const ptrdiff_t d = rowY - static_cast<ptrdiff_t>(jitter[x]) * w + x;
+          if (map[d + o] == a && map[d + down + o] == a && map[d] == a) dst[d] = src[d + down + o];
+        }
+        continue;
+      }
       for (int x = run.x0; x < run.x1; ++x) {
         const int64_t r = jitter[x];
         const size_t dr = static_cast<size_t>(ClampInt(y - r, h - 1)) * w;

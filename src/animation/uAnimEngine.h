@@ -88,6 +88,7 @@ class TAnimEngine {
   std::array<int32_t, kAreaCount> firstRow_{}, lastRow_{};
   std::array<std::vector<int32_t>, kAreaCount> jitter_;
   std::array<bool, kAreaCount> jittered_{};  // any jitter row entry above 0
+  std::array<int32_t, kAreaCount> maxJitter_{};
   std::array<int64_t, kAreaCount> phase_{};
   uint32_t lastTick_ = 0;
   std::unique_ptr<TSnow> snow_;
