@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/ThreadWorker.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlAudio.h"
@@ -115,6 +116,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
     return 0;
   }
   TSystemClock clock;
+  TThreadWorkers workers;
   TVoice voice;
   std::unique_ptr<TSdlAudio> audio;
   if (voice.Speaks()) {
@@ -125,6 +127,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   TSaverServices services;
   services.display = display.get();
   services.clock = &clock;
+  services.workers = &workers;
   services.dialogs = &dialogs;
   services.audio = audio.get();
   services.tempFolder = tempFolder;

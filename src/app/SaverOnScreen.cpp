@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/ThreadWorker.h"
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlDisplay.h"
@@ -55,6 +56,7 @@ class TDialogsAboveSaver final : public IDialogs {
 
 int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
   TSystemClock clock;
+  TThreadWorkers workers;
   TFltkDialogs messageBoxes;
   std::unique_ptr<TSdlDisplay> display;
   TDialogsAboveSaver dialogs(messageBoxes, display);
@@ -63,6 +65,7 @@ int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std
   services.audio = &audio;
   services.tempFolder = tempFolder;
   services.clock = &clock;
+  services.workers = &workers;
   services.dialogs = &dialogs;
   services.exePath = exePath;
   bool noDisplay = false;

@@ -1,11 +1,15 @@
 #include "saver/FScrSvr.h"
 
+#include <filesystem>
+
 #include "common/Error.h"
 #include "common/Random.h"
+#include "platform/ThreadWorker.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
 #include "saver/uMusicList.h"
 #include "saver/uSoundEffect.h"
+#include "startup/uSharedFolder.h"
 
 namespace qv {
 
@@ -121,6 +125,7 @@ void TQVfmScrSvr::FormShow() {
 
   RandSeed = services_.seed ? *services_.seed : clock_.TickCount();
   mouseGuard_.ForgetPosition();
+  f1_ = false;
 
   BuildPlaylist();
 
@@ -150,6 +155,7 @@ void TQVfmScrSvr::FormShow() {
   }
 
   if (!playlist_.empty()) {
+    CreateAnimation();
     // A first item that cannot be loaded gives way to the next ones; when
     // none loads, the screen stays black and the idle handler keeps trying.
     for (size_t tries = 0; tries < playlist_.size(); ++tries) {
@@ -167,6 +173,31 @@ void TQVfmScrSvr::FormShow() {
     cursorHidden_ = true;
   }
   frameClock_ = clock_.TickCount();
+}
+
+void TQVfmScrSvr::CreateAnimation() {
+  platform::IWorkers* workers = services_.workers;
+  if (!workers) {
+    ownWorkers_ = std::make_unique<platform::TThreadWorkers>();
+    workers = ownWorkers_.get();
+  }
+  const std::string temp = services_.tempFolder;
+  const std::string exeFolder = std::filesystem::path(services_.exePath).parent_path().string();
+  // Object pictures are looked for as stored, then in the shared folder.
+  TAnimEnvironment environment{&clock_, workers, [temp, exeFolder](const std::string& stored) {
+                                 return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
+                               }};
+  animProject_ = std::make_unique<TProject>(environment);
+  animEngine_ = std::make_unique<TAnimEngine>();
+  TAnimatedItemContext context;
+  context.clock = &clock_;
+  context.player = soundEffect_.get();
+  context.tempFolder = temp;
+  context.exeFolder = exeFolder;
+  context.stepWorkers = services_.stepWorkers;
+  context.processMessages = [this] { display_.ProcessMessages(*this); };
+  animated_ = std::make_unique<TAnimatedItem>(*animProject_, *animEngine_, std::move(context));
+  animated_->SetShowValues(settings_.speed, settings_.sound);
 }
 
 void TQVfmScrSvr::AppIdle() {
@@ -224,16 +255,18 @@ void TQVfmScrSvr::Refresh() {
 }
 
 void TQVfmScrSvr::LoadCurrentItem() {
+  TSlideshowItem* next = &still_;
   if (!IsStillPicture(currentFile_)) {
-    // Animated-picture projects join the slideshow later; until then they
-    // are passed over like a picture that cannot be loaded.
-    throw EQVError("Animated pictures are not supported: " + currentFile_);
+    // An animated picture whose file is not there changes nothing: the
+    // previous frame stays.
+    std::error_code ec;
+    if (!animated_ || !std::filesystem::exists(currentFile_, ec)) return;
+    next = animated_.get();
   }
-  TSlideshowItem& next = still_;
-  next.Load(currentFile_, fitting_);
+  next->Load(currentFile_, fitting_);
   // The sounds of an animated item stop once something else is ready.
-  if (item_ && item_ != &next) item_->Stop();
-  item_ = &next;
+  if (item_ && item_ != next) item_->Stop();
+  item_ = next;
   lastLoaded_ = currentFile_;
   dirty_ = true;
 }
@@ -286,6 +319,12 @@ void TQVfmScrSvr::FormClose() {
   display_.Hide();
   if (item_) item_->Stop();
   item_ = nullptr;
+  // The project goes first: its objects' workers end before anything they
+  // read is freed.
+  animated_.reset();
+  animProject_.reset();
+  animEngine_.reset();
+  ownWorkers_.reset();
   if (soundEffect_) soundEffect_->StopAll();
   music_.reset();
   soundEffect_.reset();
@@ -310,9 +349,14 @@ void TQVfmScrSvr::FormMouseDown() { Close(); }
 void TQVfmScrSvr::FormKeyPress(char32_t) { Close(); }
 
 void TQVfmScrSvr::FormKeyDown(platform::TKey key) {
-  // Keys without a character do not end the saver; F1 belongs to animated
-  // items.
-  if (key == platform::TKey::F1 && item_) item_->KeyF1();
+  // Keys without a character do not end the saver. F1 toggles a flag; each
+  // time it turns back off, an animated item rebuilds its frame.
+  if (key != platform::TKey::F1) return;
+  f1_ = !f1_;
+  if (!f1_ && item_) {
+    item_->KeyF1();
+    dirty_ = true;
+  }
 }
 
 void TQVfmScrSvr::CloseRequested() { Close(); }

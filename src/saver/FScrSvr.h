@@ -13,6 +13,8 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
+#include "platform/Worker.h"
+#include "saver/uAnimatedItem.h"
 #include "saver/uSlideshow.h"
 #include "saver/uSlideshowItem.h"
 #include "saver/uStillItem.h"
@@ -40,6 +42,12 @@ struct TSaverServices {
   std::string tempFolder;
   // The executable whose user settings file applies (its path with ".ini").
   std::string exePath;
+  // The workers animated objects move on: threads in the programs (the
+  // window makes its own when none are given), stepped on the manual clock
+  // in tests and headless renders, which step them in `stepWorkers`, called
+  // before every frame of an animated item.
+  platform::IWorkers* workers = nullptr;
+  std::function<void()> stepWorkers;
   // The seed of the shared generator; the clock when unset.
   std::optional<uint32_t> seed;
   // A platform that checks a screensaver password before closing says here
@@ -121,6 +129,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void LoadItemOrMarkFailed();
   void FillBlack();
   void Refresh();
+  void CreateAnimation();
   // The screen changed its size: the frame and the item are fitted anew.
   void Refit();
 
@@ -142,10 +151,18 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   std::unique_ptr<TSoundEffect> soundEffect_;
   std::unique_ptr<TMusicPlayback> music_;
 
+  // The animation project and engine, made when there is something to
+  // show, and the workers their objects move on when the services give none.
+  std::unique_ptr<platform::IWorkers> ownWorkers_;
+  std::unique_ptr<TProject> animProject_;
+  std::unique_ptr<TAnimEngine> animEngine_;
+
   // The items: one of each kind, and the one on screen (none before the
   // first load).
   TStillItem still_;
+  std::unique_ptr<TAnimatedItem> animated_;
   TSlideshowItem* item_ = nullptr;
+  bool f1_ = false;  // toggled by F1; every second press rebuilds an animated frame
 
   std::vector<std::string> playlist_;
   std::vector<bool> failed_;  // items that failed to load since the last success

@@ -38,7 +38,8 @@ class TSlideshowItem {
   virtual void Tick() {}
   // Another item takes over, or the window closes: what the item plays stops.
   virtual void Stop() {}
-  // F1, a key without a character that moving items answer.
+  // F1 pressed for the second time (every second press): a moving item
+  // builds its frame again from its picture.
   virtual void KeyF1() {}
 };
 

@@ -44,6 +44,16 @@ int TSoundEffect::Add(const std::string& fileName) {
   return slot;
 }
 
+int TSoundEffect::AddSilent(const std::string& name) {
+  if (names_.size() >= static_cast<size_t>(kSlots)) return -1;
+  const int slot = static_cast<int>(names_.size());
+  names_.push_back(name);
+  // The player may still hold the sound of an earlier project.
+  if (mode_ == kMixing) players_.Load(slot, {});
+  else if (slot == 0) simple_ = {};
+  return slot;
+}
+
 void TSoundEffect::Play(int index, bool loop) {
   if (index < 0 || static_cast<size_t>(index) >= names_.size()) return;
   if (mode_ == kMixing) {

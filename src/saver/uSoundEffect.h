@@ -28,6 +28,10 @@ class TSoundEffect {
   // numbers. With all eight slots taken the name is refused: nothing is
   // loaded and the result is -1.
   int Add(const std::string& fileName);
+  // Appends the name with no sound behind it (a file found nowhere): the
+  // slot stays silent and the later slots keep their numbers. -1 when all
+  // eight slots are taken.
+  int AddSilent(const std::string& name);
   // Once, or looped from the start; an index without a name does nothing.
   void Play(int index, bool loop);
   void Clear();

@@ -142,7 +142,7 @@ TEST_F(SaverRun, APictureThatCannotBeLoadedIsPassedOver) {
   AddPicture("a.bmp", kRed);
   qvtest::WriteFile(dir.file("broken.bmp"), "BM not really");
   project.FileList().Add(dir.file("broken.bmp"), true);
-  project.FileList().Add(dir.file("living.qvp"), true);  // animated items come later
+  project.FileList().Add(dir.file("living.qvp"), true);  // not there: nothing changes
   AddPicture("c.bmp", kBlue);
   RunFor(40000);
   const std::vector<uint32_t> shown = ShownColours();

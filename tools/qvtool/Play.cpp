@@ -17,6 +17,7 @@
 #include "platform/System.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/MemoryDisplay.h"
+#include "platform/doubles/SteppedWorkers.h"
 #include "project/uQVProject.h"
 #include "saver/FScrSvr.h"
 
@@ -110,6 +111,9 @@ int Render(const Args& args) {
   if (extracted->Project().FileList().Count() == 0) throw qv::EQVError(file + " carries no pictures to render");
   qv::platform::TManualClock clock;
   qv::platform::TMemoryDisplay display(clock, width, height);
+  // Animated objects move on workers that the loop steps on simulated time,
+  // one round per 5 ms, before every frame.
+  qv::platform::TSteppedWorkers workers(clock);
   StderrDialogs dialogs;
   display.Script({qv::platform::TScriptedEvent::Close, static_cast<uint32_t>(seconds) * 1000u});
   display.endRequested = qv::platform::EndSignalReceived;
@@ -131,6 +135,8 @@ int Render(const Args& args) {
   qv::TSaverServices services;
   services.display = &display;
   services.clock = &clock;
+  services.workers = &workers;
+  services.stepWorkers = [&workers] { workers.RunDue(); };
   services.dialogs = &dialogs;
   services.exePath = extracted->ExePath();
   services.tempFolder = extracted->TempFolder();
