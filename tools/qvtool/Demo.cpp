@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "DemoArt.h"
+#include "DemoLiving.h"
 #include "DemoMusic.h"
 #include "Pack.h"
 #include "common/Error.h"
@@ -83,7 +84,10 @@ int Demo(const Args& args) {
   qv::TBitmap32 preview(320, 180);
   qv::ResampleLanczos(sea, preview);
   Save(work + "/preview.jpg", qv::EncodeJPEG(preview, 90));
-  r.pictures = {work + "/sea.jpg", work + "/aurora.bmp", work + "/garden.gif"};
+  // The living picture plays between the still ones, with the files it names.
+  const DemoLivingFiles living = WriteDemoLiving(work);
+  r.pictures = {work + "/sea.jpg", living.picture, work + "/aurora.bmp", work + "/garden.gif"};
+  r.extras = living.extras;
   r.preview = work + "/preview.jpg";
   Save(work + "/morning.wav", DemoTune(0));
   Save(work + "/evening.wav", DemoTune(1));
