@@ -17,7 +17,9 @@
 
 // The per-pixel loops are written so the compiler vectorises them; on x86-64 an
 // AVX2 copy of each is chosen at load time, with the generic one kept beside it.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Under ThreadSanitizer the choice would run before its runtime is ready, so
+// such a build keeps the generic loops only.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define QV_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define QV_CLONES

@@ -283,6 +283,30 @@ TEST_F(AnimatedRun, AnObjectWhoseFileWasExtractedIsDrawnAndTheWorkingSizeIsFille
   EXPECT_NE(display.Screen().Pixel(160, 60) & 0xFFFFFF, 0xFFFF00u);
 }
 
+TEST_F(AnimatedRun, WithoutWorkersFromTheServicesObjectsMoveOnThreadsOfTheWindowsOwn) {
+  qv::TBitmap32 boat(16, 8);
+  boat.Clear(0xFFFFFF00u);
+  qv::SaveBMP32(boat, dir.file("temp/boat.bmp"));
+  qv::TProjectFileParts parts = Living();
+  parts.weather = {2, 200, 8, 70, 20, 0};
+  parts.objects = "[Obj0]\nObjType=IMG\nFilename=boat.bmp\nMotion=2\nMotionSpeed=80\nPosLeft=30\nPosTop=20\nTransparent=0\n"
+                  "[Obj1]\nObjType=IMG\nFilename=boat.bmp\nMotion=1\nMotionSpeed=80\nPosLeft=60\nPosTop=40\nTransparent=0\n";
+  project.FileList().Add(Write(parts), true);
+  services.workers = nullptr;
+  services.stepWorkers = nullptr;
+  keepFrames = true;
+  RunFor(3000);
+  ASSERT_FALSE(frames.empty());
+  size_t withBoat = 0;
+  for (const auto& [at, screen] : frames) {
+    bool boatShown = false;
+    for (int y = 0; y < kLivingH && !boatShown; ++y)
+      for (int x = 0; x < kLivingW && !boatShown; ++x) boatShown = (ItemPixel(screen, x, y) & 0xFFFFFF) == 0xFFFF00u;
+    withBoat += boatShown;
+  }
+  EXPECT_GT(withBoat, frames.size() / 2);
+}
+
 TEST_F(AnimatedRun, AMissingOrBrokenAnimatedPictureLeavesThePreviousOneShowing) {
   AddStill("a.bmp", kRed);
   project.FileList().Add(dir.file("missing.qvp"), true);
