@@ -105,6 +105,32 @@ TEST_F(SoundEffect, AFileThatFailsToLoadKeepsItsSlotSilent) {
   EXPECT_EQ(effect.Add(MakeWave("d.wav")), 3);
 }
 
+TEST_F(SoundEffect, ASilentSlotEmptiesItsPlayerAndKeepsTheLaterSlotsInTheirNumbers) {
+  TSoundEffect effect(players);
+  effect.Add(MakeWave("a.wav"));
+  effect.Clear();
+  EXPECT_EQ(effect.AddSilent("C:\\gone.wav"), 0);
+  EXPECT_TRUE(players.loaded[0].empty()) << "the earlier project's sound is gone";
+  EXPECT_EQ(effect.Add(MakeWave("b.wav")), 1);
+  TakeCalls();
+  effect.Play(0, true);
+  effect.Play(1, false);
+  EXPECT_EQ(TakeCalls(), (Calls{"sound.volume 0 -800", "sound.play 0 loop", "sound.volume 1 -800", "sound.play 1 once"}));
+  for (int i = 2; i < 8; ++i) effect.AddSilent("x");
+  EXPECT_EQ(effect.AddSilent("ninth"), -1);
+  EXPECT_EQ(effect.Names().size(), 8u);
+
+  // Without a mixer a silent slot 0 forgets the simple call's sound.
+  players.mixerAvailable = false;
+  TSoundEffect simple(players);
+  simple.Add(MakeWave("c.wav"));
+  simple.Clear();
+  simple.AddSilent("gone.wav");
+  TakeCalls();
+  simple.Play(0, true);
+  EXPECT_TRUE(TakeCalls().empty());
+}
+
 TEST_F(SoundEffect, ClearEmptiesTheNamesAndStopAllStopsThePlayers) {
   TSoundEffect effect(players);
   effect.Add(MakeWave("a.wav"));
