@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 
 #include "common/Random.h"
@@ -286,10 +287,10 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
       if (y - maxJitter >= 0 && y - maxJitter + v >= 0 && y + v <= h - 1 && run.x0 + hOff >= 0 &&
           run.x1 - 1 + hOff <= w - 1) {
         // Nothing to clamp on this run.
-        const ptrdiff_t rowY = static_cast<ptrdiff_t>(y) * w, down = static_cast<ptrdiff_t>(v) * w;
-        const ptrdiff_t o = static_cast<ptrdiff_t>(hOff);
+        const std::ptrdiff_t rowY = static_cast<std::ptrdiff_t>(y) * w, down = static_cast<std::ptrdiff_t>(v) * w;
+        const std::ptrdiff_t o = static_cast<std::ptrdiff_t>(hOff);
         for (int x = run.x0; x < run.x1; ++x) {
-          const ptrdiff_t d = rowY - static_cast<ptrdiff_t>(jitter[x]) * w + x;
+          const std::ptrdiff_t d = rowY - static_cast<std::ptrdiff_t>(jitter[x]) * w + x;
           if (map[d + o] == a && map[d + down + o] == a && map[d] == a) dst[d] = src[d + down + o];
         }
         continue;
