@@ -150,7 +150,15 @@ TEST_F(SaverMessage, ASignalClosesTheMessageAndEndsTheSaverWithItsFilesRemoved) 
 TEST_F(SaverMessage, ReturnAnswersTheMessageAndTheWindowStaysBlackUntilInput) {
   auto saver = Start();
   ASSERT_TRUE(saver->Started());
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // The saver's window and its message box are both titled " ": the message
+  // is up once two such windows show. A busy machine may take a while.
+  bool up = false;
+  for (int i = 0; i < 100 && !up; ++i) {
+    up = std::system("test $(xdotool search --onlyvisible --name '^ $' 2>/dev/null | wc -l) -ge 2") == 0;
+    if (!up) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(up) << "the message never showed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Xdotool("key Return");
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   ASSERT_TRUE(saver->Running()) << "the window must stay up until input closes it";
