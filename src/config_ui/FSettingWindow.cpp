@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 
 namespace qv {
 
@@ -116,8 +117,8 @@ void TfmSettingWindow::Button3Click() {
   const std::optional<std::string> file = dialogs_.OpenFile(options);
   if (!file || file->empty()) return;
   std::error_code ec;
-  const std::filesystem::path full = std::filesystem::absolute(*file, ec);
-  lstMusic.Items.push_back(ec ? *file : full.lexically_normal().string());
+  const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(*file), ec);
+  lstMusic.Items.push_back(ec ? *file : Utf8FromPath(full.lexically_normal()));
 }
 
 void TfmSettingWindow::Button4Click() {

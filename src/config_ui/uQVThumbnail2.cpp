@@ -6,6 +6,7 @@
 
 #include "common/Limits.h"
 #include "common/Paths.h"
+#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
 
@@ -123,7 +124,7 @@ void TQVThumbnail2::LoadThumbnails() {
     };
     std::error_code ec;
     try {
-      if (!std::filesystem::is_regular_file(file, ec)) {
+      if (!std::filesystem::is_regular_file(PathFromUtf8(file), ec)) {
         loadErrors_.push_back(file + ": not found");
       } else if (ext == ".QVP") {
         TBitmap32 preview;

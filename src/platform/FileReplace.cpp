@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Utf8Path.h"
 #include "platform/Files.h"
 
 namespace qv::platform {
@@ -16,11 +17,11 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& hidden
   constexpr size_t kSuffix = 6;  // the unique part CreateUnique adds
   constexpr int64_t kStaleSeconds = 60;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+  for (std::filesystem::directory_iterator it(PathFromUtf8(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = Utf8FromPath(it->path().filename());
     if (name.size() != hiddenPrefix.size() + kSuffix || name.compare(0, hiddenPrefix.size(), hiddenPrefix) != 0)
       continue;
-    const std::string path = it->path().string();
+    const std::string path = Utf8FromPath(it->path());
     if (IsOwnRegularFile(path) && SecondsSinceChange(path) > kStaleSeconds) RemoveFile(path);
   }
 }
@@ -34,27 +35,27 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
     return false;
   }
   std::error_code ec;
-  fs::path target(path);
+  fs::path target = PathFromUtf8(path);
   if (fs::is_symlink(target, ec)) {
     fs::path real = fs::weakly_canonical(target, ec);
     if (!ec) target = real;
   }
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  if (IsReadOnlyFile(target.string())) {
+  if (IsReadOnlyFile(Utf8FromPath(target))) {
     reason = "the file is read-only";
     return false;
   }
   // A hidden name beside the target: ".NAME." and a unique suffix.
   std::string hidden = ".";
-  hidden += target.filename().string();
+  hidden += Utf8FromPath(target.filename());
   hidden += '.';
-  RemoveStaleTemporaries(folder.string(), hidden);
+  RemoveStaleTemporaries(Utf8FromPath(folder), hidden);
 
   TFile file;
   std::string temp;
-  if (!CreateUnique((folder / hidden).string(), file, temp)) {
-    reason = "cannot create a temporary file in " + folder.string() + ": " + std::strerror(errno);
+  if (!CreateUnique(Utf8FromPath(folder / PathFromUtf8(hidden)), file, temp)) {
+    reason = "cannot create a temporary file in " + Utf8FromPath(folder) + ": " + std::strerror(errno);
     return false;
   }
   auto discard = [&](const char* what) {
@@ -63,12 +64,12 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::s
     reason = what;
     return false;
   };
-  CopyPermissions(target.string(), file);
+  CopyPermissions(Utf8FromPath(target), file);
   if (!file.Write(bytes.data(), bytes.size())) return discard("write failed");
   if (!file.Sync()) return discard("flush failed");
   if (!file.Close()) return discard("close failed");
   std::string why;
-  if (!ReplaceFileAtomically(temp, target.string(), why)) {
+  if (!ReplaceFileAtomically(temp, Utf8FromPath(target), why)) {
     RemoveFile(temp);
     reason = "rename failed: " + why;
     return false;

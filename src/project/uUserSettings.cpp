@@ -6,10 +6,11 @@
 #include <utility>
 
 #include "common/Paths.h"
-#include "project/uIniFile.h"
-#include "project/uLongPath.h"
+#include "common/Utf8Path.h"
 #include "platform/Files.h"
 #include "platform/System.h"
+#include "project/uIniFile.h"
+#include "project/uLongPath.h"
 #include "project/uQVProject.h"
 
 namespace qv {
@@ -35,7 +36,7 @@ bool PictureIndex(const std::string& key, size_t count, size_t& index) {
 
 bool FileExists(const std::string& file) {
   std::error_code ec;
-  return !file.empty() && std::filesystem::exists(file, ec);
+  return !file.empty() && std::filesystem::exists(PathFromUtf8(file), ec);
 }
 
 // Every writer reads the whole file, changes its own keys and replaces the file.
@@ -64,7 +65,7 @@ std::string TUserSettingsFiles::ForWriting(bool besideFolderWritable) const {
   if (perUser.empty() || beside.empty()) return beside;
   if (FileExists(perUser)) return perUser;
   if (besideFolderWritable) return beside;
-  const std::string folder = std::filesystem::path(perUser).parent_path().string();
+  const std::string folder = Utf8FromPath(PathFromUtf8(perUser).parent_path());
   if (!platform::CreateFolders(folder)) return beside;
   if (FileExists(beside)) TIniDocument::FromFile(beside).SaveAtomically(perUser);
   return perUser;
@@ -74,7 +75,7 @@ TUserSettingsFiles UserSettingsFiles(const std::string& exePath, const std::stri
   TUserSettingsFiles files;
   files.beside = UserSettingsPath(exePath);
   if (files.beside.empty() || configFolder.empty()) return files;
-  files.perUser = JoinPath(JoinPath(configFolder, "qvsaver"), std::filesystem::path(files.beside).filename().string());
+  files.perUser = JoinPath(JoinPath(configFolder, "qvsaver"), Utf8FromPath(PathFromUtf8(files.beside).filename()));
   return files;
 }
 
@@ -84,7 +85,7 @@ TUserSettingsFiles UserSettingsFiles(const std::string& exePath) {
 
 std::string UserSettingsFileToWrite(const std::string& exePath) {
   const TUserSettingsFiles files = UserSettingsFiles(exePath);
-  const std::string folder = std::filesystem::path(files.beside).parent_path().string();
+  const std::string folder = Utf8FromPath(PathFromUtf8(files.beside).parent_path());
   return files.ForWriting(platform::FolderIsWritable(folder));
 }
 

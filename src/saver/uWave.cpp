@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "common/ByteReader.h"
+#include "common/Utf8Path.h"
 #include "platform/Files.h"
 
 namespace qv {
@@ -233,7 +234,7 @@ std::vector<uint8_t> TWave::ToBytes() const {
 
 void TWave::SaveToFile(const std::string& path) const {
   const std::vector<uint8_t> bytes = ToBytes();
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw EWaveStreamError("Cannot write wave file " + path);
 }

@@ -7,6 +7,7 @@
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "common/Paths.h"
+#include "common/Utf8Path.h"
 #include "platform/Files.h"
 #include "project/uBlockContainer.h"
 #include "project/uLongPath.h"
@@ -143,8 +144,8 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
 void SweepStaleFolders(const std::string& tempPath, const std::string& baseName) {
   if (tempPath.empty() || baseName.empty()) return;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(tempPath, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
+  for (std::filesystem::directory_iterator it(PathFromUtf8(tempPath), ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = Utf8FromPath(it->path().filename());
     if (name.size() <= baseName.size() || name.compare(0, baseName.size(), baseName) != 0) continue;
     if (!IsRunToken(name.substr(baseName.size()))) continue;
     const std::string folder = JoinPath(tempPath, name) + "/";
@@ -152,8 +153,9 @@ void SweepStaleFolders(const std::string& tempPath, const std::string& baseName)
     if (!platform::IsOwnRegularFile(folder + kRunLockName) || !platform::LockIsFree(folder + kRunLockName)) continue;
     // What an earlier run extracted: files directly inside, nothing deeper.
     std::error_code inner;
-    for (std::filesystem::directory_iterator f(folder, inner), fend; !inner && f != fend; f.increment(inner))
-      if (!f->is_directory(inner) || f->is_symlink(inner)) platform::RemoveFile(f->path().string());
+    for (std::filesystem::directory_iterator f(PathFromUtf8(folder), inner), fend; !inner && f != fend;
+         f.increment(inner))
+      if (!f->is_directory(inner) || f->is_symlink(inner)) platform::RemoveFile(Utf8FromPath(f->path()));
     platform::RemoveEmptyFolder(folder);
   }
 }

@@ -1,10 +1,10 @@
 #include "graphics/ImageFormats/BMPWriter.h"
 
-#include <cstdio>
-#include <memory>
+#include <fstream>
 
 #include "common/ByteReader.h"
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 
 namespace qv {
 
@@ -57,11 +57,11 @@ std::vector<uint8_t> EncodeBMP24(const TBitmap32& bitmap) { return Encode(bitmap
 
 void SaveBMP32(const TBitmap32& bitmap, const std::string& path) {
   const std::vector<uint8_t> bytes = EncodeBMP32(bitmap);
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+  std::ofstream file(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   if (!file) throw EQVError("Cannot write " + path);
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-  const bool closed = std::fclose(file.release()) == 0;
-  if (!written || !closed) throw EQVError("Cannot write " + path);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  if (!file) throw EQVError("Cannot write " + path);
 }
 
 }  // namespace qv

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "common/Error.h"
-#include "platform/Files.h"
+#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -23,7 +24,7 @@ std::vector<uint8_t> ReadWhole(const std::string& path) {
   throw EQVError("Cannot read " + path + ": " + reason);
 }
 
-std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string FileName(const std::string& path) { return Utf8FromPath(PathFromUtf8(path).filename()); }
 
 }  // namespace
 

@@ -15,6 +15,13 @@
 #include <vector>
 
 #include "platform/System.h"
+#include "common/Utf8Path.h"
+
+#if defined(_WIN32)
+// FLTK's Windows headers declare this only to FLTK's own sources; the
+// library has it on every system.
+void fl_open_display();
+#endif
 
 namespace qv::platform {
 
@@ -168,7 +175,7 @@ std::optional<std::string> TFltkDialogs::OpenFile(const TOpenFileOptions& option
     if (shown != 0 || EndSignalReceived() || !chooser.filename() || !*chooser.filename()) return std::nullopt;
     const std::string file = chooser.filename();
     std::error_code ec;
-    if (!options.existingOnly || std::filesystem::is_regular_file(file, ec)) return file;
+    if (!options.existingOnly || std::filesystem::is_regular_file(PathFromUtf8(file), ec)) return file;
     Error(file + "\r\nFile not found.\r\nPlease verify the correct file name was given.");
   }
 }

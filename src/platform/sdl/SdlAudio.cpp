@@ -13,6 +13,7 @@
 #endif
 
 #include "common/Limits.h"
+#include "common/Utf8Path.h"
 #include "platform/Files.h"
 
 namespace qv::platform {
@@ -37,7 +38,7 @@ void SDLCALL OnMusicFinished() {
 
 bool Exists(const char* path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
+  return std::filesystem::is_regular_file(PathFromUtf8(path), ec);
 }
 
 // FluidSynth needs a General MIDI soundfont. SDL_mixer looks only at
@@ -61,7 +62,7 @@ constexpr Uint32 kSubsystems = SDL_INIT_AUDIO | SDL_INIT_EVENTS;
 
 // The decoder a file's name asks for; the mixer looks at the bytes for the rest.
 Mix_MusicType MusicTypeOf(const std::string& path) {
-  std::string ext = std::filesystem::path(path).extension().string();
+  std::string ext = Utf8FromPath(PathFromUtf8(path).extension());
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".mid" || ext == ".midi" || ext == ".rmi") return MUS_MID;
   if (ext == ".mp3") return MUS_MP3;
