@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Utf8Path.h"
+
 namespace qv {
 
 std::string FileNamePart(std::string_view stored) {
@@ -45,15 +47,22 @@ std::string FindInFolder(const std::string& folder, std::string_view name) {
   namespace fs = std::filesystem;
   if (name.empty() || name == "." || name == "..") return {};
   std::error_code ec;
+#if !defined(_WIN32)
+  // Where names differ by letter case the exact one is asked for at once.
+  // Windows finds any spelling by the exact name, so the folder is read to
+  // give the entry's own.
   std::string exact = JoinPath(folder, name);
-  if (fs::exists(fs::path(exact), ec)) return exact;
-  fs::directory_iterator it(fs::path(folder.empty() ? "." : folder), ec);
+  if (fs::exists(PathFromUtf8(exact), ec)) return exact;
+#endif
+  fs::directory_iterator it(PathFromUtf8(folder.empty() ? "." : folder), ec);
   if (ec) return {};
+  std::string found;
   for (const fs::directory_entry& entry : it) {
-    std::string entryName = entry.path().filename().string();
-    if (EqualsIgnoreCase(entryName, name)) return JoinPath(folder, entryName);
+    std::string entryName = Utf8FromPath(entry.path().filename());
+    if (entryName == name) return JoinPath(folder, entryName);
+    if (found.empty() && EqualsIgnoreCase(entryName, name)) found = JoinPath(folder, entryName);
   }
-  return {};
+  return found;
 }
 
 }  // namespace qv

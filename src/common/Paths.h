@@ -17,7 +17,8 @@ std::string UpperAscii(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Looks a file name up in a folder: the exact name when it exists, else the
-// first entry whose name matches ignoring ASCII case. Returns the full path,
+// first entry whose name matches ignoring ASCII case. Returns the full path
+// with the entry's own spelling (also where the file system ignores case),
 // or an empty string when there is no such entry. `folder` may or may not end
 // with a separator.
 std::string FindInFolder(const std::string& folder, std::string_view name);

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "common/Paths.h"
+#include "common/Utf8Path.h"
 #include "platform/System.h"
 
 namespace qv {
@@ -12,7 +13,7 @@ namespace {
 
 bool IsFolder(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(path, ec);
+  return !path.empty() && std::filesystem::is_directory(PathFromUtf8(path), ec);
 }
 
 // A file, not a folder, of that name in the folder.
@@ -31,13 +32,22 @@ std::string SubFolder(const std::string& folder, const std::string& name) {
   return found.back() == '/' ? found : found + "/";
 }
 
+#if defined(_WIN32)
+// On Windows a stored name ("C:\Sounds\bird.wav") is a local path.
+std::string StoredAsIs(const std::string& stored) {
+  size_t slash = stored.find_last_of("\\/");
+#else
 // Stored names written on Windows ("C:\Sounds\bird.wav") never name a local file.
 std::string StoredAsIs(const std::string& stored) {
   if (stored.find('\\') != std::string::npos) return {};
   if (stored.size() >= 2 && stored[1] == ':') return {};
   size_t slash = stored.rfind('/');
+#endif
   if (slash == std::string::npos) return FileIn(".", stored);
-  return FileIn(slash == 0 ? "/" : stored.substr(0, slash), stored.substr(slash + 1));
+  // A root keeps its separator: "/", or "C:\" (bare "C:" is the drive's
+  // current folder).
+  const bool root = slash == 0 || (slash == 2 && stored[1] == ':');
+  return FileIn(stored.substr(0, root ? slash + 1 : slash), stored.substr(slash + 1));
 }
 
 }  // namespace

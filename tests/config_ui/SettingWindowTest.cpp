@@ -8,6 +8,7 @@
 
 #include "common/Error.h"
 #include "platform/doubles/RecordingDialogs.h"
+#include "support/TempDir.h"
 
 namespace qv {
 namespace {
@@ -156,25 +157,25 @@ TEST_F(SettingsDialog, ListsWithoutAChoiceKeepTheValueTheyWereGiven) {
 TEST_F(SettingsDialog, CancelLeavesTheMusicListAsHandedIn) {
   dialog.FormShow();
   EXPECT_EQ(dialog.lstMusic.Items, music);
-  dialogs.openFileAnswers = {"/music/c.mid"};
+  dialogs.openFileAnswers = {qvtest::Rooted("music/c.mid")};
   dialog.Button3Click();
   dialog.lstMusic.Selected = 0;
   dialog.Button4Click();
-  EXPECT_EQ(dialog.lstMusic.Items, (std::vector<std::string>{"/music/b.wav", "/music/c.mid"}));
+  EXPECT_EQ(dialog.lstMusic.Items, (std::vector<std::string>{"/music/b.wav", qvtest::Rooted("music/c.mid")}));
   EXPECT_EQ(music, (std::vector<std::string>{"/music/a.mp3", "/music/b.wav"}));
   ASSERT_TRUE(dialog.Button1Click());
-  EXPECT_EQ(music, (std::vector<std::string>{"/music/b.wav", "/music/c.mid"})) << "OK refills it, top to bottom";
+  EXPECT_EQ(music, (std::vector<std::string>{"/music/b.wav", qvtest::Rooted("music/c.mid")})) << "OK refills it, top to bottom";
 }
 
 TEST_F(SettingsDialog, AddingAFileTwiceShowsTwoRowsAndCancellingAddsNone) {
   dialog.FormShow();
-  dialogs.openFileAnswers = {"/music/c.mid", "/music/c.mid", std::nullopt};
+  dialogs.openFileAnswers = {qvtest::Rooted("music/c.mid"), qvtest::Rooted("music/c.mid"), std::nullopt};
   dialog.Button3Click();
   dialog.Button3Click();
   dialog.Button3Click();
   EXPECT_EQ(dialog.lstMusic.Items.size(), 4u);
-  EXPECT_EQ(dialog.lstMusic.Items[2], "/music/c.mid");
-  EXPECT_EQ(dialog.lstMusic.Items[3], "/music/c.mid");
+  EXPECT_EQ(dialog.lstMusic.Items[2], qvtest::Rooted("music/c.mid"));
+  EXPECT_EQ(dialog.lstMusic.Items[3], qvtest::Rooted("music/c.mid"));
   ASSERT_EQ(dialogs.openFileOptions.size(), 3u);
   EXPECT_EQ(dialogs.openFileOptions[0].filter, "Music Files|*.mp3;*.wma;*.mid;*.wav");
   EXPECT_TRUE(dialogs.openFileOptions[0].existingOnly);
