@@ -185,8 +185,12 @@ void DeleteProjectFiles(TProjectTempFolder& temp) {
   if (folder.empty()) return;
   for (const std::string& target : PictureTargets(folder, ReadNameLines(folder + kNamesFileName)))
     if (!target.empty()) platform::RemoveFile(target);
-  for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName, kRunLockName})
+  for (const char* own : {kSettingsContainerName, kPictureContainerName, kNamesFileName, kSkinFileName})
     platform::RemoveFile(folder + own);
+  // The lock goes last: until the folder is empty it tells a sweep that the
+  // run is alive.
+  temp.ReleaseRunLock();
+  platform::RemoveFile(folder + kRunLockName);
   platform::RemoveEmptyFolder(folder);
 }
 

@@ -37,6 +37,10 @@ class TProjectTempFolder {
   // every call. Empty when no folder could be made.
   const std::string& ProjectTempFolder();
 
+  // Lets go of the run lock, for the removal of the folder: Windows keeps
+  // an open file in its folder until it is closed.
+  void ReleaseRunLock() { lock_.Close(); }
+
   const std::string& TempPath() const { return tempPath_; }
   const std::string& BaseName() const { return baseName_; }
   int32_t RunToken() const { return token_; }
