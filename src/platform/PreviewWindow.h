@@ -18,6 +18,11 @@ class IPreviewWindow {
   virtual int Height() const = 0;
   // Draws a bitmap of the window's size at (0, 0).
   virtual void Present(const TBitmap32& frame) = 0;
+  // Keeps what was drawn on show until the window goes away, where the
+  // system expects the preview to live that long (on Windows a window of our
+  // own inside the given one shows it); returns at once where the drawing
+  // stays by itself (X11).
+  virtual void StayUntilClosed() {}
 };
 
 }  // namespace qv::platform

@@ -117,6 +117,10 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
         report("the preview could not be drawn into window " + std::to_string(window));
         return 1;
       }
+      // The picture is drawn: the files go now, however long the preview
+      // stays on show.
+      extracted.reset();
+      target->StayUntilClosed();
       break;
     }
     default:

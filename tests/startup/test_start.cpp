@@ -2,6 +2,9 @@
 
 #include <filesystem>
 
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "project/uBlockContainer.h"
 #include "startup/uQVStart.h"
 #include "support/TempDir.h"
 
@@ -71,6 +74,60 @@ TEST(ModeDispatch, EveryModeLeavesNoTemporaryFolderBehind) {
     EXPECT_EQ(qv::QVMain({"saver", s, "77"}, services), 0) << s;
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << s;
   }
+}
+
+// What a preview pane saw of the drawing and of the run's folder.
+struct TPaneRecord {
+  bool drawn = false, filesWhenDrawn = false, stayed = false, filesWhileShown = true;
+};
+
+class TPaneDouble final : public qv::platform::IPreviewWindow {
+ public:
+  TPaneDouble(std::string temp, TPaneRecord& record) : temp_(std::move(temp)), record_(record) {}
+  bool WaitVisible() override { return true; }
+  int Width() const override { return 40; }
+  int Height() const override { return 30; }
+  void Present(const qv::TBitmap32& frame) override {
+    record_.drawn = frame.Width() == 40 && frame.Height() == 30;
+    record_.filesWhenDrawn = !std::filesystem::is_empty(temp_);
+  }
+  void StayUntilClosed() override {
+    record_.stayed = true;
+    record_.filesWhileShown = !std::filesystem::is_empty(temp_);
+  }
+
+ private:
+  std::string temp_;
+  TPaneRecord& record_;
+};
+
+TEST(ModeDispatch, APreviewStaysOnShowWithItsFilesAlreadyGone) {
+  qvtest::TempDir dir, tmp;
+  qv::TBitmap32 picture(8, 8);
+  picture.Clear(0xFF2040FFu);
+  const std::vector<uint8_t> jpeg = qv::EncodeJPEG(picture, 90);
+  const std::string settings = qv::BlockContainerBytes(
+      {"[FileListHeader]\r\nHeader=1\r\n[FileList]\r\n", "[Advance]\r\nPreviewFile=C:\\p\\preview.jpg\r\n", ""});
+  const std::string pictures = qv::BlockContainerBytes({std::string(jpeg.begin(), jpeg.end())});
+  qvtest::WriteFile(dir.file("p.scr"), "engine" + qv::BlockContainerBytes({settings, "preview.jpg\r\n", pictures, ""}));
+
+  qv::TStartServices services;
+  services.tempPath = tmp.slash();
+  services.exePath = dir.file("p.scr");
+  services.report = [](const std::string& why) { ADD_FAILURE() << why; };
+  TPaneRecord record;
+  uint64_t asked = 0;
+  services.openPreviewWindow = [&](uint64_t id) -> std::unique_ptr<qv::platform::IPreviewWindow> {
+    asked = id;
+    return std::make_unique<TPaneDouble>(tmp.path(), record);
+  };
+  EXPECT_EQ(qv::QVMain({"saver", "/p", "4321"}, services), 0);
+  EXPECT_EQ(asked, 4321u);
+  EXPECT_TRUE(record.drawn);
+  EXPECT_TRUE(record.filesWhenDrawn) << "drawn from the extracted picture";
+  EXPECT_TRUE(record.stayed);
+  EXPECT_FALSE(record.filesWhileShown) << "the files stayed while the preview was on show";
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
 }
 
 }  // namespace
