@@ -1,7 +1,8 @@
 // File services the core uses instead of calling the system: private folders,
 // exclusive creation that never follows a link, atomic replacement, and
 // reading only regular files within a size cap. One implementation per
-// system (POSIX here); the guarantees are the same everywhere.
+// system (posix/, win32/); the guarantees are the same everywhere. Paths are
+// UTF-8 with "/" between folders on every system.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,7 @@
 namespace qv::platform {
 
 // The system temporary path, ending with the separator: $TMPDIR when set and
-// a folder, else /tmp/.
+// a folder, else /tmp/ (Windows: GetTempPath, %TMP% or %TEMP%).
 std::string TempPath();
 
 // An open file, closed when destroyed.
@@ -132,6 +133,10 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& target, s
 // refused; what earlier saves that were cut short left beside it is removed.
 // False, with the reason, on failure, the old file untouched.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, std::string& reason);
+
+// A C stream on a file named in UTF-8 ("rb", "wb" and the like), for
+// libraries and tools that read or write one; null when it cannot be opened.
+std::FILE* OpenStream(const std::string& path, const char* mode);
 
 // Removal that reports nothing: a file (or link) and an empty folder.
 void RemoveFile(const std::string& path);

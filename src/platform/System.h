@@ -8,7 +8,13 @@
 
 namespace qv::platform {
 
-// The full path of the running executable (/proc/self/exe), empty if unknown.
+// The program's arguments as UTF-8 text, the program's name first: argv as
+// given on POSIX; on Windows read from the wide command line, since argv
+// arrives in the ANSI code page.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// The full path of the running executable, empty if unknown: /proc/self/exe
+// on Linux; on Windows the module's file in its long form.
 std::string ExecutablePath();
 
 // Milliseconds since an arbitrary start, 32 bits, wrapping.
@@ -17,12 +23,14 @@ void SleepMs(uint32_t ms);
 
 // SIGTERM, SIGINT and SIGHUP (how desktop screensaver daemons stop a saver)
 // are noted instead of ending the process, so the saver closes through its
-// normal path and its extracted files are removed.
+// normal path and its extracted files are removed. On Windows the same holds
+// for console events and the end of the session.
 void InstallEndSignals();
 bool EndSignalReceived();
 
 // Where this user's own settings live, ending with "/": $XDG_CONFIG_HOME,
-// else ~/.config/. Empty when neither can be told.
+// else ~/.config/ (Windows: the roaming application data folder, %APPDATA%).
+// Empty when none can be told.
 std::string UserConfigFolder();
 
 // Makes the bitmap file the desktop's wallpaper, centred and not tiled,
@@ -30,9 +38,16 @@ std::string UserConfigFolder();
 // there is no way here (the file stays as it is).
 bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how);
 
-// The XDG data folders in look-up order: $XDG_DATA_HOME (default
+// Asks the system to change the screensaver password, the dialog owned by
+// `parentWindow`. Windows: PwdChangePasswordA of the system's MPR.DLL; Linux
+// has no system screensaver password (the screen locker owns it): nothing.
+void ChangeScreensaverPassword(uint64_t parentWindow);
+
+// Where the maker's products install their shared files. Linux: the XDG
+// data folders in look-up order: $XDG_DATA_HOME (default
 // ~/.local/share), then each entry of $XDG_DATA_DIRS (default
-// /usr/local/share:/usr/share). Each ends with "/".
+// /usr/local/share:/usr/share). Windows: the program-files folder as the
+// registry names it. Each ends with "/".
 std::vector<std::string> DataFolders();
 
 }  // namespace qv::platform

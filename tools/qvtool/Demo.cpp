@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,17 +8,20 @@
 #include "DemoMusic.h"
 #include "Pack.h"
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
+#include "platform/System.h"
 
 namespace qvtool {
 
 namespace {
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(qv::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw qv::EQVError("cannot write " + path);
 }
@@ -37,6 +38,19 @@ const char kDemoSettings[] =
     "Proportional=1\r\n"
     "[Advance]\r\n"
     "MusicMode=1\r\n";
+
+// A working folder of our own in the temporary path, made in one step.
+std::string MakeWorkFolder() {
+  const std::string base = qv::platform::TempPath() + "qvdemo-";
+  uint32_t token = qv::platform::TickCount();
+  for (int attempt = 0; attempt < 1000; ++attempt, ++token) {
+    const std::string candidate = base + std::to_string(token);
+    const qv::platform::TCreateResult made = qv::platform::CreatePrivateFolder(candidate);
+    if (made == qv::platform::TCreateResult::Created) return candidate;
+    if (made == qv::platform::TCreateResult::Failed) break;
+  }
+  throw qv::EQVError("cannot make a working folder in " + qv::platform::TempPath());
+}
 
 }  // namespace
 
@@ -55,19 +69,19 @@ int Demo(const Args& args) {
   // goes afterwards unless --sources asks to keep them there.
   std::string work;
   if (sources.empty()) {
-    work = std::filesystem::temp_directory_path().string() + "/qvdemo-XXXXXX";
-    if (!::mkdtemp(work.data())) throw qv::EQVError("cannot make a working folder");
+    work = MakeWorkFolder();
   } else {
     std::error_code ec;
-    std::filesystem::create_directories(sources, ec);
-    if (!std::filesystem::is_directory(sources)) throw qv::EQVError("cannot make the folder " + sources);
+    std::filesystem::create_directories(qv::PathFromUtf8(sources), ec);
+    if (!std::filesystem::is_directory(qv::PathFromUtf8(sources), ec))
+      throw qv::EQVError("cannot make the folder " + sources);
     work = sources;
   }
   struct Cleanup {
     std::string dir;
     ~Cleanup() {
       std::error_code ec;
-      if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+      if (!dir.empty()) std::filesystem::remove_all(qv::PathFromUtf8(dir), ec);
     }
   } cleanup{sources.empty() ? work : std::string()};
 

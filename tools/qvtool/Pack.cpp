@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
@@ -32,7 +33,7 @@ struct StoredFile {
 
 void RequireFile(const std::string& path, const char* what) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) throw EQVError(std::string("cannot read ") + what + " " + path);
+  if (!std::filesystem::is_regular_file(qv::PathFromUtf8(path), ec)) throw EQVError(std::string("cannot read ") + what + " " + path);
 }
 
 constexpr const char kPlayableFormats[] = "JPEG, BMP, GIF and animated pictures (.qvp)";
@@ -49,7 +50,7 @@ std::vector<uint8_t> Head(const std::string& path) {
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec);
+  return std::filesystem::equivalent(qv::PathFromUtf8(a), qv::PathFromUtf8(b), ec);
 }
 
 // Where the engine's own bytes end: before the first overlay it carries, if any.
@@ -57,7 +58,7 @@ uint64_t EngineBytes(const std::string& engine) {
   const qv::TBlockMarker marker = qv::FindBlockMarker(engine);
   if (marker.found) return marker.end - qv::kBlockTagLength;
   std::error_code ec;
-  return std::filesystem::file_size(engine, ec);
+  return std::filesystem::file_size(qv::PathFromUtf8(engine), ec);
 }
 
 // Settings values that do not read as the numbers they must be keep the
@@ -98,7 +99,7 @@ void PutBytes(std::FILE* out, const std::string& bytes) {
 
 // Copies `length` bytes (all when UINT64_MAX) from the start of `path`.
 void CopyFileInto(std::FILE* out, const std::string& path, uint64_t length = UINT64_MAX) {
-  std::unique_ptr<std::FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, FileCloser> in(qv::platform::OpenStream(path, "rb"));
   if (!in) throw EQVError("cannot read " + path);
   std::vector<char> buf(1 << 20);
   size_t n;
@@ -202,7 +203,7 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
 
   const std::string partial = r.out + ".part";
   {
-    std::unique_ptr<std::FILE, FileCloser> out(std::fopen(partial.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> out(qv::platform::OpenStream(partial, "wb"));
     if (!out) throw EQVError("cannot write " + r.out);
     try {
       // An engine that already carries an overlay gives only its own bytes:
@@ -221,21 +222,23 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
       if (r.ui.empty()) {
         Put32(out.get(), 0);
       } else {
-        Put32(out.get(), std::filesystem::file_size(r.ui));
+        Put32(out.get(), std::filesystem::file_size(qv::PathFromUtf8(r.ui)));
         CopyFileInto(out.get(), r.ui);
       }
       if (std::fflush(out.get()) != 0 || std::ferror(out.get())) throw EQVError("cannot write " + r.out);
     } catch (...) {
       out.reset();
-      std::remove(partial.c_str());
+      qv::platform::RemoveFile(partial);
       throw;
     }
   }
   struct stat st{};
   ::chmod(partial.c_str(), ::stat(r.engine.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0755);
-  if (std::rename(partial.c_str(), r.out.c_str()) != 0) {
-    std::remove(partial.c_str());
-    throw EQVError("cannot write " + r.out);
+  // In place in one step; Windows renames onto an existing file only so.
+  std::string why;
+  if (!qv::platform::ReplaceFileAtomically(partial, r.out, why)) {
+    qv::platform::RemoveFile(partial);
+    throw EQVError("cannot write " + r.out + ": " + why);
   }
 }
 

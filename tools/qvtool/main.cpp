@@ -2,11 +2,14 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "Commands.h"
 #include "common/Error.h"
 #include "platform/System.h"
+#if !defined(_WIN32)
 #include "platform/x11/X11Window.h"
+#endif
 
 namespace {
 
@@ -48,13 +51,17 @@ int main(int argc, char** argv) {
   // SIGTERM, SIGINT and SIGHUP end every command through its normal path, so
   // whatever it extracted is removed.
   qv::platform::InstallEndSignals();
+#if !defined(_WIN32)
   qv::platform::CatchX11Errors();
-  if (argc < 2) {
+#endif
+  // UTF-8 on every system (Windows hands argv over in the ANSI code page).
+  const std::vector<std::string> all = qv::platform::CommandLineArguments(argc, argv);
+  if (all.size() < 2) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  const std::string command = argv[1];
-  qvtool::Args args(argv + 2, argv + argc);
+  const std::string command = all[1];
+  qvtool::Args args(all.begin() + 2, all.end());
   try {
     if (command == "pack") return qvtool::Pack(args);
     if (command == "info") return qvtool::Info(args);

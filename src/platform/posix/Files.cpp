@@ -321,6 +321,8 @@ bool ReplaceFileAtomically(const std::string& temp, const std::string& target, s
   return true;
 }
 
+std::FILE* OpenStream(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
 
 void RemoveEmptyFolder(const std::string& path) { ::rmdir(path.c_str()); }

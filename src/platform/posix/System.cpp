@@ -23,6 +23,10 @@ std::string WithSlash(std::string path) {
 }
 }  // namespace
 
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string ExecutablePath() {
   std::error_code ec;
   std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -63,6 +67,10 @@ bool SetDesktopWallpaper(const std::string&, std::string& how) {
   // The desktops' own settings programs come with the configuration window.
   how = "this desktop offers no way to set the wallpaper from here";
   return false;
+}
+
+void ChangeScreensaverPassword(uint64_t) {
+  // The desktop's screen locker owns the password: nothing to change here.
 }
 
 std::vector<std::string> DataFolders() {
