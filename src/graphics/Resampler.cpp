@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <vector>
 
@@ -21,7 +22,7 @@ double Lanczos3(double x) {
   x = std::fabs(x);
   if (x < 1e-9) return 1.0;
   if (x >= kLobes) return 0.0;
-  const double px = M_PI * x;
+  const double px = std::numbers::pi * x;
   return kLobes * std::sin(px) * std::sin(px / kLobes) / (px * px);
 }
 

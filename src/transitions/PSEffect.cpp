@@ -16,10 +16,12 @@
 #include "graphics/uStretchBlt.h"
 
 // The per-pixel loops are written so the compiler vectorises them; on x86-64 an
-// AVX2 copy of each is chosen at load time, with the generic one kept beside it.
-// Under ThreadSanitizer the choice would run before its runtime is ready, so
-// such a build keeps the generic loops only.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+// AVX2 copy of each is chosen at load time, with the generic one kept beside it
+// (an ELF loader's indirect functions: not on Windows). Under ThreadSanitizer
+// the choice would run before its runtime is ready, so such a build keeps the
+// generic loops only.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
+    !defined(_WIN32)
 #define QV_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define QV_CLONES

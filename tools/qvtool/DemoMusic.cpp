@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "saver/uWave.h"
 
@@ -25,7 +26,7 @@ void AddNote(std::vector<double>& mix, size_t at, double hz, double seconds, dou
     const double t = static_cast<double>(i) / kRate;
     const double attack = std::min(1.0, t / 0.03);
     const double decay = std::exp(-t * 2.2);
-    const double tone = std::sin(2 * M_PI * hz * t) + 0.25 * std::sin(4 * M_PI * hz * t);
+    const double tone = std::sin(2 * std::numbers::pi * hz * t) + 0.25 * std::sin(4 * std::numbers::pi * hz * t);
     mix[at + i] += gain * attack * decay * tone;
   }
 }

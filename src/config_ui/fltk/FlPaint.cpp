@@ -11,6 +11,12 @@
 #include <cctype>
 #include <vector>
 
+#if defined(_WIN32)
+// FLTK's Windows headers declare this only to FLTK's own sources; the
+// library has it on every system.
+void fl_open_display();
+#endif
+
 namespace qv::ui {
 
 Fl_Color FlColor(TColor color) {
