@@ -161,6 +161,7 @@ TEST(SetWallpaper, WritesABitmapFileAndHandsItToThePlatform) {
   EXPECT_EQ(handed, file);
   std::ifstream in(file, std::ios::binary);
   const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  in.close();  // Windows removes no open file
   EXPECT_EQ(DecodeBMP(bytes.data(), bytes.size()), pic);
   EXPECT_FALSE(SetWallpaper(pic, file));  // no platform service: the file is all
   std::filesystem::remove(file);

@@ -2,9 +2,8 @@
 // and with no audio driver at all.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,6 +12,8 @@
 #include "saver/uMusicList.h"
 #include "saver/uSoundEffect.h"
 #include "saver/uWave.h"
+#include "support/Env.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 using qv::platform::TSdlAudio;
@@ -25,7 +26,7 @@ void WriteTone(const std::string& path, double hz, double seconds, int rate = 22
   wave.format = qv::PcmFormatBlock(rate, 1, 16);
   const int frames = static_cast<int>(seconds * rate);
   for (int i = 0; i < frames; ++i) {
-    const auto v = static_cast<int16_t>(amplitude * std::sin(2 * M_PI * hz * i / rate));
+    const auto v = static_cast<int16_t>(amplitude * std::sin(2 * std::numbers::pi * hz * i / rate));
     wave.data.push_back(static_cast<uint8_t>(v & 0xFF));
     wave.data.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
   }
@@ -59,12 +60,12 @@ class DiskAudio : public ::testing::Test {
  protected:
   qvtest::TempDir dir;
   void SetUp() override {
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", dir.file("out.raw").c_str(), 1);
+    qvtest::SetEnv("SDL_AUDIODRIVER", "disk");
+    qvtest::SetEnv("SDL_DISKAUDIOFILE", dir.file("out.raw"));
   }
   void TearDown() override {
-    unsetenv("SDL_AUDIODRIVER");
-    unsetenv("SDL_DISKAUDIOFILE");
+    qvtest::UnsetEnv("SDL_AUDIODRIVER");
+    qvtest::UnsetEnv("SDL_DISKAUDIOFILE");
   }
 };
 
@@ -148,12 +149,12 @@ TEST_F(DiskAudio, AFileTheMixerCannotDecodeLeavesTheMusicSilent) {
 
 TEST_F(DiskAudio, OnlyRegularFilesAreHandedToTheMixer) {
   // A project may name anything; these would be read without end.
-  ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0600), 0);
+  qvtest::Pipe pipe(dir.path(), "pipe.mp3");
+  ASSERT_TRUE(pipe.Made());
   TSdlAudio audio;
   ASSERT_TRUE(audio.Open());
-  EXPECT_FALSE(audio.Music().Open("/dev/zero"));
-  EXPECT_FALSE(audio.Music().Open("/dev/urandom"));
-  EXPECT_FALSE(audio.Music().Open(dir.file("pipe.mp3")));
+  for (const std::string& device : qvtest::EndlessDevices()) EXPECT_FALSE(audio.Music().Open(device)) << device;
+  EXPECT_FALSE(audio.Music().Open(pipe.path()));
   EXPECT_FALSE(audio.Music().Open(dir.path()));
   // A real track still plays, whatever its name says.
   WriteTone(dir.file("tone.dat"), 440, 0.2);
@@ -182,7 +183,7 @@ TEST_F(DiskAudio, WithoutTheMixerSlotZeroIsHeardThroughTheSimplePlayback) {
 }
 
 TEST(NoAudioDevice, EverythingStaysSilentWithoutErrors) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  qvtest::SetEnv("SDL_AUDIODRIVER", "no-such-driver");
   qvtest::TempDir dir;
   WriteTone(dir.file("a.wav"), 440, 0.1);
   {
@@ -199,7 +200,7 @@ TEST(NoAudioDevice, EverythingStaysSilentWithoutErrors) {
     music.Start();
     audio.Close();
   }
-  unsetenv("SDL_AUDIODRIVER");
+  qvtest::UnsetEnv("SDL_AUDIODRIVER");
 }
 
 }  // namespace

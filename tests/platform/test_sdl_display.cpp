@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/sdl/SdlDisplay.h"
+#include "support/Env.h"
 
 namespace {
 
@@ -20,12 +21,12 @@ TEST(SdlVideo, TheScreensaverAndPowerSavingStayAllowed) {
 TEST(SdlVideo, ADriverThatDrawsNowhereIsRefusedUnlessAskedFor) {
   const char* had = std::getenv("SDL_VIDEODRIVER");
   const std::string saved = had ? had : "";
-  ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+  qvtest::SetEnv("SDL_VIDEODRIVER", "offscreen");
   std::string error;
   EXPECT_TRUE(qv::platform::StartVideo(error)) << error;
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-  if (had) ::setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
-  else ::unsetenv("SDL_VIDEODRIVER");
+  if (had) qvtest::SetEnv("SDL_VIDEODRIVER", saved);
+  else qvtest::UnsetEnv("SDL_VIDEODRIVER");
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -197,22 +196,6 @@ TEST_F(Container, MissingFileLeavesTheDefaults) {
   project.LoadContainer(dir.file("none.res"), temp.slash());
   EXPECT_EQ(project.FileList().Count(), 0u);
   EXPECT_EQ(project.Setting().Duration, 30);
-}
-
-TEST_F(Container, IsNotWrittenThroughAPlantedIntermediateName) {
-  Write({fileList, settings, ui});
-  const std::string victim = dir.file("victim");
-  WriteFile(victim, "precious");
-  const std::string planted = temp.file("QVQVC.~2.tmp");
-  std::filesystem::create_symlink(victim, planted);
-
-  TQVCProject project;
-  project.LoadContainer(file, temp.slash());
-  EXPECT_EQ(qvtest::ReadFile(victim), "precious");
-  EXPECT_EQ(project.Setting().ProductName, "Sea Life");
-  // Only what this load created is removed.
-  EXPECT_TRUE(std::filesystem::is_symlink(planted));
-  EXPECT_EQ(FilesInTemp(), 1u);
 }
 
 }  // namespace

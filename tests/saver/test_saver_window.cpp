@@ -12,6 +12,7 @@
 #include "platform/doubles/RecordingDialogs.h"
 #include "project/uQVProject.h"
 #include "saver/FScrSvr.h"
+#include "support/Env.h"
 #include "support/TempDir.h"
 
 using qv::platform::TScriptedEvent;
@@ -369,12 +370,12 @@ TEST_F(SaverRun, TheUsersOwnSettingsFileIsReadFirstWhenThereIsOne) {
   qvtest::TempDir config;
   std::filesystem::create_directory(config.file("qvsaver"));
   qvtest::WriteFile(config.file("qvsaver/saver.ini"), "[Setting]\r\nImageMode=3\r\nIndex=1\r\nDirectX=0\r\n");
-  const char* before = std::getenv("XDG_CONFIG_HOME");
+  const char* before = std::getenv(qvtest::kUserConfigVariable);
   const std::string saved = before ? before : "";
-  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  qvtest::SetEnv(qvtest::kUserConfigVariable, config.path());
   RunFor(12000);
-  if (before) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-  else ::unsetenv("XDG_CONFIG_HOME");
+  if (before) qvtest::SetEnv(qvtest::kUserConfigVariable, saved);
+  else qvtest::UnsetEnv(qvtest::kUserConfigVariable);
   EXPECT_EQ(ShownColours(), std::vector<uint32_t>{kGreen});
 }
 
