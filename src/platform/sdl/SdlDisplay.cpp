@@ -8,7 +8,9 @@
 #include "graphics/Bitmap32.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlBlit.h"
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "platform/win32/WinMonitors.h"
+#else
 #include "platform/x11/X11Window.h"
 #endif
 
@@ -124,7 +126,10 @@ TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
     : window_(window), width_(width), height_(height) {}
 
 std::vector<TMonitor> TSdlDisplay::Monitors() {
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "windows") == 0) return WindowsMonitors();
+#else
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver && std::strcmp(driver, "x11") == 0) return X11Monitors();
 #endif
