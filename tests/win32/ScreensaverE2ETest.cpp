@@ -1,0 +1,271 @@
+// The packed screensaver as Windows runs it: /S full-screen until the user
+// moves the mouse or types, /P inside the display settings' window until that
+// window goes, /A without extracting anything, and an end of the session or a
+// close request that still removes what was extracted. The demo is packed on
+// Linux by the build (a space in its name); the others by qvtool.exe here.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "common/Utf8Path.h"
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/JPEGWriter.h"
+#include "platform/win32/WinText.h"
+#include "support/TempDir.h"
+#include "win32/Screen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qv::platform::win32::SystemPath;
+using qvtest::Quoted;
+using qvtest::WinProcess;
+
+// Slow the first time under Wine: a large file extracted, windows made.
+constexpr DWORD kShowsMs = 30000;
+constexpr DWORD kEndsMs = 5000;
+
+bool IsEmptyFolder(const std::string& folder) { return fs::is_empty(qv::PathFromUtf8(folder)); }
+
+class Screensaver : public ::testing::Test {
+ protected:
+  qvtest::TempDir dir, tmp;
+
+  static std::wstring Program(const wchar_t* name) { return qvtest::BuildFolder() + L"\\" + name; }
+
+  // Packs the pictures onto the engine with qvtool.exe, as a maker would.
+  std::string Pack(const std::string& name, const std::wstring& options, const std::vector<std::string>& files) {
+    const std::string out = dir.file(name);
+    std::wstring line = Quoted(Program(L"qvtool.exe")) + L" pack --engine " + Quoted(Program(L"qvsaver.exe")) +
+                        L" --out " + Quoted(SystemPath(out)) + L" " + options;
+    for (const std::string& f : files) line += L" " + Quoted(SystemPath(f));
+    WinProcess pack(line, tmp.path());
+    EXPECT_TRUE(pack.Started());
+    EXPECT_TRUE(pack.Wait(60000));
+    EXPECT_EQ(pack.ExitCode(), 0u);
+    return out;
+  }
+
+  // One red picture the screen's size: it fills the screen whatever the fit.
+  std::string RedShow(const std::string& name = "Red Show.scr") {
+    qv::TBitmap32 red(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    red.Clear(0xFFFF0000u);
+    qv::SaveBMP32(red, dir.file("red.bmp"));
+    return Pack(name, L"", {dir.file("red.bmp")});
+  }
+
+  // The saver's full-screen window, once it shows.
+  static HWND SaverWindow(const WinProcess& saver) {
+    HWND window = nullptr;
+    qvtest::PumpUntil(
+        [&] {
+          window = qvtest::WindowOf(saver.Id(), L"SDL_app");
+          return window != nullptr || !saver.Running();
+        },
+        kShowsMs);
+    return window;
+  }
+
+  // A screensaver with a preview picture of another size and shape than the
+  // pane: left half red, right half blue.
+  std::string PreviewShow() {
+    qv::TBitmap32 picture(64, 64);
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x) picture.Row(y)[x] = x < 32 ? 0xFFFF0000u : 0xFF0000FFu;
+    const std::vector<uint8_t> jpeg = qv::EncodeJPEG(picture, 95);
+    qvtest::WriteFile(dir.file("preview.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    qvtest::WriteFile(dir.file("pic.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    return Pack("Preview Show.scr", L"--preview " + Quoted(SystemPath(dir.file("preview.jpg"))), {dir.file("pic.jpg")});
+  }
+
+  static bool ShowsColour(uint32_t colour) {
+    return qvtest::PumpUntil(
+        [&] {
+          const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+          return qvtest::Near(qvtest::ScreenColour(w / 2, h / 2), colour, 8) &&
+                 qvtest::Near(qvtest::ScreenColour(3, 3), colour, 8) &&
+                 qvtest::Near(qvtest::ScreenColour(w - 3, h - 3), colour, 8);
+        },
+        kShowsMs);
+  }
+};
+
+TEST_F(Screensaver, TheDemoCoversTheScreenWithItsPicturesAndAMouseMoveEndsIt) {
+  const std::wstring demo = qvtest::BuildFolder() + L"\\e2e\\Demo Show.scr";
+  ASSERT_NE(GetFileAttributesW(demo.c_str()), INVALID_FILE_ATTRIBUTES);
+  WinProcess saver(Quoted(demo) + L" /S", tmp.path());
+  ASSERT_TRUE(saver.Started());
+  HWND window = SaverWindow(saver);
+  ASSERT_NE(window, nullptr) << "no saver window showed";
+  RECT area{};
+  GetWindowRect(window, &area);
+  EXPECT_EQ(area.left, 0);
+  EXPECT_EQ(area.top, 0);
+  EXPECT_EQ(area.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(area.bottom, GetSystemMetrics(SM_CYSCREEN));
+  // A picture: many colours across the screen, not a black window.
+  EXPECT_TRUE(qvtest::PumpUntil(
+      [] {
+        const std::vector<uint32_t> samples = qvtest::ScreenSamples(8);
+        return std::set<uint32_t>(samples.begin(), samples.end()).size() >= 8;
+      },
+      kShowsMs))
+      << "the screen does not show the demo's pictures";
+  EXPECT_FALSE(IsEmptyFolder(tmp.path())) << "the project was not extracted into the temporary folder";
+
+  for (int i = 0; i < 12 && saver.Running(); ++i) {
+    qvtest::MoveMouse(10, 6);
+    qvtest::PumpFor(100);
+  }
+  ASSERT_TRUE(saver.Wait(kEndsMs)) << "moving the mouse did not end the saver";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path())) << "the temporary folder was left behind";
+}
+
+TEST_F(Screensaver, ShiftLeavesItRunningAndALetterEndsIt) {
+  const std::string scr = RedShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /s", tmp.path());
+  ASSERT_NE(SaverWindow(saver), nullptr);
+  ASSERT_TRUE(ShowsColour(0xFF0000)) << "the red picture did not fill the screen";
+  qvtest::PressKey(VK_SHIFT);
+  qvtest::PressKey(VK_UP);
+  qvtest::PumpFor(500);
+  EXPECT_TRUE(saver.Running()) << "Shift or an arrow key ended the saver";
+  qvtest::PressKey('Q');
+  ASSERT_TRUE(saver.Wait(kEndsMs)) << "a letter did not end the saver";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+TEST_F(Screensaver, ACloseRequestEndsItThroughItsNormalPath) {
+  const std::string scr = RedShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" -s", tmp.path());
+  HWND window = SaverWindow(saver);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(ShowsColour(0xFF0000));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(saver.Wait(kEndsMs));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+TEST_F(Screensaver, TheEndOfTheSessionWaitsUntilItsFilesAreRemoved) {
+  const std::string scr = RedShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /S", tmp.path());
+  ASSERT_NE(SaverWindow(saver), nullptr);
+  ASSERT_TRUE(ShowsColour(0xFF0000));
+  HWND watcher = qvtest::WindowOf(saver.Id(), L"qvsaverSessionWatch", false);
+  ASSERT_NE(watcher, nullptr);
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(watcher, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+  // Windows ends the process once this returns: by then the files are gone.
+  ASSERT_TRUE(SendMessageTimeoutW(watcher, WM_ENDSESSION, TRUE, 0, SMTO_BLOCK, 10000, &answer));
+  EXPECT_TRUE(IsEmptyFolder(tmp.path())) << "the session ended before the files were removed";
+  ASSERT_TRUE(saver.Wait(kEndsMs));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+}
+
+TEST_F(Screensaver, ANameWithAccentedLettersInAFolderOfThemRunsUnderItsOwnName) {
+  const std::string scr = RedShow();
+  // "Ünïcode Földer/Démo Shöw.scr"
+  const std::string folder = dir.file("\xC3\x9Cn\xC3\xAF" "code F\xC3\xB6lder");
+  const std::string renamed = folder + "/D\xC3\xA9mo Sh\xC3\xB6w.scr";
+  fs::create_directory(qv::PathFromUtf8(folder));
+  fs::copy_file(qv::PathFromUtf8(scr), qv::PathFromUtf8(renamed));
+  WinProcess saver(Quoted(SystemPath(renamed)) + L" /S", tmp.path());
+  HWND window = SaverWindow(saver);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(ShowsColour(0xFF0000));
+  // The run folder carries the saver's own name.
+  bool named = false;
+  for (const auto& entry : fs::directory_iterator(qv::PathFromUtf8(tmp.path())))
+    named = named || entry.path().filename().wstring().rfind(L"D\u00E9mo Sh\u00F6w", 0) == 0;
+  EXPECT_TRUE(named) << "the run folder does not carry the saver's name";
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(saver.Wait(kEndsMs));
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+TEST_F(Screensaver, PasswordModeExtractsNothing) {
+  const std::string scr = RedShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /a 0", tmp.path());
+  ASSERT_TRUE(saver.Wait(kShowsMs));
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+// The display settings' preview pane: a window of another program. Wine
+// shows nothing that one program draws inside another's window, so what the
+// preview draws is looked at where the pane is a window of the same program
+// (PreviewTest.cpp); here the saver's part of the protocol is.
+class PreviewPane : public Screensaver {
+ protected:
+  HWND host = nullptr;
+  void SetUp() override {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"qvtestDisplaySettings";
+    RegisterClassW(&windowClass);
+    host = CreateWindowExW(0, windowClass.lpszClassName, L"Display settings", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                           60, 60, 200, 150, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(host, nullptr);
+    qvtest::PumpFor(100);
+  }
+  void TearDown() override {
+    if (IsWindow(host)) DestroyWindow(host);
+  }
+};
+
+TEST_F(PreviewPane, ThePreviewIsAChildCoveringTheWindowAndEndsWhenTheWindowGoes) {
+  const std::string scr = PreviewShow();
+  const std::wstring handle = std::to_wstring(reinterpret_cast<uintptr_t>(host));
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /p " + handle, tmp.path());
+  ASSERT_TRUE(saver.Started());
+  HWND child = nullptr;
+  ASSERT_TRUE(qvtest::PumpUntil(
+      [&] {
+        child = FindWindowExW(host, nullptr, L"qvsaverPreview", nullptr);
+        return child != nullptr || !saver.Running();
+      },
+      kShowsMs))
+      << "no preview window appeared inside the pane";
+  ASSERT_NE(child, nullptr) << "the saver ended with " << saver.ExitCode();
+  DWORD owner = 0;
+  GetWindowThreadProcessId(child, &owner);
+  EXPECT_EQ(owner, saver.Id());
+  EXPECT_TRUE(GetWindowLongW(child, GWL_STYLE) & WS_CHILD);
+  EXPECT_TRUE(IsWindowVisible(child));
+  RECT area{};
+  GetWindowRect(child, &area);
+  POINT corner{0, 0};
+  ClientToScreen(host, &corner);
+  EXPECT_EQ(area.left, corner.x);
+  EXPECT_EQ(area.top, corner.y);
+  EXPECT_EQ(area.right - area.left, 200);
+  EXPECT_EQ(area.bottom - area.top, 150);
+  // Drawn once, it stays while the pane does; its files are gone already.
+  EXPECT_TRUE(qvtest::PumpUntil([&] { return IsEmptyFolder(tmp.path()); }, kShowsMs));
+  qvtest::PumpFor(500);
+  EXPECT_TRUE(saver.Running()) << "the preview ended while its window was still there";
+
+  DestroyWindow(host);
+  ASSERT_TRUE(saver.Wait(kEndsMs)) << "the preview outlived its window";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+TEST_F(PreviewPane, AWindowThatDoesNotExistIsReportedAndNothingIsLeft) {
+  const std::string scr = PreviewShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /p 12345678", tmp.path());
+  ASSERT_TRUE(saver.Wait(kShowsMs));
+  EXPECT_EQ(saver.ExitCode(), 1u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+}  // namespace
