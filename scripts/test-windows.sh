@@ -23,7 +23,7 @@ if [ -z "${QV_TEST_WINDOWS_DISPLAY:-}" ]; then
 fi
 
 start=$EPOCHREALTIME
-seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }'; }
+seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.0f", b - a }'; }
 say() { echo "test-windows: $*"; }
 
 build=${QV_WINDOWS_BUILD:-build-windows}
@@ -68,8 +68,8 @@ say "running the tests under Wine"
 status=0
 (cd "$build" && ctest --output-on-failure -j2 --timeout 300) || status=$?
 
-say "programs $(seconds_since "$start") s in all: build $(awk -v a="$start" -v b="$built_programs" 'BEGIN { printf "%.0f", b - a }') s," \
-  "Wine prefix $(awk -v a="$built_programs" -v b="$booted" 'BEGIN { printf "%.0f", b - a }') s," \
-  "tests built $(awk -v a="$booted" -v b="$built_tests" 'BEGIN { printf "%.0f", b - a }') s," \
-  "tests run $(seconds_since "$built_tests") s"
+finished=$EPOCHREALTIME
+say "$(seconds "$start" "$finished") s in all: libraries and programs $(seconds "$start" "$built_programs") s," \
+  "Wine $(seconds "$built_programs" "$booted") s, tests built $(seconds "$booted" "$built_tests") s," \
+  "tests run $(seconds "$built_tests" "$finished") s"
 exit $status
