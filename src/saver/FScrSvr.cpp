@@ -4,6 +4,7 @@
 
 #include "common/Error.h"
 #include "common/Random.h"
+#include "common/Utf8Path.h"
 #include "platform/ThreadWorker.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
@@ -182,7 +183,7 @@ void TQVfmScrSvr::CreateAnimation() {
     workers = ownWorkers_.get();
   }
   const std::string temp = services_.tempFolder;
-  const std::string exeFolder = std::filesystem::path(services_.exePath).parent_path().string();
+  const std::string exeFolder = Utf8FromPath(PathFromUtf8(services_.exePath).parent_path());
   // Object pictures are looked for as stored, then in the shared folder.
   TAnimEnvironment environment{&clock_, workers, [temp, exeFolder](const std::string& stored) {
                                  return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
@@ -260,7 +261,7 @@ void TQVfmScrSvr::LoadCurrentItem() {
     // An animated picture whose file is not there changes nothing: the
     // previous frame stays.
     std::error_code ec;
-    if (!animated_ || !std::filesystem::exists(currentFile_, ec)) return;
+    if (!animated_ || !std::filesystem::exists(PathFromUtf8(currentFile_), ec)) return;
     next = animated_.get();
   }
   next->Load(currentFile_, fitting_);

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <numbers>
 
 #include "animation/uFileLoader.h"
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
 #include "saver/uWave.h"
@@ -35,7 +37,7 @@ double Hash(int x, int y) {
 }
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(qv::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw qv::EQVError("cannot write " + path);
 }
@@ -177,7 +179,7 @@ std::vector<uint8_t> LappingWave() {
     low += (white - low) * 0.08;
     lower += (low - lower) * 0.12;
     const double t = static_cast<double>(i % kLength) / kLength;
-    const double swell = 0.25 + 0.75 * std::pow(std::sin(t * 4.0 * M_PI + 0.3), 2);
+    const double swell = 0.25 + 0.75 * std::pow(std::sin(t * 4.0 * std::numbers::pi + 0.3), 2);
     s[i] = lower * swell;
   }
   std::vector<double> loop(s.begin(), s.begin() + kLength);
