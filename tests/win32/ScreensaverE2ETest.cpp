@@ -230,8 +230,9 @@ TEST_F(PreviewPane, ThePreviewIsAChildCoveringTheWindowAndEndsWhenTheWindowGoes)
   HWND child = nullptr;
   ASSERT_TRUE(qvtest::PumpUntil(
       [&] {
+        // Made first and shown once its picture is ready.
         child = FindWindowExW(host, nullptr, L"qvsaverPreview", nullptr);
-        return child != nullptr || !saver.Running();
+        return (child != nullptr && IsWindowVisible(child)) || !saver.Running();
       },
       kShowsMs))
       << "no preview window appeared inside the pane";
