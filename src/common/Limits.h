@@ -52,4 +52,8 @@ inline constexpr uint64_t kMaxProjectFileBytes = kMaxPictureFileBytes;
 inline constexpr uint64_t kMaxProjectTextBytes = uint64_t{16} << 20;
 inline constexpr size_t kMaxAnimObjects = 100;
 
+// A skin (the configuration windows' descriptions with their pictures in
+// hex, so about twice the pictures' size).
+inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{64} << 20;
+
 }  // namespace qv

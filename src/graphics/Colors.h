@@ -2,6 +2,7 @@
 // (0xFF000000 plus its index) that stands for the desktop theme's value.
 #pragma once
 #include <cstdint>
+#include <string_view>
 
 namespace qv {
 
@@ -28,6 +29,13 @@ inline constexpr TColor clScrollBar = kSystemColor | 0, clBackground = kSystemCo
                         clHotLight = kSystemColor | 26, clGradientActiveCaption = kSystemColor | 27,
                         clGradientInactiveCaption = kSystemColor | 28, clMenuHighlight = kSystemColor | 29,
                         clMenuBar = kSystemColor | 30;
+
+// Not a colour: "no colour" and "the control's default".
+inline constexpr TColor clNone = 0x1FFFFFFF, clDefault = 0x20000000;
+
+// A colour by the name skins write ("clNavy", "clBtnFace", any case); false
+// for a name that is none of them.
+bool ColorFromName(std::string_view name, TColor& color);
 
 // A plain 0x00BBGGRR colour: system colours resolved to the standard desktop
 // theme (Linux has no system palette to ask), anything else cut to 24 bits.
