@@ -54,7 +54,10 @@ class TDialogsAboveSaver final : public IDialogs {
 
 }  // namespace
 
-int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
+// Opens the screen, runs `show` with the services of the real platform and
+// closes the screen again. Returns the exit code: 1 when there was no screen.
+template <typename Show>
+int OnScreen(const std::string& exePath, const std::string& tempFolder, Show&& show) {
   TSystemClock clock;
   TThreadWorkers workers;
   TFltkDialogs messageBoxes;
@@ -82,8 +85,17 @@ int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std
     display->AddEventHandler([&audio](const SDL_Event& e, IWindowEvents&) { return audio.HandleEvent(e); });
     return display.get();
   };
-  RunSaver(project, true, services);
+  show(services);
   return noDisplay ? 1 : 0;
+}
+
+int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder) {
+  return OnScreen(exePath, tempFolder, [&project](TSaverServices& services) { RunSaver(project, true, services); });
+}
+
+int ShowSinglePictureOnScreen(const TQVCProject& project, const std::string& picture, const std::string& exePath,
+                              const std::string& tempFolder) {
+  return OnScreen(exePath, tempFolder, [&](TSaverServices& services) { ShowSinglePicture(project, picture, services); });
 }
 
 }  // namespace qv::app

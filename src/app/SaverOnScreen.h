@@ -15,4 +15,9 @@ namespace qv::app {
 // display could be opened.
 int RunSaverOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder);
 
+// One picture full-screen with the project's display settings, until input
+// ends it (the configuration window's full-screen preview).
+int ShowSinglePictureOnScreen(const TQVCProject& project, const std::string& picture, const std::string& exePath,
+                              const std::string& tempFolder);
+
 }  // namespace qv::app

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConfigureMode.h"
 #include "app/SaverOnScreen.h"
 #include "platform/Files.h"
 #include "platform/System.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   services.tempPath = qv::platform::TempPath();
   services.changePassword = qv::platform::ChangeScreensaverPassword;
   services.runSaver = qv::app::RunSaverOnScreen;
+  services.runConfigure = qv::app::RunConfigureOnScreen;
   services.report = [](const std::string& why) { std::fprintf(stderr, "qvsaver: %s\n", why.c_str()); };
 #if defined(_WIN32)
   // The display settings' preview: a window of our own inside theirs.

@@ -18,6 +18,19 @@ TBitmap32 PictureForDrawing(const TSkinPicture& picture, bool transparent) {
   return out;
 }
 
+std::string FontFamilyFor(const std::string& name, const std::function<bool(const std::string&)>& installed) {
+  if (!name.empty() && installed && installed(name)) return name;
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto has = [&lower](const char* part) { return lower.find(part) != std::string::npos; };
+  if (has("courier") || has("consol") || has("mono") || has("fixedsys") || has("terminal") || has("typewriter"))
+    return "DejaVu Sans Mono";
+  if (has("times") || has("georgia") || has("garamond") || has("antiqua") || has("palatino") || has("cambria") ||
+      has("century") || has("bookman") || has("constantia") || has("ms serif") || has("roman") || lower == "serif")
+    return "DejaVu Serif";
+  return "DejaVu Sans";
+}
+
 std::string CaptionText(const std::string& caption, int* underline) {
   std::string out;
   int marked = -1;

@@ -37,6 +37,11 @@ struct TFont {
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
+// The font family that shows a Windows font here: the font itself when
+// `installed` knows it, else the DejaVu family of its kind (sans, serif or
+// mono), "DejaVu Sans" for a name that tells no kind.
+std::string FontFamilyFor(const std::string& name, const std::function<bool(const std::string&)>& installed);
+
 // A picture a skin carries: a bitmap file's or a JPEG's pixels. Only bitmaps
 // can be drawn transparent.
 enum class TGraphicKind { NoGraphic, Bitmap, Jpeg };

@@ -43,6 +43,10 @@ bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how);
 // has no system screensaver password (the screen locker owns it): nothing.
 void ChangeScreensaverPassword(uint64_t parentWindow);
 
+// Opens a web address or a file with the desktop's own opener, as a double
+// click would; false, with the reason in `why`, when it cannot.
+bool OpenWithDesktop(const std::string& target, std::string& why);
+
 // Where the maker's products install their shared files. Linux: the XDG
 // data folders in look-up order: $XDG_DATA_HOME (default
 // ~/.local/share), then each entry of $XDG_DATA_DIRS (default

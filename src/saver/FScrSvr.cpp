@@ -425,7 +425,11 @@ void ShowSinglePicture(const TQVCProject& project, const std::string& pictureFil
   to.Speed = from.Speed;
   to.Sound = true;
   to.Music = false;
-  RunSaver(single, true, services);
+  // The user's settings apply as they do to a run, but the one picture
+  // asked for is always shown: neither the favourites nor the selected
+  // picture of the user's settings may take it out.
+  ApplyUserSettings(single, UserSettingsFiles(services.exePath).ForReading());
+  RunSaver(single, false, services);
 }
 
 }  // namespace qv

@@ -103,7 +103,9 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
       if (services.runSaver) return services.runSaver(project, extracted->ExePath(), extracted->TempFolder());
       break;
     case TRunMode::Configure:
-      // The configuration window joins here with the configure-mode issue.
+      if (services.endRequested && services.endRequested()) break;
+      if (services.runConfigure)
+        return services.runConfigure(project, extracted->ExePath(), extracted->TempFolder(), args.size() > 1 ? args[1] : "");
       break;
     case TRunMode::Preview: {
       const std::string preview = project.Setting().PreviewFile;

@@ -40,6 +40,12 @@ struct TStartServices {
   // executable's long path (its user settings file is beside it); returns
   // the exit code (non-zero when no screen could be had).
   std::function<int(TQVCProject& project, const std::string& exePath, const std::string& tempFolder)> runSaver;
+  // Configure mode's window, given the extracted project, the executable's
+  // long path and the first argument as given ("/C", "/c:1234" or empty):
+  // both decide whether user settings apply. Returns the exit code.
+  std::function<int(TQVCProject& project, const std::string& exePath, const std::string& tempFolder,
+                    const std::string& firstArgument)>
+      runConfigure;
   // True once the process has been asked to end (a signal during the start).
   std::function<bool()> endRequested;
   // Says why a mode could not run (stderr); nothing when not given.

@@ -247,6 +247,19 @@ TEST_F(SaverRun, ASinglePictureIsShownWithTheProjectsDisplaySettings) {
   EXPECT_EQ(display.Screen().Pixel(160 - 32, 120 - 24), kGreen);
 }
 
+TEST_F(SaverRun, ASinglePictureIsShownEvenWhenTheUsersFavouritesLeaveItOut) {
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  // Favourites mode with the first picture unchecked, and a slower speed.
+  qvtest::WriteFile(dir.file("saver.ini"), "[Setting]\r\nImageMode=2\r\nIndex=1\r\nImageSize=0\r\n[Files]\r\n0=\r\n");
+  display.Script({TScriptedEvent::Close, 9000});
+  qv::ShowSinglePicture(project, dir.file("b.bmp"), services);
+  EXPECT_EQ(ShownColours(), (std::vector<uint32_t>{kGreen}));
+  EXPECT_TRUE(dialogs.shown.empty());
+  // The user's image size applies: not stretched, so centred at its own size.
+  EXPECT_EQ(display.Screen().Pixel(0, 0), kBlack);
+}
+
 TEST_F(SaverRun, TheSameSeedGivesTheSameFrames) {
   project.Setting().ShowImageMode = 0;
   project.Setting().TransitionEffects = "1,3,168,169";

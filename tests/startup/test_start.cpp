@@ -65,6 +65,31 @@ TEST(ModeDispatch, PasswordModeCallsTheSystemWithoutExtracting) {
   EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
 }
 
+TEST(ModeDispatch, ConfigureModeGetsTheProjectAndTheFirstArgumentAsGiven) {
+  qvtest::TempDir tmp;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"saver", "/c:1234"}, {"saver", "C"}, {"saver"}}) {
+    qv::TStartServices services;
+    services.tempPath = tmp.slash();
+    services.exePath = QV_QVSAVER;
+    std::string first, exe;
+    bool extracted = false;
+    services.runConfigure = [&](qv::TQVCProject&, const std::string& e, const std::string& folder,
+                                const std::string& argument) {
+      first = argument;
+      exe = e;
+      extracted = std::filesystem::is_directory(folder);
+      return 0;
+    };
+    services.runSaver = [](qv::TQVCProject&, const std::string&, const std::string&) { return 9; };
+    EXPECT_EQ(qv::QVMain(args, services), 0);
+    EXPECT_EQ(first, args.size() > 1 ? args[1] : "");
+    EXPECT_FALSE(exe.empty());
+    EXPECT_TRUE(extracted);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << "the extracted files go afterwards";
+  }
+}
+
 TEST(ModeDispatch, EveryModeLeavesNoTemporaryFolderBehind) {
   qvtest::TempDir tmp;
   for (const char* s : {"/s", "/c", "/p", "/x"}) {

@@ -9,12 +9,14 @@
 #include "Commands.h"
 #include "Extract.h"
 #include "Json.h"
+#include "app/ConfigureMode.h"
 #if !defined(_WIN32)
 #include "app/HostedSaver.h"
 #endif
 #include "app/SaverOnScreen.h"
 #include "startup/uHostedMode.h"
 #include "common/Error.h"
+#include "common/Paths.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "platform/System.h"
 #include "platform/doubles/ManualClock.h"
@@ -53,8 +55,21 @@ int ParseInt(const std::string& text, const std::string& option, long long lo, l
 }  // namespace
 
 int Play(const Args& args) {
-  if (args.empty() || args[0].rfind("-", 0) == 0)
-    throw UsageError{"usage: qvtool play FILE [--root | --window-id ID]"};
+  const char* usage = "usage: qvtool play FILE [/C | --root | --window-id ID]";
+  if (args.empty() || args[0].rfind("-", 0) == 0) throw UsageError{usage};
+  // "/C" (as the display settings send it, also "/c:1234") opens the
+  // configuration window instead, as the engine's own file would.
+  if (args.size() == 2) {
+    const std::string mode = qv::UpperAscii(args[1]).substr(0, 2);
+    if (mode == "/C" || mode == "-C") {
+      std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
+      if (qv::platform::EndSignalReceived()) return 0;
+      return qv::app::RunConfigureWindow(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), args[1],
+                                         [](const std::string& note) {
+                                           std::fprintf(stderr, "qvtool play: %s\n", note.c_str());
+                                         });
+    }
+  }
   // The daemons' arguments host it in their window, as they host the engine.
   std::vector<std::string> daemonArgs = {"qvtool"};
   daemonArgs.insert(daemonArgs.end(), args.begin() + 1, args.end());
@@ -62,7 +77,7 @@ int Play(const Args& args) {
   if (const char* w = std::getenv("XSCREENSAVER_WINDOW")) hostWindow = w;
   const qv::THostedRequest hosted = qv::HostedRequest(daemonArgs, hostWindow);
   if (hosted.invalid) throw UsageError{hosted.note};
-  if (args.size() > 1 && !hosted.hosted) throw UsageError{"usage: qvtool play FILE [--root | --window-id ID]"};
+  if (args.size() > 1 && !hosted.hosted) throw UsageError{usage};
   if (!hosted.note.empty()) std::fprintf(stderr, "qvtool play: %s\n", hosted.note.c_str());
   std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;

@@ -52,11 +52,23 @@ void FollowControl(Fl_Widget& widget, TControl& control, bool transparent) {
   };
 }
 
+void UnfollowControl(TControl& control) {
+  control.onRepaint = nullptr;
+  control.onResize = nullptr;
+}
+
 TFlMyButton::TFlMyButton(int x, int y, int w, int h, platform::TTimerFactory timers)
-    : Fl_Widget(x, y, w, h), button_(std::move(timers)) {
+    : TFlMyButton(x, y, w, h, *new TMyButton(std::move(timers))) {
+  own_.reset(&button_);
+}
+
+TFlMyButton::TFlMyButton(int x, int y, int w, int h, TMyButton& control)
+    : Fl_Widget(x, y, w, h), button_(control) {
   box(FL_NO_BOX);
   FollowControl(*this, button_, true);
 }
+
+TFlMyButton::~TFlMyButton() { UnfollowControl(button_); }
 
 void TFlMyButton::resize(int x, int y, int w, int h) {
   Fl_Widget::resize(x, y, w, h);
@@ -103,10 +115,14 @@ int TFlMyButton::handle(int event) {
   }
 }
 
-TFlMyShape::TFlMyShape(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+TFlMyShape::TFlMyShape(int x, int y, int w, int h) : TFlMyShape(x, y, w, h, *new TMyShape) { own_.reset(&shape_); }
+
+TFlMyShape::TFlMyShape(int x, int y, int w, int h, TMyShape& control) : Fl_Widget(x, y, w, h), shape_(control) {
   box(FL_NO_BOX);
   FollowControl(*this, shape_, true);
 }
+
+TFlMyShape::~TFlMyShape() { UnfollowControl(shape_); }
 
 void TFlMyShape::resize(int x, int y, int w, int h) {
   Fl_Widget::resize(x, y, w, h);
@@ -120,10 +136,14 @@ int TFlMyShape::handle(int event) {
   return used ? used : Fl_Widget::handle(event);
 }
 
-TFlMyBevel::TFlMyBevel(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+TFlMyBevel::TFlMyBevel(int x, int y, int w, int h) : TFlMyBevel(x, y, w, h, *new TMyBevel) { own_.reset(&bevel_); }
+
+TFlMyBevel::TFlMyBevel(int x, int y, int w, int h, TMyBevel& control) : Fl_Widget(x, y, w, h), bevel_(control) {
   box(FL_NO_BOX);
   FollowControl(*this, bevel_, true);
 }
+
+TFlMyBevel::~TFlMyBevel() { UnfollowControl(bevel_); }
 
 void TFlMyBevel::resize(int x, int y, int w, int h) {
   Fl_Widget::resize(x, y, w, h);
@@ -137,7 +157,9 @@ int TFlMyBevel::handle(int event) {
   return used ? used : Fl_Widget::handle(event);
 }
 
-TFlMyMemo::TFlMyMemo(int x, int y, int w, int h) : Fl_Text_Editor(x, y, w, h) {
+TFlMyMemo::TFlMyMemo(int x, int y, int w, int h) : TFlMyMemo(x, y, w, h, *new TMyMemo) { own_.reset(&memo_); }
+
+TFlMyMemo::TFlMyMemo(int x, int y, int w, int h, TMyMemo& control) : Fl_Text_Editor(x, y, w, h), memo_(control) {
   buffer(&buffer_);
   buffer_.add_modify_callback(&TFlMyMemo::Modified, this);
   FollowControl(*this, memo_, false);
@@ -150,6 +172,7 @@ TFlMyMemo::TFlMyMemo(int x, int y, int w, int h) : Fl_Text_Editor(x, y, w, h) {
 }
 
 TFlMyMemo::~TFlMyMemo() {
+  UnfollowControl(memo_);
   buffer_.remove_modify_callback(&TFlMyMemo::Modified, this);
   buffer(nullptr);
 }
@@ -212,22 +235,24 @@ TFlFormParent::TFlFormParent(int w, int h, const char* caption) : Fl_Double_Wind
   form_.FormCreate();
 }
 
-void TFlFormParent::ApplyFrame() {
-  const TWindowFrame frame = form_.Frame();
-  border(frame.border != TWindowFrame::TBorder::NoBorder);
+void ApplyFrame(Fl_Window& window, const TfmQVFormParent& options) {
+  const TWindowFrame frame = options.Frame();
+  window.border(frame.border != TWindowFrame::TBorder::NoBorder);
   if (frame.border == TWindowFrame::TBorder::Sizeable) {
-    resizable(this);
-    size_range(40, 40);
+    window.resizable(&window);
+    window.size_range(40, 40);
   } else {
-    resizable(nullptr);
-    size_range(w(), h(), w(), h());
+    window.resizable(nullptr);
+    window.size_range(window.w(), window.h(), window.w(), window.h());
   }
   // The system menu and the maximise and minimise boxes are the window
   // manager's to draw on X11; a window cannot ask for them one by one.
   int sx = 0, sy = 0, sw = Fl::w(), sh = Fl::h();
   Fl::screen_work_area(sx, sy, sw, sh);
-  if (frame.maximized) resize(sx, sy, sw, sh);
-  else position(sx + (sw - w()) / 2, sy + (sh - h()) / 2);
+  if (frame.maximized) window.resize(sx, sy, sw, sh);
+  else window.position(sx + (sw - window.w()) / 2, sy + (sh - window.h()) / 2);
 }
+
+void TFlFormParent::ApplyFrame() { ui::ApplyFrame(*this, form_); }
 
 }  // namespace qv::ui

@@ -11,6 +11,8 @@
 #include <cctype>
 #include <vector>
 
+#include "common/Paths.h"
+
 #if defined(_WIN32)
 // FLTK's Windows headers declare this only to FLTK's own sources; the
 // library has it on every system.
@@ -25,15 +27,31 @@ Fl_Color FlColor(TColor color) {
                       static_cast<uchar>((c >> 16) & 0xFF));
 }
 
+namespace {
+
+// The entry of FLTK's font table for a family in a style: its name there is
+// the family after a style letter (' ' plain, 'B' bold, 'I' italic, 'P' both).
+int FontIndex(const std::string& family, char style) {
+  const int count = Fl::set_fonts(nullptr);  // fills the table once, then only counts it
+  for (int i = 0; i < count; ++i) {
+    const char* name = Fl::get_font(static_cast<Fl_Font>(i));
+    if (name && name[0] == style && EqualsIgnoreCase(name + 1, family)) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
 Fl_Font FlFace(const TFont& font) {
-  std::string name;
-  for (char c : font.Name) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  Fl_Font face = FL_HELVETICA;
-  if (name.find("courier") != std::string::npos || name.find("console") != std::string::npos ||
-      name.find("mono") != std::string::npos)
-    face = FL_COURIER;
-  else if (name.find("times") != std::string::npos || name.find("serif") == 0 || name.find("georgia") != std::string::npos)
-    face = FL_TIMES;
+  fl_open_display();
+  const std::string family =
+      FontFamilyFor(font.Name, [](const std::string& name) { return FontIndex(name, ' ') >= 0; });
+  const char style = font.Bold && font.Italic ? 'P' : font.Bold ? 'B' : font.Italic ? 'I' : ' ';
+  int index = FontIndex(family, style);
+  if (index < 0) index = FontIndex(family, ' ');
+  if (index >= 0) return static_cast<Fl_Font>(index);
+  // Not even DejaVu: FLTK's own faces.
+  Fl_Font face = family == "DejaVu Sans Mono" ? FL_COURIER : family == "DejaVu Serif" ? FL_TIMES : FL_HELVETICA;
   if (font.Bold) face += FL_BOLD;
   if (font.Italic) face += FL_ITALIC;
   return face;

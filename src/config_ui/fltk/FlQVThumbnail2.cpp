@@ -9,7 +9,14 @@
 
 namespace qv::ui {
 
-TFlQVThumbnail2::TFlQVThumbnail2(int x, int y, int w, int h) : Fl_Group(x, y, w, h) {
+TFlQVThumbnail2::TFlQVThumbnail2(int x, int y, int w, int h) : TFlQVThumbnail2(x, y, w, h, *new TQVThumbnail2) {
+  own_.reset(&grid_);
+}
+
+TFlQVThumbnail2::~TFlQVThumbnail2() { UnfollowControl(grid_); }
+
+TFlQVThumbnail2::TFlQVThumbnail2(int x, int y, int w, int h, TQVThumbnail2& control)
+    : Fl_Group(x, y, w, h), grid_(control) {
   box(FL_NO_BOX);
   bar_ = new Fl_Scrollbar(x, y, TQVThumbnail2::kScrollBarSize, h);
   bar_->callback(&TFlQVThumbnail2::Scrolled, this);
@@ -114,7 +121,13 @@ int TFlQVThumbnail2::handle(int event) {
   }
 }
 
-TFlQVPreview::TFlQVPreview(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) {
+TFlQVPreview::TFlQVPreview(int x, int y, int w, int h) : TFlQVPreview(x, y, w, h, *new TQVPreview) {
+  own_.reset(&preview_);
+}
+
+TFlQVPreview::~TFlQVPreview() { UnfollowControl(preview_); }
+
+TFlQVPreview::TFlQVPreview(int x, int y, int w, int h, TQVPreview& control) : Fl_Widget(x, y, w, h), preview_(control) {
   box(FL_NO_BOX);
   FollowControl(*this, preview_, false);
 }

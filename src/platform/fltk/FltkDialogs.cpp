@@ -51,7 +51,8 @@ void TakeKeyboard(Fl_Window& window) {
 // close box (giving -1), and at once when the process is asked to end, so a
 // signal never waits on a message the user has not answered. Returns the
 // index of the button pressed.
-int RunBox(const std::string& text, const char* icon, Fl_Color iconColor, const std::vector<const char*>& buttons) {
+int RunBox(const std::string& title, const std::string& text, const char* icon, Fl_Color iconColor,
+           const std::vector<const char*>& buttons) {
   const std::string message = Lines(text);
   fl_open_display();
   fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
@@ -60,7 +61,8 @@ int RunBox(const std::string& text, const char* icon, Fl_Color iconColor, const 
   const int bw = 90, bh = 26, gap = 10;
   const int textW = std::max(tw, static_cast<int>(buttons.size()) * (bw + gap) - 60);
   const int w = 60 + textW + 20, h = std::max(th, 40) + 20 + bh + 20;
-  Fl_Window window(w, h, " ");
+  Fl_Window window(w, h);
+  window.copy_label(title.c_str());
   Fl_Box sign(10, 10, 40, 40, icon);
   sign.box(FL_THIN_UP_BOX);
   sign.labelfont(FL_TIMES_BOLD);
@@ -155,12 +157,12 @@ std::string FltkFilter(const std::string& filter) {
   return out;
 }
 
-void TFltkDialogs::Information(const std::string& text) { RunBox(text, "i", FL_BLUE, {"OK"}); }
+void TFltkDialogs::Information(const std::string& text) { RunBox(title_, text, "i", FL_BLUE, {"OK"}); }
 
-void TFltkDialogs::Error(const std::string& text) { RunBox(text, "!", FL_RED, {"OK"}); }
+void TFltkDialogs::Error(const std::string& text) { RunBox(title_, text, "!", FL_RED, {"OK"}); }
 
 // Yes first, so Return answers Yes; Escape and the close box answer No.
-bool TFltkDialogs::Confirm(const std::string& text) { return RunBox(text, "?", FL_BLUE, {"Yes", "No"}) == 0; }
+bool TFltkDialogs::Confirm(const std::string& text) { return RunBox(title_, text, "?", FL_BLUE, {"Yes", "No"}) == 0; }
 
 std::optional<std::string> TFltkDialogs::OpenFile(const TOpenFileOptions& options) {
   // The read-only box and resizing are the chooser's own business on Linux.

@@ -12,6 +12,11 @@ class TFltkDialogs final : public IDialogs {
   void Error(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   std::optional<std::string> OpenFile(const TOpenFileOptions& options) override;
+  // The boxes' title: the application's, a single blank until it is set.
+  void SetTitle(const std::string& title) { title_ = title; }
+
+ private:
+  std::string title_ = " ";
 };
 
 // A filter as the system writes it ("Music Files|*.mp3;*.wav") in FLTK's

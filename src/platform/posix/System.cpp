@@ -1,13 +1,24 @@
 #include "platform/System.h"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <system_error>
+#include <vector>
+
+extern char** environ;
 
 namespace qv::platform {
 
@@ -20,6 +31,97 @@ void OnEndSignal(int) { endSignal = 1; }
 std::string WithSlash(std::string path) {
   if (!path.empty() && path.back() != '/') path += '/';
   return path;
+}
+
+// What became of a program run without a shell.
+struct TRun {
+  bool started = false;  // false: not found or not runnable (error says why)
+  bool ended = false;    // false: still running when the time was up
+  int exitCode = -1;
+  std::string out;       // what it wrote to standard output
+  std::string error;
+};
+
+// Runs a program found on PATH with these arguments, standard input and
+// error on /dev/null, and waits up to `waitMs` for it to end. A program still
+// running then is left to go on (`kill` ends it instead).
+TRun RunProgram(const std::vector<std::string>& argv, int waitMs, bool kill) {
+  TRun run;
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    run.error = std::strerror(errno);
+    return run;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeFds[1]);
+  if (spawned != 0) {
+    ::close(pipeFds[0]);
+    run.error = argv[0] + (spawned == ENOENT ? std::string(" was not found") : ": " + std::string(std::strerror(spawned)));
+    return run;
+  }
+  run.started = true;
+  const uint32_t start = TickCount();
+  bool open = true;
+  for (;;) {
+    int status = 0;
+    const int elapsed = static_cast<int>(TickCount() - start);
+    if (open) {
+      pollfd p{pipeFds[0], POLLIN, 0};
+      if (::poll(&p, 1, std::max(0, std::min(50, waitMs - elapsed))) > 0) {
+        char buffer[512];
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n > 0 && run.out.size() < 65536) run.out.append(buffer, static_cast<size_t>(n));
+        if (n == 0) open = false;
+      }
+    } else {
+      SleepMs(10);
+    }
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      run.ended = true;
+      run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      break;
+    }
+    if (static_cast<int>(TickCount() - start) >= waitMs) {
+      if (kill) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+      }
+      break;
+    }
+  }
+  ::close(pipeFds[0]);
+  return run;
+}
+
+// A path as a file: URI, with every byte but the unreserved ones escaped.
+std::string FileUri(const std::string& path) {
+  std::string uri = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      uri += '%';
+      uri += kHex[c >> 4];
+      uri += kHex[c & 15];
+    }
+  }
+  return uri;
+}
+
+std::string Trimmed(const std::string& s) {
+  const size_t b = s.find_first_not_of(" \t\r\n"), e = s.find_last_not_of(" \t\r\n");
+  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 }  // namespace
 
@@ -63,10 +165,73 @@ std::string UserConfigFolder() {
   return {};
 }
 
-bool SetDesktopWallpaper(const std::string&, std::string& how) {
-  // The desktops' own settings programs come with the configuration window.
-  how = "this desktop offers no way to set the wallpaper from here";
-  return false;
+bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how) {
+  // The desktops that keep their background in GSettings, by schema.
+  struct TDesktop {
+    const char* name;
+    const char* schema;
+    const char* key;
+    bool uri;
+  };
+  static constexpr TDesktop kDesktops[] = {
+      {"GNOME", "org.gnome.desktop.background", "picture-uri", true},
+      {"MATE", "org.mate.background", "picture-filename", false},
+      {"Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
+  };
+  constexpr int kWaitMs = 5000;
+  std::error_code ec;
+  const std::string path = std::filesystem::absolute(bitmapFile, ec).string();
+  std::vector<std::string> done;
+  for (const TDesktop& d : kDesktops) {
+    const TRun writable = RunProgram({"gsettings", "writable", d.schema, d.key}, kWaitMs, true);
+    if (!writable.started) {
+      how = "gsettings was not found, so the wallpaper could not be set from here";
+      return false;
+    }
+    if (!writable.ended || writable.exitCode != 0 || Trimmed(writable.out) != "true") continue;
+    const std::string value = d.uri ? FileUri(path) : path;
+    const TRun set = RunProgram({"gsettings", "set", d.schema, d.key, value}, kWaitMs, true);
+    if (!set.ended || set.exitCode != 0) continue;
+    // Newer GNOME keeps a second picture for its dark style.
+    if (d.uri && std::string(d.name) == "GNOME") {
+      const TRun dark = RunProgram({"gsettings", "writable", d.schema, "picture-uri-dark"}, kWaitMs, true);
+      if (dark.ended && dark.exitCode == 0 && Trimmed(dark.out) == "true")
+        RunProgram({"gsettings", "set", d.schema, "picture-uri-dark", value}, kWaitMs, true);
+    }
+    RunProgram({"gsettings", "set", d.schema, "picture-options", "centered"}, kWaitMs, true);
+    done.push_back(std::string(d.name) + " (" + d.schema + ")");
+  }
+  if (done.empty()) {
+    how = "This desktop offers no way to set the wallpaper from here (no GNOME, MATE or Cinnamon background settings).";
+    return false;
+  }
+  how = "The wallpaper was set through the background settings of ";
+  for (size_t i = 0; i < done.size(); ++i) how += (i == 0 ? "" : i + 1 == done.size() ? " and " : ", ") + done[i];
+  how += ".";
+  return true;
+}
+
+bool OpenWithDesktop(const std::string& target, std::string& why) {
+  if (target.empty() || target.find_first_not_of(' ') == std::string::npos) {
+    why = "there is nothing to open";
+    return false;
+  }
+  if (target[0] == '-') {  // it would be taken for an option
+    why = "it is not a web address or a file";
+    return false;
+  }
+  // xdg-open hands the target to the desktop's choice and usually ends at
+  // once; one that stays (a browser in the foreground) is left running.
+  const TRun run = RunProgram({"xdg-open", target}, 3000, false);
+  if (!run.started) {
+    why = run.error + " (it comes with the xdg-utils package)";
+    return false;
+  }
+  if (run.ended && run.exitCode != 0) {
+    why = "xdg-open could not open it (exit code " + std::to_string(run.exitCode) + ")";
+    return false;
+  }
+  return true;
 }
 
 void ChangeScreensaverPassword(uint64_t) {
