@@ -6,6 +6,7 @@
 #include "DemoArt.h"
 #include "DemoLiving.h"
 #include "DemoMusic.h"
+#include "DemoSkin.h"
 #include "Pack.h"
 #include "common/Error.h"
 #include "common/Utf8Path.h"
@@ -30,6 +31,7 @@ const char kDemoSettings[] =
     "[General]\r\n"
     "ProductName=Quiet Horizons\r\n"
     "Publisher=The qvsaver project\r\n"
+    "Website=https://example.org/qvsaver\r\n"
     "[Default]\r\n"
     "Duration=8\r\n"
     "TransitionTime=2000\r\n"
@@ -106,6 +108,9 @@ int Demo(const Args& args) {
   Save(work + "/morning.wav", DemoTune(0));
   Save(work + "/evening.wav", DemoTune(1));
   r.music = {work + "/morning.wav", work + "/evening.wav"};
+  const std::string skin = DemoSkinText();
+  r.ui = work + "/QVGUI.qvu";
+  Save(r.ui, std::vector<uint8_t>(skin.begin(), skin.end()));
   PackScreensaver(r);
   std::printf("wrote %s\n", out.c_str());
   return 0;
