@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "animation/uFileLoader.h"
+#include "config_ui/uFormText.h"
+#include "config_ui/uQVForms.h"
+#include "config_ui/uSkinComponents.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/GIFWriter.h"
@@ -87,6 +90,67 @@ int main(int argc, char** argv) {
   qvp.later = 0;
   Write(out / "fuzz_qvp/old.qvp", Text(qv::EncodeProjectFile(qvp)));
   Write(out / "fuzz_qvp/objects.ini", qvp.objects);
+  // A skin of two windows: every kind of value, nested controls, pictures.
+  qv::TSkinPicture bitmap;
+  bitmap.kind = qv::TGraphicKind::Bitmap;
+  bitmap.bitmap = odd;
+  qv::TSkinPicture jpeg = bitmap;
+  jpeg.kind = qv::TGraphicKind::Jpeg;
+  qv::TFormObject main;
+  main.name = "MainWindow";
+  main.className = "TfmForm";
+  main.Set("Caption", qv::TFormValue::Str("It's <ScreensaverName>\r\n"))
+      .Set("ClientWidth", qv::TFormValue::Int(320))
+      .Set("Color", qv::TFormValue::Ident("clBtnFace"))
+      .Set("BorderIcons", qv::TFormValue::SetOf({"biSystemMenu", "biMinimize"}))
+      .Set("Font.Style", qv::TFormValue::SetOf({"fsBold"}))
+      .Set("OnShow", qv::TFormValue::Ident("FormShow"));
+  qv::TFormObject image;
+  image.name = "Image1";
+  image.className = "TImage";
+  image.Set("Align", qv::TFormValue::Ident("alClient")).Set("Picture.Data", qv::TFormValue::Data(qv::PictureData(jpeg, true)));
+  main.Add(image);
+  qv::TFormObject panel;
+  panel.name = "Panel1";
+  panel.className = "TPanel";
+  qv::TFormObject memo;
+  memo.name = "Memo1";
+  memo.className = "TMyMemo";
+  memo.Set("Lines.Strings", qv::TFormValue::ListOf({qv::TFormValue::Str("one"), qv::TFormValue::Str("two")}));
+  panel.Add(memo);
+  qv::TFormObject button;
+  button.name = "Up";
+  button.className = "TMyButton";
+  button.Set("ButtonUp.Data", qv::TFormValue::Data(qv::PictureData(bitmap, true)));
+  panel.Add(button);
+  main.Add(panel);
+  qv::TFormObject pages;
+  pages.name = "Pages";
+  pages.className = "TPageControl";
+  qv::TFormObject sheet;
+  sheet.name = "Sheet";
+  sheet.className = "TTabSheet";
+  sheet.Set("Caption", qv::TFormValue::Str("Tab"));
+  pages.Add(sheet);
+  main.Add(pages);
+  qv::TFormObject thumbs;
+  thumbs.name = "Thumbs";
+  thumbs.className = "TForm";
+  qv::TFormObject grid;
+  grid.name = "Grid";
+  grid.className = "TQVThumbnail2";
+  grid.Set("ShowCheckBox", qv::TFormValue::Ident("True")).Set("PictureWidth", qv::TFormValue::Int(80));
+  thumbs.Add(grid);
+  qv::TAction show;
+  show.Type = 1;
+  show.Param1 = "Thumbs";
+  qv::TFormValue columns;
+  columns.kind = qv::TFormValue::TKind::Collection;
+  columns.items.push_back({{{"Width", qv::TFormValue::Int(64), 0}}});
+  main.Set("Columns", columns);
+  const std::string mainText = qv::WriteFormText(main);
+  Write(out / "fuzz_skin/skin.qvu", qv::SkinFileText({{mainText, {{"Image1", show}}}, {qv::WriteFormText(thumbs), {}}}));
+  Write(out / "fuzz_skin/form.txt", mainText);
   std::printf("seeds written to %s\n", out.string().c_str());
   return 0;
 }
