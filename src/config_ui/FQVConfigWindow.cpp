@@ -104,20 +104,9 @@ void TfmQVCOnfigWindow::FormShow() {
     }
   }
   const int count = PictureCount();
-  auto readHeader = [this](const std::string& file, TBitmap32& preview, std::string& title) {
-    if (!services_.dialogs) return false;
-    TProject animation(services_.animation);
-    if (!animation.LoadHeader(file, *services_.dialogs)) return false;
-    preview = animation.Preview();
-    title = animation.Title();
-    return true;
-  };
-  auto readPicture = [this](const std::string& file, TBitmap32& picture) {
-    TProject animation(services_.animation);
-    if (!animation.Load(file)) return false;
-    picture = animation.Picture();
-    return true;
-  };
+  TQVThumbnail2::TProjectHeaderReader readHeader;
+  if (services_.dialogs) readHeader = AnimationHeaderReader(services_.animation, *services_.dialogs);
+  const auto readPicture = AnimationPictureReader(services_.animation);
   for (const auto& holder : tree_.Components()) {
     TSkinComponent& c = *holder;
     if (!c.parent) continue;  // the window itself
@@ -276,6 +265,26 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
     services_.dialogs->Information("The picture was written to " + target + ".\r\n" +
                                    (how.empty() ? "This desktop offers no way to set the wallpaper from here." : how));
   }
+}
+
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
+                                                          platform::IDialogs& dialogs) {
+  return [environment, &dialogs](const std::string& file, TBitmap32& preview, std::string& title) {
+    TProject animation(environment);
+    if (!animation.LoadHeader(file, dialogs)) return false;
+    preview = animation.Preview();
+    title = animation.Title();
+    return true;
+  };
+}
+
+TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment) {
+  return [environment](const std::string& file, TBitmap32& picture) {
+    TProject animation(environment);
+    if (!animation.Load(file)) return false;
+    picture = animation.Picture();
+    return true;
+  };
 }
 
 bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::string& name, TConfigServices& services,

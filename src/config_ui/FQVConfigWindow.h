@@ -10,6 +10,8 @@
 #include "animation/uAnimObjects.h"
 #include "config_ui/uMyControls.h"
 #include "config_ui/uQVForms.h"
+#include "config_ui/uQVPreview.h"
+#include "config_ui/uQVThumbnail2.h"
 #include "config_ui/uSkinComponents.h"
 #include "platform/Dialogs.h"
 #include "platform/Timer.h"
@@ -116,6 +118,13 @@ class TfmQVCOnfigWindow : public TfmQVFormParent {
 // skin has no such window or its description cannot be built.
 bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::string& name, TConfigServices& services,
                     std::string* why = nullptr);
+
+// The grid's and the previews' readers of animated pictures (.QVP): the
+// header (preview and title; a file that cannot be read is reported through
+// `dialogs`) and the full load, for its picture.
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
+                                                          platform::IDialogs& dialogs);
+TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment);
 
 // The plain window configure mode shows when the project's skin cannot
 // serve: the pictures with check boxes, a preview, and buttons for previous,

@@ -48,7 +48,8 @@ constexpr TClassName kClasses[] = {
 // One property being applied, for its value checks and their messages.
 class TProp {
  public:
-  TProp(const TSkinComponent& c, const TFormProperty& p) : c_(c), p_(p) {}
+  // `pixels` counts what the window's pictures take so far.
+  TProp(const TSkinComponent& c, const TFormProperty& p, int64_t& pixels) : c_(c), p_(p), pixels_(pixels) {}
   const TFormValue& v() const { return p_.value; }
 
   [[noreturn]] void Fail(const std::string& what) const {
@@ -95,11 +96,16 @@ class TProp {
   }
   TSkinPicture Picture(bool withClassName) const {
     if (!Is(TFormValue::TKind::Binary)) Fail("takes picture data in braces");
+    TSkinPicture picture;
     try {
-      return PictureFromData(v().bytes, withClassName);
+      picture = PictureFromData(v().bytes, withClassName);
     } catch (const EQVError& e) {
       Fail(std::string("cannot be read: ") + e.what());
     }
+    pixels_ += int64_t{picture.bitmap.Width()} * picture.bitmap.Height();
+    if (pixels_ > kMaxSkinWindowPixels)
+      Fail("makes the window's pictures larger than " + std::to_string(kMaxSkinWindowPixels) + " pixels in all");
+    return picture;
   }
   std::vector<std::string> Strings() const {
     if (!Is(TFormValue::TKind::List)) Fail("takes a list of texts in parentheses");
@@ -114,6 +120,7 @@ class TProp {
  private:
   const TSkinComponent& c_;
   const TFormProperty& p_;
+  int64_t& pixels_;
 };
 
 constexpr const char* kAlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"};
@@ -275,10 +282,10 @@ bool TakesParentColor(TSkinClass cls) {
 
 class TApplier {
  public:
-  TApplier(TSkinComponent& c, TFont& formFont) : c_(c), formFont_(formFont) {}
+  TApplier(TSkinComponent& c, TFont& formFont, int64_t& pixels) : c_(c), formFont_(formFont), pixels_(pixels) {}
 
   void Apply(const TFormProperty& property) {
-    const TProp p(c_, property);
+    const TProp p(c_, property, pixels_);
     const std::string& name = property.name;
     const size_t dot = name.find('.');
     const std::string_view head = std::string_view(name).substr(0, dot);
@@ -497,6 +504,7 @@ class TApplier {
 
   TSkinComponent& c_;
   TFont& formFont_;
+  int64_t& pixels_;
 };
 
 TRect ClientArea(const TSkinComponent& c) {
@@ -563,6 +571,10 @@ TSkinPicture PictureFromData(const std::vector<uint8_t>& data, bool withClassNam
     throw EQVError("the picture's size " + std::to_string(size) + " runs past its " + std::to_string(r.Remaining()) +
                    " bytes of data");
   picture.bitmap = DecodePicture(data.data() + r.Position(), size, "the picture").bitmap;
+  if (picture.bitmap.Width() > kMaxControlSide || picture.bitmap.Height() > kMaxControlSide)
+    throw EQVError("the picture is " + std::to_string(picture.bitmap.Width()) + " x " +
+                   std::to_string(picture.bitmap.Height()) + " pixels, more than " + std::to_string(kMaxControlSide) +
+                   " a side");
   return picture;
 }
 
@@ -600,7 +612,7 @@ void TSkinTree::Load(const TFormObject& description) {
   if (!description.name.empty()) window_.SetName(description.name);
   // Objects nest no deeper than the reader allows, so the walk is bounded.
   std::function<void(const TFormObject&, TSkinComponent&)> fill = [&](const TFormObject& o, TSkinComponent& c) {
-    TApplier applier(c, formFont_);
+    TApplier applier(c, formFont_, pictureBudget_);
     for (const TFormProperty& p : o.properties) applier.Apply(p);
     for (const TFormObject& child : o.children) {
       if (!c.Container()) {

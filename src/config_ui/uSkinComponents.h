@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Limits.h"
 #include "config_ui/uControls.h"
 #include "config_ui/uFormText.h"
 #include "config_ui/uMyControls.h"
@@ -32,6 +33,9 @@ enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom
 inline constexpr int kMaxControlSide = 4096;
 inline constexpr int kMaxControlOffset = 16384;
 inline constexpr int kMaxThumbnailSide = 512;
+// The pictures of one window together: as many pixels as one decoded
+// picture may take.
+inline constexpr int64_t kMaxSkinWindowPixels = kMaxDecodeBytes / 4;
 
 struct TSkinComponent {
   TSkinClass cls = TSkinClass::TForm;
@@ -57,7 +61,8 @@ struct TSkinComponent {
 // Loads a skin's picture data: the graphic's length-prefixed class name
 // ("TBitmap" or "TJPEGImage"), a 4-byte size and the graphic's bytes. A
 // bitmap property (a button's glyph) has no class name. Empty data is no
-// picture. Throws EQVError for anything else.
+// picture. Throws EQVError for anything else, and for a picture more than
+// kMaxControlSide pixels a side.
 TSkinPicture PictureFromData(const std::vector<uint8_t>& data, bool withClassName);
 // The reverse, for skins our tools write: a bitmap as a BMP file, anything
 // else as a JPEG file, with the class name when asked.
@@ -91,6 +96,7 @@ class TSkinTree {
   TfmQVFormParent& window_;
   platform::TTimerFactory timers_;
   TFont formFont_;
+  int64_t pictureBudget_ = 0;  // pixels the window's pictures take
   std::vector<std::unique_ptr<TSkinComponent>> components_;
 };
 

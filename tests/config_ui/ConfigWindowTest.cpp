@@ -97,7 +97,8 @@ class ConfigWindow : public ::testing::Test {
     exe = dir.file("Sea Life.scr");
     qvtest::WriteFile(exe, "engine");
     for (int i = 0; i < 10; ++i) {
-      const std::string file = dir.file("p" + std::to_string(i) + ".bmp");
+      std::string name = "p";  // in steps: GCC 12 warns falsely on "p" + std::string
+      const std::string file = dir.file(name.append(std::to_string(i)).append(".bmp"));
       qvtest::WritePicture(file, qvtest::Filled(16, 12, 0xFF000000u | static_cast<uint32_t>(i * 20) << 16));
       project.FileList().Add(file, true);
     }

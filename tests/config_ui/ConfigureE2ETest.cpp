@@ -142,7 +142,7 @@ TEST_F(ConfigureOnScreen, TheDemosSkinnedWindowBrowsesChecksAndClosesThenRunMode
   doc.WriteInteger("Setting", "ImageMode", 2);
   doc.SaveAtomically(dir.file("demo.ini"));
   qv::TQVCProject project;
-  for (int i = 0; i < 3; ++i) project.FileList().Add("p" + std::to_string(i), true);
+  for (const char* name : {"p0", "p1", "p2"}) project.FileList().Add(name, true);
   qv::ApplyUserSettings(project, dir.file("demo.ini"));
   EXPECT_TRUE(project.FileList().Enabled(0));
   EXPECT_FALSE(project.FileList().Enabled(1));

@@ -447,6 +447,12 @@ TEST(SkinComponents, AnUnknownClassOrAWrongValueIsAnErrorThatNamesItsLine) {
   EXPECT_EQ(BuildErrorOf("object M: TForm\n object I: TImage\n  Picture.Data = {055449636F6E00000000}\n end\nend"),
             "line 3: Picture.Data of I cannot be read: a picture of class TIcon cannot be shown (only TBitmap and "
             "TJPEGImage)");
+  TSkinPicture wide;
+  wide.kind = TGraphicKind::Bitmap;
+  wide.bitmap.SetSize(kMaxControlSide + 1, 1);
+  EXPECT_EQ(BuildErrorOf("object M: TForm\n object I: TImage\n  Picture.Data = {" + Hex(PictureData(wide, true)) +
+                         "}\n end\nend"),
+            "line 3: Picture.Data of I cannot be read: the picture is 4097 x 1 pixels, more than 4096 a side");
   EXPECT_NE(BuildErrorOf("object M: TForm\n object I: TImage\n  Picture.Data = {07544269746D617002000000424D}\n end\nend")
                 .find("line 3: Picture.Data of I cannot be read: "),
             std::string::npos);

@@ -217,7 +217,11 @@ qv::TSkinRecord MainWindow() {
   qv::TFormObject title = Text("TitleLabel", "<ScreensaverName>", 24, 12, 560, 28, -20, "clWhite");
   title.Set("Font.Style", qv::TFormValue::SetOf({"fsBold"}));
   form.Add(title);
-  form.Add(Text("CompanyLabel", "<CompanyName>", 452, 72, 164, 18, -12, "clWhite"));
+  qv::TFormObject company = Text("CompanyLabel", "<CompanyName>", 452, 72, 164, 18, -12, "clWhite");
+  company.Set("Cursor", qv::TFormValue::Ident("crHandPoint"))
+      .Set("Hint", qv::TFormValue::Str("Visit the publisher's website"))
+      .Set("ShowHint", qv::TFormValue::Ident("True"));
+  form.Add(company);
   qv::TFormObject website = Text("WebsiteLabel", "<Website>", 452, 96, 164, 18, -11, "clSkyBlue");
   website.Set("Font.Style", qv::TFormValue::SetOf({"fsUnderline"}))
       .Set("Cursor", qv::TFormValue::Ident("crHandPoint"))
@@ -247,6 +251,7 @@ qv::TSkinRecord MainWindow() {
     }
     record.actions.push_back({b.name, Action(b.action, b.param)});
   }
+  record.actions.push_back({"CompanyLabel", Action(qv::atOpenUrl, "<Website>")});
   record.actions.push_back({"WebsiteLabel", Action(qv::atOpenUrl, "<Website>")});
   record.formText = qv::WriteFormText(form);
   return record;

@@ -247,6 +247,11 @@ int TFlPanel::handle(int event) {
 TFlImage::TFlImage(int x, int y, int w, int h, TImage& image) : Fl_Widget(x, y, w, h), image_(image) {
   box(FL_NO_BOX);
   FollowControl(*this, image_, true);
+  auto repaint = image_.onRepaint;
+  image_.onRepaint = [this, repaint] {
+    shownRect_ = {};
+    repaint();
+  };
 }
 
 TFlImage::~TFlImage() { UnfollowControl(image_); }
@@ -254,17 +259,19 @@ TFlImage::~TFlImage() { UnfollowControl(image_); }
 void TFlImage::draw() {
   const TRect r = image_.PictureRect();
   if (r.IsEmpty()) return;
-  const TBitmap32 picture = PictureForDrawing(image_.Picture(), image_.Transparent());
-  TBitmap32 shown;
-  const TBitmap32* p = &picture;
-  if (r.Width() != picture.Width() || r.Height() != picture.Height()) {
-    shown.SetSize(r.Width(), r.Height());
-    picture.DrawTo(shown, {0, 0, r.Width(), r.Height()}, {0, 0, picture.Width(), picture.Height()});
-    p = &shown;
+  if (r != shownRect_ || shown_.Empty()) {
+    // Scaled first, so a large picture is never copied whole for a draw.
+    const TBitmap32& picture = image_.Picture().bitmap;
+    TSkinPicture scaled;
+    scaled.kind = image_.Picture().kind;
+    scaled.bitmap.SetSize(r.Width(), r.Height());
+    picture.DrawTo(scaled.bitmap, {0, 0, r.Width(), r.Height()}, {0, 0, picture.Width(), picture.Height()});
+    shown_ = PictureForDrawing(scaled, image_.Transparent());
+    shownRect_ = r;
   }
   fl_push_clip(x(), y(), w(), h());
-  if (image_.Transparent()) DrawBitmapKeyed(*p, x() + r.Left, y() + r.Top);
-  else DrawBitmap(*p, x() + r.Left, y() + r.Top);
+  if (image_.Transparent()) DrawBitmapKeyed(shown_, x() + r.Left, y() + r.Top);
+  else DrawBitmap(shown_, x() + r.Left, y() + r.Top);
   fl_pop_clip();
 }
 

@@ -75,6 +75,10 @@ class TFlImage : public Fl_Widget {
 
  private:
   TImage& image_;
+  // The picture as drawn (scaled, transparent colour keyed) for `shownRect_`;
+  // made again when the image repaints for a change.
+  TBitmap32 shown_;
+  TRect shownRect_;
 };
 
 class TFlCheckBox : public Fl_Check_Button {
