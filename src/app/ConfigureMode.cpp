@@ -5,11 +5,14 @@
 
 #include "app/SaverOnScreen.h"
 #include "common/Error.h"
+#include "common/Utf8Path.h"
 #include "config_ui/FQVConfigWindow.h"
 #include "platform/Clock.h"
 #include "platform/System.h"
 #include "platform/ThreadWorker.h"
+#if !defined(_WIN32)
 #include "platform/x11/X11Window.h"
+#endif
 #include "project/uQVProject.h"
 // FLTK brings in Xlib, whose macros (Bool, None, Status) clash with names above.
 #include <FL/Fl.H>
@@ -23,6 +26,7 @@ namespace qv::app {
 
 int RunConfigureWindow(TQVCProject& project, const std::string& exePath, const std::string& tempFolder,
                        const std::string& firstArgument, const std::function<void(const std::string&)>& report) {
+#if !defined(_WIN32)
   {
     // FLTK ends the process when it finds no display; it is asked first.
     platform::TX11Probe probe;
@@ -31,6 +35,7 @@ int RunConfigureWindow(TQVCProject& project, const std::string& exePath, const s
       return 1;
     }
   }
+#endif
   Fl::scheme("gtk+");
   platform::TFltkDialogs dialogs;
   platform::TSystemClock clock;
@@ -61,9 +66,9 @@ int RunConfigureWindow(TQVCProject& project, const std::string& exePath, const s
   const std::string& file = project.UISetting().UIFile;
   std::error_code ec;
   bool usable = false;
-  if (file.empty() || !std::filesystem::exists(file, ec)) {
+  if (file.empty() || !std::filesystem::exists(PathFromUtf8(file), ec)) {
     why = "the screensaver carries no skin";
-  } else if (std::filesystem::file_size(file, ec) == 0 && !ec) {
+  } else if (std::filesystem::file_size(PathFromUtf8(file), ec) == 0 && !ec) {
     why = "the screensaver's skin is empty";
   } else {
     try {

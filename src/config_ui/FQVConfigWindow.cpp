@@ -7,6 +7,7 @@
 #include "animation/uProject.h"
 #include "common/Error.h"
 #include "common/Paths.h"
+#include "common/Utf8Path.h"
 #include "config_ui/FSettingWindow.h"
 #include "config_ui/uMyButton.h"
 #include "config_ui/uQVPreview.h"
@@ -43,13 +44,13 @@ bool TakesClicks(TSkinClass cls) {
 // own folder when the screensaver's folder cannot be written.
 std::string WallpaperFile(const std::string& exePath) {
   const std::string file = ExpandLongPath(exePath) + ".bmp";
-  const std::string folder = std::filesystem::path(file).parent_path().string();
+  const std::string folder = Utf8FromPath(PathFromUtf8(file).parent_path());
   if (platform::FolderIsWritable(folder)) return file;
   const std::string config = platform::UserConfigFolder();
   if (config.empty()) return file;
   const std::string own = JoinPath(config, "qvsaver");
   if (!platform::CreateFolders(own)) return file;
-  return JoinPath(own, std::filesystem::path(file).filename().string());
+  return JoinPath(own, Utf8FromPath(PathFromUtf8(file).filename()));
 }
 
 }  // namespace

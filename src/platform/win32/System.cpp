@@ -198,6 +198,24 @@ bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how) {
   return true;
 }
 
+bool OpenWithDesktop(const std::string& target, std::string& why) {
+  if (target.find_first_not_of(' ') == std::string::npos) {
+    why = "there is nothing to open";
+    return false;
+  }
+  // A web address goes as it is; a file by its Windows path.
+  const bool address = target.find("://") != std::string::npos || target.rfind("www.", 0) == 0 ||
+                       target.rfind("mailto:", 0) == 0;
+  const std::wstring what = address ? Wide(target) : SystemPath(target);
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(nullptr, L"open", what.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result <= 32) {
+    why = "Windows could not open it: " + win32::ErrorText(GetLastError());
+    return false;
+  }
+  return true;
+}
+
 std::vector<std::string> DataFolders() {
   // The program-files folder, from where Windows records it.
   const std::string programFiles =
