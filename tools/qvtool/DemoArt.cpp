@@ -3,32 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DemoColour.h"
+
 namespace qvtool {
 
-namespace {
-
-struct Rgb {
-  double r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, double t) {
-  t = std::clamp(t, 0.0, 1.0);
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint32_t Pack(Rgb c) {
-  auto ch = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 255.0) + 0.5) & 0xFF; };
-  return 0xFF000000u | ch(c.r) << 16 | ch(c.g) << 8 | ch(c.b);
-}
-
-// A small deterministic hash for stars and sparkle.
-double Hash(int x, int y) {
-  uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u;
-  h = (h ^ (h >> 13)) * 1274126177u;
-  return static_cast<double>(h ^ (h >> 16)) / 4294967295.0;
-}
-
-}  // namespace
+using demo::Hash;
+using demo::Mix;
+using demo::Pack;
+using demo::Rgb;
 
 qv::TBitmap32 DrawSeaHorizon(int width, int height) {
   qv::TBitmap32 bmp(width, height);

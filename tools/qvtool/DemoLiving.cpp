@@ -11,30 +11,16 @@
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
 #include "saver/uWave.h"
+#include "DemoColour.h"
 
 namespace qvtool {
 
+using demo::Hash;
+using demo::Mix;
+using demo::Pack;
+using demo::Rgb;
+
 namespace {
-
-struct Rgb {
-  double r, g, b;
-};
-
-Rgb Mix(Rgb a, Rgb b, double t) {
-  t = std::clamp(t, 0.0, 1.0);
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-
-uint32_t Pack(Rgb c, uint32_t alpha = 0xFF) {
-  auto ch = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 255.0) + 0.5) & 0xFF; };
-  return alpha << 24 | ch(c.r) << 16 | ch(c.g) << 8 | ch(c.b);
-}
-
-double Hash(int x, int y) {
-  uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u;
-  h = (h ^ (h >> 13)) * 1274126177u;
-  return static_cast<double>(h ^ (h >> 16)) / 4294967295.0;
-}
 
 void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(qv::PathFromUtf8(path), std::ios::binary | std::ios::trunc);

@@ -10,8 +10,13 @@
 #include "config_ui/uQVForms.h"
 #include "config_ui/uSkinComponents.h"
 #include "graphics/uGraphicUtil.h"
+#include "DemoColour.h"
 
 namespace qvtool {
+
+using demo::Mix;
+using demo::Pack;
+using demo::Rgb;
 
 namespace {
 
@@ -39,18 +44,6 @@ constexpr Button kButtons[] = {
 };
 // The preview's place, and the frame painted around it.
 constexpr int kPreviewLeft = 24, kPreviewTop = 64, kPreviewWidth = 400, kPreviewHeight = 300;
-
-struct Rgb {
-  double r, g, b;
-};
-Rgb Mix(Rgb a, Rgb b, double t) {
-  t = std::clamp(t, 0.0, 1.0);
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
-}
-uint32_t Pack(Rgb c) {
-  auto ch = [](double v) { return static_cast<uint32_t>(std::clamp(v, 0.0, 255.0) + 0.5) & 0xFF; };
-  return 0xFF000000u | ch(c.r) << 16 | ch(c.g) << 8 | ch(c.b);
-}
 
 // Drawn four times as large and reduced at the end, so edges come out smooth.
 class Canvas {
