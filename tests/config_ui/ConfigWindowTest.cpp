@@ -23,6 +23,7 @@
 #include "project/uIniFile.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
+#include "support/Env.h"
 #include "support/TempDir.h"
 
 namespace qv {
@@ -93,7 +94,7 @@ class ConfigWindow : public ::testing::Test {
   std::vector<std::string> titles;
 
   void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    qvtest::SetEnv(qvtest::kUserConfigVariable, config.path());
     exe = dir.file("Sea Life.scr");
     qvtest::WriteFile(exe, "engine");
     for (int i = 0; i < 10; ++i) {

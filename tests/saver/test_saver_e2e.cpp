@@ -10,12 +10,7 @@
 #include "support/Run.h"
 #include "support/Spawn.h"
 #include "support/TempDir.h"
-// Xlib's macros clash with the test framework's names; it comes last.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#undef None
-#undef Bool
-#undef Status
+#include "support/Xlib.h"
 
 using qvtest::Quote;
 namespace fs = std::filesystem;

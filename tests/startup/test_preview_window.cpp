@@ -1,11 +1,6 @@
 // Preview mode draws into a window another program owns, given by its id.
 #include <gtest/gtest.h>
-// Xlib's macros clash with the test framework's names; it comes last.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#undef None
-#undef Bool
-#undef Status
+#include "support/Xlib.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,7 +1,8 @@
 // The packed screensaver as Windows runs it: /S full-screen until the user
 // moves the mouse or types, /P inside the display settings' window until that
 // window goes, /A without extracting anything, and an end of the session or a
-// close request that still removes what was extracted. The demo is packed on
+// close request that still removes what was extracted; /C opens the
+// configuration window. The demo is packed on
 // Linux by the build (a space in its name); the others by qvtool.exe here.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -266,6 +267,69 @@ TEST_F(PreviewPane, AWindowThatDoesNotExistIsReportedAndNothingIsLeft) {
   WinProcess saver(Quoted(SystemPath(scr)) + L" /p 12345678", tmp.path());
   ASSERT_TRUE(saver.Wait(kShowsMs));
   EXPECT_EQ(saver.ExitCode(), 1u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+
+// Configure mode as the display settings start it: the skin's main window,
+// closed from the keyboard, with the selected picture written where run mode
+// reads it; a screensaver without a skin gets the built-in window.
+class Configure : public Screensaver {
+ protected:
+  static std::wstring TitleOf(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    return title;
+  }
+  static HWND ConfigureWindow(const WinProcess& saver) {
+    HWND window = nullptr;
+    qvtest::PumpUntil(
+        [&] {
+          window = qvtest::WindowOf(saver.Id());
+          return window != nullptr || !saver.Running();
+        },
+        kShowsMs);
+    return window;
+  }
+};
+
+TEST_F(Configure, TheDemoShowsItsSkinAndEscapeClosesItWritingTheSelectedPicture) {
+  const std::string scr = dir.file("Demo Show.scr");
+  fs::copy_file(qvtest::BuildFolder() + L"\\e2e\\Demo Show.scr", qv::PathFromUtf8(scr));
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /c:1234", tmp.path());
+  ASSERT_TRUE(saver.Started());
+  HWND window = ConfigureWindow(saver);
+  ASSERT_NE(window, nullptr) << "no configuration window showed; the saver ended with " << saver.ExitCode();
+  EXPECT_EQ(TitleOf(window), L"Quiet Horizons");
+  RECT area{};
+  GetWindowRect(window, &area);
+  EXPECT_EQ(area.right - area.left, 640);
+  EXPECT_EQ(area.bottom - area.top, 420);
+  // The skin's painted picture, not an empty window.
+  EXPECT_TRUE(qvtest::PumpUntil(
+      [&] {
+        std::set<uint32_t> colours;
+        for (int y = area.top + 20; y < area.bottom; y += 40)
+          for (int x = area.left + 20; x < area.right; x += 40) colours.insert(qvtest::ScreenColour(x, y));
+        return colours.size() >= 8;
+      },
+      kShowsMs));
+  SetForegroundWindow(window);
+  qvtest::PressKey(VK_ESCAPE);
+  ASSERT_TRUE(saver.Wait(kEndsMs)) << "Escape did not close the configuration window";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_NE(qvtest::ReadFile(dir.file("Demo Show.ini")).find("Index=0"), std::string::npos);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+TEST_F(Configure, AScreensaverWithoutASkinGetsTheBuiltInWindow) {
+  const std::string scr = RedShow();
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /c", tmp.path());
+  HWND window = ConfigureWindow(saver);
+  ASSERT_NE(window, nullptr) << "no configuration window showed; the saver ended with " << saver.ExitCode();
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(saver.Wait(kEndsMs));
+  EXPECT_EQ(saver.ExitCode(), 0u);
   EXPECT_TRUE(IsEmptyFolder(tmp.path()));
 }
 
