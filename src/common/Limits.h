@@ -55,5 +55,20 @@ inline constexpr size_t kMaxAnimObjects = 100;
 // A skin (the configuration windows' descriptions with their pictures in
 // hex, so about twice the pictures' size).
 inline constexpr uint64_t kMaxSkinFileBytes = uint64_t{64} << 20;
+// Its form descriptions: objects, collections and lists nest at most this
+// deep, and one description holds at most this many values (objects count
+// too).
+inline constexpr int kMaxFormNesting = 32;
+inline constexpr size_t kMaxFormValues = 200000;
+// Its controls and windows are at most this large a side and lie within
+// this far of their parent; its thumbnails are at most this large; the
+// pictures of one window together take as many pixels as one decoded
+// picture may.
+inline constexpr int kMaxControlSide = 4096;
+inline constexpr int kMaxControlOffset = 16384;
+inline constexpr int kMaxSkinThumbnailSide = 512;
+inline constexpr int64_t kMaxSkinWindowPixels = kMaxDecodeBytes / 4;
+// Its windows open one inside the other at most this deep.
+inline constexpr int kMaxOpenWindows = 8;
 
 }  // namespace qv

@@ -52,7 +52,6 @@ struct TConfigServices {
   int openWindows = 0;
 };
 
-inline constexpr int kMaxOpenWindows = 8;
 inline constexpr char kMainWindow[] = "MainWindow";
 inline constexpr char kWallpaperQuestion[] =
     "You are about to set the selected picture as wallpaper.\r\nDo you want to proceed?";

@@ -1,3 +1,4 @@
+#include "common/Limits.h"
 #include "config_ui/uFormText.h"
 
 #include <cmath>

@@ -61,11 +61,6 @@ struct TFormObject {
   TFormObject& Add(TFormObject child);
 };
 
-// Objects, collections and lists nest at most this deep; a description
-// holds at most this many values (objects count too).
-inline constexpr int kMaxFormNesting = 32;
-inline constexpr size_t kMaxFormValues = 200000;
-
 // Reads one object block. Throws EQVError "line N: ..." for anything that is
 // not the format: an unterminated string, an odd count of hex digits, a block
 // without its "end", nesting or values past the limits, text after the block.

@@ -482,8 +482,8 @@ class TApplier {
   }
 
   void Grid(TQVThumbnail2& g, const std::string& name, const TProp& p) {
-    if (Named(name, "PictureWidth")) g.SetPictureWidth(p.Int(1, kMaxThumbnailSide));
-    else if (Named(name, "PictureHeight")) g.SetPictureHeight(p.Int(1, kMaxThumbnailSide));
+    if (Named(name, "PictureWidth")) g.SetPictureWidth(p.Int(1, kMaxSkinThumbnailSide));
+    else if (Named(name, "PictureHeight")) g.SetPictureHeight(p.Int(1, kMaxSkinThumbnailSide));
     else if (Named(name, "ShowCheckBox")) g.SetShowCheckBox(p.Bool());
     else if (Named(name, "ShowTitle")) g.SetShowTitle(p.Bool());
     else if (Named(name, "MultiRows")) g.SetMultiRows(p.Bool());

@@ -28,15 +28,6 @@ const char* SkinClassName(TSkinClass cls);
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 
-// Controls and windows are at most this large a side, and lie within this
-// far of their parent; thumbnails at most this large.
-inline constexpr int kMaxControlSide = 4096;
-inline constexpr int kMaxControlOffset = 16384;
-inline constexpr int kMaxThumbnailSide = 512;
-// The pictures of one window together: as many pixels as one decoded
-// picture may take.
-inline constexpr int64_t kMaxSkinWindowPixels = kMaxDecodeBytes / 4;
-
 struct TSkinComponent {
   TSkinClass cls = TSkinClass::TForm;
   TControl* control = nullptr;  // the window itself for the root

@@ -1,5 +1,6 @@
 // The configuration window driven without a display: what it reads and
 // writes in the user settings file, and every click action.
+#include "common/Limits.h"
 #include "config_ui/FQVConfigWindow.h"
 
 #include <gtest/gtest.h>
