@@ -1,4 +1,3 @@
-#include "common/Limits.h"
 #include "config_ui/FQVConfigWindow.h"
 
 #include <algorithm>
@@ -7,6 +6,7 @@
 
 #include "animation/uProject.h"
 #include "common/Error.h"
+#include "common/Limits.h"
 #include "common/Paths.h"
 #include "common/Utf8Path.h"
 #include "config_ui/FSettingWindow.h"

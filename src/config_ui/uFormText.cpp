@@ -1,4 +1,3 @@
-#include "common/Limits.h"
 #include "config_ui/uFormText.h"
 
 #include <cmath>
@@ -7,6 +6,7 @@
 #include <utility>
 
 #include "common/Error.h"
+#include "common/Limits.h"
 #include "common/Paths.h"
 
 namespace qv {

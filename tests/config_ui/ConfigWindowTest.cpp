@@ -1,6 +1,5 @@
 // The configuration window driven without a display: what it reads and
 // writes in the user settings file, and every click action.
-#include "common/Limits.h"
 #include "config_ui/FQVConfigWindow.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +10,7 @@
 #include "Pictures.h"
 #include "animation/uFileLoader.h"
 #include "common/Error.h"
+#include "common/Limits.h"
 #include "config_ui/FSettingWindow.h"
 #include "config_ui/uMyButton.h"
 #include "config_ui/uQVPreview.h"

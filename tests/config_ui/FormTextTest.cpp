@@ -1,11 +1,11 @@
 // The textual form description: the whole grammar read, written back, and
 // broken texts refused with the line named.
-#include "common/Limits.h"
 #include "config_ui/uFormText.h"
 
 #include <gtest/gtest.h>
 
 #include "common/Error.h"
+#include "common/Limits.h"
 
 namespace qv {
 namespace {
