@@ -32,6 +32,9 @@ std::string WithSlash(std::string path) {
 // waits (within the system's patience) until the main thread has tidied up.
 std::atomic<bool> endRequested{false};
 HANDLE tidiedUp = nullptr;
+// Set once the end of the session has had its answer.
+HANDLE answered = nullptr;
+std::atomic<bool> sessionEnding{false};
 DWORD mainThread = 0;
 constexpr DWORD kTidyUpMs = 4000;
 
@@ -46,6 +49,9 @@ void WaitForTidyUp() {
 
 void SignalTidiedUp() {
   if (tidiedUp) SetEvent(tidiedUp);
+  // The end of the session waits for its answer, which must go out before
+  // the process does (the answer comes from the watcher's thread).
+  if (sessionEnding && answered) WaitForSingleObject(answered, 1000);
 }
 
 BOOL WINAPI OnConsoleEvent(DWORD type) {
@@ -62,8 +68,11 @@ LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_ENDSESSION:
       // The session ends once this returns.
       if (wParam) {
+        sessionEnding = true;
         RequestEnd();
         WaitForTidyUp();
+        ReplyMessage(0);
+        if (answered) SetEvent(answered);
       }
       return 0;
     default:
@@ -155,6 +164,7 @@ void SleepMs(uint32_t ms) { Sleep(ms); }
 void InstallEndSignals() {
   if (tidiedUp) return;
   tidiedUp = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   mainThread = GetCurrentThreadId();
   std::atexit(SignalTidiedUp);
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
