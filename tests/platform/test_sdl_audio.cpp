@@ -13,7 +13,7 @@
 #include "saver/uSoundEffect.h"
 #include "saver/uWave.h"
 #include "support/Env.h"
-#include "support/SpecialFiles.h"
+#include "support/NotRegularFiles.h"
 #include "support/TempDir.h"
 
 using qv::platform::TSdlAudio;

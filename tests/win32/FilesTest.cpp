@@ -12,7 +12,7 @@
 #include "common/Utf8Path.h"
 #include "platform/Files.h"
 #include "platform/win32/WinText.h"
-#include "support/SpecialFiles.h"
+#include "support/NotRegularFiles.h"
 #include "support/TempDir.h"
 
 namespace {
