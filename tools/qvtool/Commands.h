@@ -25,4 +25,9 @@ struct UsageError {
   std::string message;
 };
 
+// --help was given: the command's usage goes to stdout and the exit code is 0.
+struct HelpAsked {
+  std::string usage;
+};
+
 }  // namespace qvtool

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "Commands.h"
+#include "Options.h"
 #include "DemoArt.h"
 #include "DemoLiving.h"
 #include "DemoMusic.h"
@@ -58,14 +59,9 @@ std::string MakeWorkFolder() {
 
 int Demo(const Args& args) {
   std::string engine, out, sources;
-  for (size_t i = 0; i < args.size(); i += 2) {
-    if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
-    if (args[i] == "--engine") engine = args[i + 1];
-    else if (args[i] == "--out") out = args[i + 1];
-    else if (args[i] == "--sources") sources = args[i + 1];
-    else throw UsageError{"unknown option " + args[i]};
-  }
-  if (engine.empty() || out.empty()) throw UsageError{"usage: qvtool demo --engine ENGINE --out OUT [--sources DIR]"};
+  TOptionReader options("usage: qvtool demo --engine ENGINE --out OUT [--sources DIR]");
+  options.Value("--engine", engine).Value("--out", out).Value("--sources", sources).Read(args);
+  if (engine.empty() || out.empty()) throw UsageError{options.Usage()};
 
   // The files the demo is packed from are drawn into a working folder, which
   // goes afterwards unless --sources asks to keep them there.

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "Options.h"
 #include "PngWriter.h"
 #include "common/Error.h"
 #include "common/Random.h"
@@ -29,19 +30,6 @@ constexpr int kMinSide = 16, kMaxSide = 2048;
 constexpr int kGap = 6;
 constexpr uint32_t kGapColor = 0xFF404040u;
 constexpr int kPercents[] = {0, 25, 50, 75, 100};
-
-void ParseSize(const std::string& text, int& w, int& h) {
-  const auto x = text.find('x');
-  auto side = [&](const std::string& part, int& out) {
-    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), out);
-    return ec == std::errc() && end == part.data() + part.size() && !part.empty();
-  };
-  if (x == std::string::npos || !side(text.substr(0, x), w) || !side(text.substr(x + 1), h))
-    throw UsageError{"--size must be WIDTHxHEIGHT, such as 320x240, not \"" + text + "\""};
-  if (w < kMinSide || w > kMaxSide || h < kMinSide || h > kMaxSide)
-    throw UsageError{"--size " + text + ": each side must be from " + std::to_string(kMinSide) +
-                     " to " + std::to_string(kMaxSide) + " pixels"};
-}
 
 // Warm stripes with a light circle in the middle.
 qv::TBitmap32 OldPicture(int w, int h) {
@@ -108,22 +96,11 @@ std::string SheetName(int n) {
 
 int Gallery(const Args& args) {
   std::string sizeText, outDir, oldPath, newPath;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-      return args[++i];
-    };
-    if (a == "--size") sizeText = value();
-    else if (a == "--out") outDir = value();
-    else if (a == "--old") oldPath = value();
-    else if (a == "--new") newPath = value();
-    else throw UsageError{"unexpected argument \"" + a + "\""};
-  }
-  if (sizeText.empty() || outDir.empty() || oldPath.empty() != newPath.empty())
-    throw UsageError{"usage: gallery --size WxH --out DIR [--old A.bmp --new B.bmp]"};
+  TOptionReader options("usage: qvtool gallery --size WxH --out DIR [--old A.bmp --new B.bmp]");
+  options.Value("--size", sizeText).Value("--out", outDir).Value("--old", oldPath).Value("--new", newPath).Read(args);
+  if (sizeText.empty() || outDir.empty() || oldPath.empty() != newPath.empty()) throw UsageError{options.Usage()};
   int w = 0, h = 0;
-  ParseSize(sizeText, w, h);
+  ParseSize(sizeText, kMinSide, kMaxSide, "--size", w, h);
 
   const qv::TBitmap32 oldPicture = oldPath.empty() ? OldPicture(w, h) : Loaded(oldPath, w, h);
   const qv::TBitmap32 newPicture = newPath.empty() ? NewPicture(w, h) : Loaded(newPath, w, h);

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "Extract.h"
 #include "Json.h"
+#include "Options.h"
 #include "common/Error.h"
 #include "common/Paths.h"
 #include "project/uQVProject.h"
@@ -38,8 +39,9 @@ void WriteSettings(JsonWriter& json, qv::TQVCSetting setting, const std::string&
 }  // namespace
 
 int Info(const Args& args) {
-  if (args.size() != 1) throw UsageError{"usage: qvtool info FILE"};
-  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
+  std::vector<std::string> files;
+  TOptionReader("usage: qvtool info FILE").Plain(files, 1, 1).Read(args);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(files[0]);
   qv::TQVCProject& project = extracted->Project();
   const std::string folder = extracted->TempFolder();
 

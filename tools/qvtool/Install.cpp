@@ -10,6 +10,7 @@
 
 #include "Commands.h"
 #include "Extract.h"
+#include "Options.h"
 #include "XScreensaverFile.h"
 #include "common/Error.h"
 #include "common/Limits.h"
@@ -111,13 +112,9 @@ struct TOptions {
 
 TOptions Parse(const Args& args, const char* usage) {
   TOptions o;
-  for (const std::string& a : args) {
-    if (a == "--dry-run") o.dryRun = true;
-    else if (a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
-    else if (o.target.empty()) o.target = a;
-    else throw UsageError{usage};
-  }
-  if (o.target.empty()) throw UsageError{usage};
+  std::vector<std::string> targets;
+  TOptionReader(usage).Switch("--dry-run", o.dryRun).Plain(targets, 1, 1).Read(args);
+  o.target = targets[0];
   return o;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Commands.h"
+#include "Options.h"
 #include "common/Error.h"
 #include "common/Paths.h"
 #include "common/Utf8Path.h"
@@ -35,6 +36,10 @@ void RequireFile(const std::string& path, const char* what) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(qv::PathFromUtf8(path), ec)) throw EQVError(std::string("cannot read ") + what + " " + path);
 }
+
+constexpr const char kPackUsage[] =
+    "usage: qvtool pack --engine ENGINE --out OUT [--settings FILE.ini] [--ui SKIN.qvu] [--preview PICTURE]\n"
+    "                   [--music FILE]... [--extra FILE]... [--four-blocks] [--allow-empty] PICTURE...";
 
 constexpr const char kPlayableFormats[] = "JPEG, BMP, GIF and animated pictures (.qvp)";
 
@@ -244,24 +249,18 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
 
 int Pack(const Args& args) {
   PackRequest r;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-      return args[++i];
-    };
-    if (a == "--engine") r.engine = value();
-    else if (a == "--out") r.out = value();
-    else if (a == "--settings") r.settings = value();
-    else if (a == "--ui") r.ui = value();
-    else if (a == "--preview") r.preview = value();
-    else if (a == "--music") r.music.push_back(value());
-    else if (a == "--extra") r.extras.push_back(value());
-    else if (a == "--four-blocks") r.fourBlocks = true;
-    else if (a == "--allow-empty") r.allowEmpty = true;
-    else if (a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
-    else r.pictures.push_back(a);
-  }
+  TOptionReader(kPackUsage)
+      .Value("--engine", r.engine)
+      .Value("--out", r.out)
+      .Value("--settings", r.settings)
+      .Value("--ui", r.ui)
+      .Value("--preview", r.preview)
+      .Values("--music", r.music)
+      .Values("--extra", r.extras)
+      .Switch("--four-blocks", r.fourBlocks)
+      .Switch("--allow-empty", r.allowEmpty)
+      .Plain(r.pictures)
+      .Read(args);
   if (r.engine.empty()) throw UsageError{"pack needs --engine ENGINE"};
   if (r.out.empty()) throw UsageError{"pack needs --out OUT"};
   std::vector<std::string> notes;

@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Extract.h"
+#include "Options.h"
 #include "Json.h"
 #include "app/ConfigureMode.h"
 #if !defined(_WIN32)
@@ -42,20 +43,12 @@ class StderrDialogs final : public qv::platform::IDialogs {
   std::optional<std::string> OpenFile(const qv::platform::TOpenFileOptions&) override { return std::nullopt; }
 };
 
-int ParseInt(const std::string& text, const std::string& option, long long lo, long long hi) {
-  try {
-    size_t used = 0;
-    long long v = std::stoll(text, &used);
-    if (used == text.size() && v >= lo && v <= hi) return static_cast<int>(v);
-  } catch (const std::exception&) {
-  }
-  throw UsageError{option + " takes a whole number from " + std::to_string(lo) + " to " + std::to_string(hi)};
-}
-
 }  // namespace
 
 int Play(const Args& args) {
   const char* usage = "usage: qvtool play FILE [/C | --root | --window-id ID]";
+  for (const std::string& a : args)
+    if (a == "--help" || a == "-h") throw HelpAsked{usage};
   if (args.empty() || args[0].rfind("-", 0) == 0) throw UsageError{usage};
   // "/C" (as the display settings send it, also "/c:1234") opens the
   // configuration window instead, as the engine's own file would.
@@ -91,39 +84,20 @@ int Play(const Args& args) {
 }
 
 int Render(const Args& args) {
-  std::string file, out;
+  std::vector<std::string> files;
+  std::string out;
   int width = 0, height = 0, seconds = -1, every = 1;
   uint32_t seed = 0;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-      return args[++i];
-    };
-    if (a == "--size") {
-      const std::string& v = value();
-      size_t x = v.find('x');
-      if (x == std::string::npos) throw UsageError{"--size takes WxH, for example 1024x768"};
-      width = ParseInt(v.substr(0, x), "--size", 16, 8192);
-      height = ParseInt(v.substr(x + 1), "--size", 16, 8192);
-    } else if (a == "--seconds") {
-      seconds = ParseInt(value(), "--seconds", 0, 24 * 3600);
-    } else if (a == "--out") {
-      out = value();
-    } else if (a == "--every") {
-      every = ParseInt(value(), "--every", 1, 1000000);
-    } else if (a == "--seed") {
-      seed = static_cast<uint32_t>(ParseInt(value(), "--seed", 0, 0x7FFFFFFF));
-    } else if (a.rfind("--", 0) == 0) {
-      throw UsageError{"unknown option " + a};
-    } else if (file.empty()) {
-      file = a;
-    } else {
-      throw UsageError{"only one FILE may be given"};
-    }
-  }
-  if (file.empty() || width == 0 || seconds < 0 || out.empty())
-    throw UsageError{"usage: qvtool render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]"};
+  TOptionReader options("usage: qvtool render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]");
+  options.Value("--size", [&](const std::string& v) { ParseSize(v, 16, 8192, "--size", width, height); })
+      .Value("--seconds", [&](const std::string& v) { seconds = static_cast<int>(ParseNumber(v, 0, 24 * 3600, "--seconds")); })
+      .Value("--out", out)
+      .Value("--every", [&](const std::string& v) { every = static_cast<int>(ParseNumber(v, 1, 1000000, "--every")); })
+      .Value("--seed", [&](const std::string& v) { seed = static_cast<uint32_t>(ParseNumber(v, 0, 0x7FFFFFFF, "--seed")); })
+      .Plain(files, 1, 1)
+      .Read(args);
+  if (width == 0 || seconds < 0 || out.empty()) throw UsageError{options.Usage()};
+  const std::string& file = files[0];
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (!std::filesystem::is_directory(out)) throw qv::EQVError("cannot make the folder " + out);

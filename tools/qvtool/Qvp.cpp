@@ -9,6 +9,7 @@
 
 #include "Commands.h"
 #include "Json.h"
+#include "Options.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
 #include "common/Error.h"
@@ -24,6 +25,12 @@
 namespace qvtool {
 
 namespace {
+
+constexpr const char kMakeUsage[] =
+    "usage: qvtool qvp make --picture P.jpg --mask M.bmp [--preview V.jpg] [--title T] [--comment C]\n"
+    "                       [--areas AREAS.ini] [--weather WEATHER.ini] [--sound NAME,MODE,A,B]...\n"
+    "                       [--objects OBJECTS.ini] [--build BUILD.ini] --out X.qvp";
+constexpr const char kQvpUsage[] = "usage: qvtool qvp info FILE.qvp\n       qvtool qvp make ... (qvtool qvp make --help)";
 
 constexpr int kPreviewWidth = 160, kPreviewHeight = 120;
 
@@ -119,11 +126,13 @@ std::vector<uint8_t> AsJpeg(const std::vector<uint8_t>& bytes, const std::string
 }
 
 int QvpInfo(const Args& args) {
-  if (args.size() != 1) throw UsageError{"usage: qvtool qvp info FILE.qvp"};
+  std::vector<std::string> files;
+  TOptionReader("usage: qvtool qvp info FILE.qvp").Plain(files, 1, 1).Read(args);
+  const Args& file = files;
   qv::platform::TSystemClock clock;
   qv::platform::TThreadWorkers workers;
   qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
-  if (!project.Load(args[0])) throw qv::EQVError(args[0] + ": " + project.LoadError());
+  if (!project.Load(file[0])) throw qv::EQVError(file[0] + ": " + project.LoadError());
 
   JsonWriter json;
   json.BeginObject();
@@ -204,31 +213,24 @@ int QvpMake(const Args& args) {
   std::string picturePath, maskPath, previewPath, areasPath, weatherPath, objectsPath, buildPath, outPath;
   qv::TProjectFileParts parts;
   int sounds = 0;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-      return args[++i];
-    };
-    if (a == "--picture") picturePath = value();
-    else if (a == "--mask") maskPath = value();
-    else if (a == "--preview") previewPath = value();
-    else if (a == "--title") parts.title = value();
-    else if (a == "--comment") parts.comment = value();
-    else if (a == "--areas") areasPath = value();
-    else if (a == "--weather") weatherPath = value();
-    else if (a == "--objects") objectsPath = value();
-    else if (a == "--build") buildPath = value();
-    else if (a == "--out") outPath = value();
-    else if (a == "--sound") {
-      if (sounds == qv::kSoundSlots) throw UsageError{"at most 8 sounds"};
-      parts.sounds[static_cast<size_t>(sounds++)] = ParseSound(value());
-    } else {
-      throw UsageError{"unknown argument \"" + a + "\""};
-    }
-  }
-  if (picturePath.empty() || maskPath.empty() || outPath.empty())
-    throw UsageError{"usage: qvtool qvp make --picture P.jpg --mask M.bmp ... --out X.qvp"};
+  TOptionReader options(kMakeUsage);
+  options.Value("--picture", picturePath)
+      .Value("--mask", maskPath)
+      .Value("--preview", previewPath)
+      .Value("--title", parts.title)
+      .Value("--comment", parts.comment)
+      .Value("--areas", areasPath)
+      .Value("--weather", weatherPath)
+      .Value("--objects", objectsPath)
+      .Value("--build", buildPath)
+      .Value("--out", outPath)
+      .Value("--sound",
+             [&](const std::string& v) {
+               if (sounds == qv::kSoundSlots) throw UsageError{"at most 8 sounds"};
+               parts.sounds[static_cast<size_t>(sounds++)] = ParseSound(v);
+             })
+      .Read(args);
+  if (picturePath.empty() || maskPath.empty() || outPath.empty()) throw UsageError{options.Usage()};
 
   qv::TBitmap32 picture;
   parts.picture = AsJpeg(ReadBytes(picturePath, qv::kMaxPictureFileBytes), picturePath, picture);
@@ -271,7 +273,8 @@ int QvpMake(const Args& args) {
 }  // namespace
 
 int Qvp(const Args& args) {
-  if (args.empty()) throw UsageError{"usage: qvtool qvp info FILE.qvp | qvtool qvp make ..."};
+  if (args.empty()) throw UsageError{kQvpUsage};
+  if (args[0] == "--help" || args[0] == "-h") throw HelpAsked{kQvpUsage};
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "info") return QvpInfo(rest);
   if (args[0] == "make") return QvpMake(rest);

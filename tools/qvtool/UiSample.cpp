@@ -5,29 +5,21 @@
 
 #include "Commands.h"
 #include "Extract.h"
+#include "Options.h"
 #include "app/UiSample.h"
 #include "platform/System.h"
 
 namespace qvtool {
 
 int UiSample(const Args& args) {
-  std::string file;
+  std::vector<std::string> files;
   qv::app::TUiSampleOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
-      return args[++i];
-    };
-    if (a == "--screenshot") options.screenshot = value();
-    else if (a == "--dialog-screenshot") options.dialogScreenshot = value();
-    else if (a.rfind("--", 0) == 0) throw UsageError{"unknown option " + a};
-    else if (file.empty()) file = a;
-    else throw UsageError{"only one FILE may be given"};
-  }
-  if (file.empty())
-    throw UsageError{"usage: qvtool ui-sample FILE [--screenshot OUT.bmp] [--dialog-screenshot OUT.bmp]"};
-  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(file);
+  TOptionReader("usage: qvtool ui-sample FILE [--screenshot OUT.bmp] [--dialog-screenshot OUT.bmp]")
+      .Value("--screenshot", options.screenshot)
+      .Value("--dialog-screenshot", options.dialogScreenshot)
+      .Plain(files, 1, 1)
+      .Read(args);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(files[0]);
   if (qv::platform::EndSignalReceived()) return 0;
   return qv::app::RunUiSample(extracted->Project(), extracted->ExePath(), options);
 }

@@ -80,6 +80,9 @@ int main(int argc, char** argv) {
     }
     std::fprintf(stderr, "qvtool: unknown command \"%s\"\n%s", command.c_str(), kUsage);
     return 2;
+  } catch (const qvtool::HelpAsked& help) {
+    std::printf("%s\n", help.usage.c_str());
+    return 0;
   } catch (const qvtool::UsageError& e) {
     std::fprintf(stderr, "qvtool %s: %s\n", command.c_str(), e.message.c_str());
     return 2;
