@@ -339,13 +339,14 @@ bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::strin
     s.Sound = u.Sound;
     s.Music = u.Music;
     s.Transition = u.Transition;
-    // A project speed off the table stays unless the user chose one.
-    const int32_t chosen = TIniFile::FromFile(file).ReadInteger("Setting", "Speed", -1);
-    const bool onTable = std::find(kSpeedTable.begin(), kSpeedTable.end(), s.Speed) != kSpeedTable.end();
-    if (u.Speed >= 0 && static_cast<size_t>(u.Speed) < kSpeedTable.size() && (onTable || chosen == u.Speed))
+    // -1 keeps the project's own value (a speed off the table, a fitting the
+    // list cannot name).
+    if (u.Speed >= 0 && static_cast<size_t>(u.Speed) < kSpeedTable.size())
       s.Speed = kSpeedTable[static_cast<size_t>(u.Speed)];
-    s.Stretch = u.ImageSize > 0;
-    s.Proportional = u.ImageSize == 2;
+    if (u.ImageSize != -1) {
+      s.Stretch = u.ImageSize > 0;
+      s.Proportional = u.ImageSize == 2;
+    }
   }
 
   ++services.openWindows;

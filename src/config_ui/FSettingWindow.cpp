@@ -71,9 +71,12 @@ void TfmSettingWindow::SetValues(const TUserSettings& settings, bool userSetting
   auto index = [](const TComboBox& box, int32_t value) {
     return value >= 0 && static_cast<size_t>(value) < box.Items.size() ? value : -1;
   };
-  cbImageSize.ItemIndex = index(cbImageSize, settings.ImageSize);
+  // The project's own fitting that the list cannot name (-1: not stretched,
+  // keeping the shape) shows as the original size.
+  cbImageSize.ItemIndex = settings.ImageSize == -1 ? 0 : index(cbImageSize, settings.ImageSize);
   cbShowImageMode.ItemIndex = index(cbShowImageMode, settings.ImageMode);
-  tbSpeed.Position = std::clamp<int>(settings.Speed, tbSpeed.Min, tbSpeed.Max);
+  // A speed off the table (-1) shows as the normal one.
+  tbSpeed.Position = settings.Speed >= tbSpeed.Min && settings.Speed <= tbSpeed.Max ? settings.Speed : kNormalSpeedIndex;
   cbSound.Checked = settings.Sound;
   cbMusic.Checked = settings.Music;
   cbTransition.Checked = settings.Transition;
@@ -84,12 +87,27 @@ void TfmSettingWindow::SetValues(const TUserSettings& settings, bool userSetting
   SetUpDownPosition(settings.Duration);
   musicList_ = settings.MusicList;
   Button1Enabled = userSettingsApply;
+  shown_ = Read();
 }
 
 TUserSettings TfmSettingWindow::Values() const {
-  TUserSettings s;
-  if (!ParseDuration(txtDuration, s.Duration))
+  TUserSettings s = Read();
+  if (s.Duration == 0)
     throw EQVError("'" + txtDuration + "' is not a valid duration: give a whole number of seconds from 1 to 999");
+  auto keep = [](int32_t& value, int32_t shown, int32_t given) {
+    if (value == shown) value = given;
+  };
+  keep(s.Duration, shown_.Duration, given_.Duration);
+  keep(s.Speed, shown_.Speed, given_.Speed);
+  keep(s.DirectXQuality, shown_.DirectXQuality, given_.DirectXQuality);
+  keep(s.ImageMode, shown_.ImageMode, given_.ImageMode);
+  keep(s.ImageSize, shown_.ImageSize, given_.ImageSize);
+  return s;
+}
+
+TUserSettings TfmSettingWindow::Read() const {
+  TUserSettings s;
+  if (!ParseDuration(txtDuration, s.Duration)) s.Duration = 0;
   s.Speed = tbSpeed.Position;
   s.DirectXQuality = cbImageQuality.ItemIndex >= 0 ? cbImageQuality.ItemIndex : given_.DirectXQuality;
   s.Sound = cbSound.Checked;

@@ -61,7 +61,8 @@ class TfmSettingWindow {
   TCheckBox cbMusic, cbSound, cbDirectX, cbCustomMusic, cbShuffleMusic, cbTransition;
   TComboBox cbImageQuality, cbImageSize, cbShowImageMode;
   std::string txtDuration = "10";
-  TUpDown UpDown1{10, 999, 10};
+  // Every duration a project may carry can be shown and kept.
+  TUpDown UpDown1{1, 999, 10};
   TUpDown tbSpeed{0, 20, 10};
   TListView lstMusic;
   bool Button1Enabled = true;
@@ -70,9 +71,11 @@ class TfmSettingWindow {
   // Fills the controls from settings (Button1 only enabled where user
   // settings apply) and takes settings.MusicList as the music list's start.
   void SetValues(const TUserSettings& settings, bool userSettingsApply);
-  // The controls' values after OK. A list left without a choice keeps the
-  // value it was given. Throws EQVError when the duration is not a whole
-  // number from 1 to 999.
+  // The controls' values after OK. A control the user left as it was shown
+  // gives back the value it was given, also one it cannot show (a speed off
+  // the table, a duration beyond the box's range, a list without a choice),
+  // so an OK without a change keeps the show as it was. Throws EQVError when
+  // the duration is not a whole number from 1 to 999.
   TUserSettings Values() const;
 
   // Handlers.
@@ -88,14 +91,18 @@ class TfmSettingWindow {
   // "Reset": the speed slider back to 10.
   void Label3Click();
   // The up-down beside the duration: steps from the number in the box,
-  // within 10 to 999, and writes it back.
+  // within 1 to 999, and writes it back.
   void UpDownClick(int delta);
   void SetUpDownPosition(int position);
 
  private:
+  // The controls' values as they read, without the given values put back.
+  TUserSettings Read() const;
+
   std::vector<std::string>& musicList_;
   platform::IDialogs& dialogs_;
   TUserSettings given_;
+  TUserSettings shown_;  // what the controls showed when the values were set
 };
 
 // The duration box's text as a number, or false when it is not a whole

@@ -107,8 +107,11 @@ void ApplyUserSettings(TQVCProject& project, const std::string& settingsFile) {
   const bool transition = ini.ReadBool(kSetting, "Transition", s.Transition);
   const int32_t duration = ini.ReadInteger(kSetting, "Duration", s.Duration);
   int32_t index = ini.ReadInteger(kSetting, "Index", 0);
-  const bool directX = ini.ReadBool(kSetting, "DirectX", true);
-  const int32_t quality = ini.ReadInteger(kSetting, "DirectXQuality", 1);
+  // A key the file does not hold keeps the creator's value: a file that holds
+  // only Index (the configuration window closed without a visit to the
+  // settings dialog) must not turn the accelerated path on.
+  const bool directX = ini.ReadBool(kSetting, "DirectX", s.DirectX);
+  const int32_t quality = ini.ReadInteger(kSetting, "DirectXQuality", s.DirectXQuality);
   const bool customMusic = ini.ReadBool(kSetting, "CustomMusic", false);
   const bool shuffleMusic = ini.ReadBool(kSetting, "ShuffleMusic", true);
 
@@ -151,7 +154,7 @@ TUserSettings UserSettingsFromProject(const TQVCProject& project) {
   const TQVCSetting& s = project.Setting();
   TUserSettings u;
   u.ImageMode = s.ShowImageMode;
-  u.Speed = kNormalSpeedIndex;
+  u.Speed = -1;
   for (size_t i = 0; i < kSpeedTable.size(); ++i)
     if (kSpeedTable[i] == s.Speed) {
       u.Speed = static_cast<int32_t>(i);
@@ -163,7 +166,7 @@ TUserSettings UserSettingsFromProject(const TQVCProject& project) {
   u.Duration = s.Duration;
   u.DirectX = s.DirectX;
   u.DirectXQuality = s.DirectXQuality;
-  u.ImageSize = s.Stretch ? (s.Proportional ? 2 : 1) : 0;
+  u.ImageSize = s.Stretch ? (s.Proportional ? 2 : 1) : (s.Proportional ? -1 : 0);
   u.CustomMusic = false;
   u.ShuffleMusic = true;
   return u;

@@ -45,12 +45,16 @@ std::string UserSettingsFileToWrite(const std::string& exePath);
 bool UserSettingsApply(const std::string& exePath, const std::string& firstArgument);
 
 // Run mode: folds the file's [Setting], [MusicList] and [Files] into the
-// project in memory. A missing file changes nothing. Hand-edited values the
+// project in memory. A missing file changes nothing; a key the file does not
+// hold keeps the project's value (DirectX and DirectXQuality included). Hand-edited values the
 // configuration window never writes are ignored: a Speed outside 0..20, [Files]
 // keys that are not decimal picture indices; a negative Index counts as 0.
 void ApplyUserSettings(TQVCProject& project, const std::string& settingsFile);
 
 // The values the settings dialog edits.
+// -1 in ImageSize or Speed stands for the project's own value where no choice
+// of the dialog gives it (not stretched but keeping the shape; a speed off the
+// table); written so, run mode keeps the project's value.
 struct TUserSettings {
   int32_t ImageSize = 0;  // 0 original size, 1 stretched, 2 stretched keeping proportions
   int32_t ImageMode = 0;  // the project's ShowImageMode
@@ -66,8 +70,7 @@ struct TUserSettings {
   std::vector<std::string> MusicList;
 };
 
-// The dialog's starting values taken from the project alone; a Speed that is
-// not in the table gives the normal position.
+// The dialog's starting values taken from the project alone.
 TUserSettings UserSettingsFromProject(const TQVCProject& project);
 
 // The configuration window's readers and writers. Callers check

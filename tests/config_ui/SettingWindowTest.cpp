@@ -8,6 +8,7 @@
 
 #include "common/Error.h"
 #include "platform/doubles/RecordingDialogs.h"
+#include "project/uQVProject.h"
 #include "support/TempDir.h"
 
 namespace qv {
@@ -78,7 +79,7 @@ TEST(SettingsLayout, RangesStartWhereTheDialogDoes) {
   std::vector<std::string> music;
   platform::TRecordingDialogs dialogs;
   TfmSettingWindow dialog(music, dialogs);
-  EXPECT_EQ(dialog.UpDown1.Min, 10);
+  EXPECT_EQ(dialog.UpDown1.Min, 1) << "every duration a project may carry";
   EXPECT_EQ(dialog.UpDown1.Max, 999);
   EXPECT_EQ(dialog.UpDown1.Position, 10);
   EXPECT_EQ(dialog.txtDuration, "10");
@@ -152,6 +153,76 @@ TEST_F(SettingsDialog, ListsWithoutAChoiceKeepTheValueTheyWereGiven) {
   s.Duration = 5000;
   dialog.SetValues(s, true);
   EXPECT_EQ(dialog.txtDuration, "999") << "the up-down keeps to its range";
+}
+
+// The demo plays 8-second pictures; an OK that changes nothing must write a
+// file that gives the same show, whatever the project carries.
+TEST(SettingsDialogOk, WithoutAChangeTheShowStaysAsItWas) {
+  struct TCase {
+    int32_t duration, speed;
+    bool stretch, proportional, directX;
+    int32_t quality;
+  };
+  for (const TCase& c : {TCase{8, 100, true, true, false, 0}, TCase{1, 115, false, true, true, 2},
+                         TCase{999, 360, true, false, true, 1}, TCase{5, 10, false, false, false, 0}}) {
+    qvtest::TempDir dir;
+    const std::string file = dir.file("saver.ini");
+    TQVCProject project;
+    project.FileList().Add("QVImage0.jpg", true);
+    TQVCSetting& s = project.Setting();
+    s.Duration = c.duration;
+    s.Speed = c.speed;
+    s.Stretch = c.stretch;
+    s.Proportional = c.proportional;
+    s.DirectX = c.directX;
+    s.DirectXQuality = c.quality;
+    s.ShowImageMode = 1;
+
+    std::vector<std::string> music;
+    platform::TRecordingDialogs dialogs;
+    TfmSettingWindow dialog(music, dialogs);
+    dialog.SetValues(ReadUserSettings(file, project), true);
+    EXPECT_EQ(dialog.txtDuration, std::to_string(c.duration)) << "the dialog shows the duration that plays";
+    dialog.FormShow();
+    ASSERT_TRUE(dialog.Button1Click());
+    WriteUserSettings(file, dialog.Values());
+
+    TQVCProject played = project;
+    ApplyUserSettings(played, file);
+    const TQVCSetting& p = played.Setting();
+    EXPECT_EQ(p.Duration, c.duration);
+    EXPECT_EQ(p.Speed, c.speed);
+    EXPECT_EQ(p.Stretch, c.stretch);
+    EXPECT_EQ(p.Proportional, c.proportional);
+    EXPECT_EQ(p.DirectX, c.directX);
+    EXPECT_EQ(p.DirectXQuality, c.quality);
+    EXPECT_EQ(p.ShowImageMode, 1);
+
+    // And a second visit reads back what the first wrote.
+    dialog.SetValues(ReadUserSettings(file, project), true);
+    ASSERT_TRUE(dialog.Button1Click());
+    WriteUserSettings(file, dialog.Values());
+    TQVCProject again = project;
+    ApplyUserSettings(again, file);
+    EXPECT_EQ(again.Setting().Speed, c.speed);
+    EXPECT_EQ(again.Setting().Proportional, c.proportional);
+  }
+}
+
+TEST_F(SettingsDialog, AMovedControlGivesItsNewValue) {
+  TUserSettings s = Sample();
+  s.Speed = -1;
+  s.ImageSize = -1;
+  dialog.SetValues(s, true);
+  EXPECT_EQ(dialog.tbSpeed.Position, 10);
+  EXPECT_EQ(dialog.cbImageSize.ItemIndex, 0) << "not stretched";
+  dialog.tbSpeed.Position = 11;
+  dialog.cbImageSize.ItemIndex = 2;
+  dialog.UpDownClick(-1);
+  const TUserSettings back = dialog.Values();
+  EXPECT_EQ(back.Speed, 11);
+  EXPECT_EQ(back.ImageSize, 2);
+  EXPECT_EQ(back.Duration, 44);
 }
 
 TEST_F(SettingsDialog, CancelLeavesTheMusicListAsHandedIn) {
@@ -229,7 +300,9 @@ TEST_F(SettingsDialog, TheUpDownStepsFromTheTypedNumberWithinItsRange) {
   dialog.UpDownClick(-1);
   EXPECT_EQ(dialog.txtDuration, "998") << "from its own position when the box holds no number";
   dialog.SetUpDownPosition(3);
-  EXPECT_EQ(dialog.txtDuration, "10");
+  EXPECT_EQ(dialog.txtDuration, "3");
+  dialog.SetUpDownPosition(0);
+  EXPECT_EQ(dialog.txtDuration, "1");
 }
 
 }  // namespace

@@ -143,17 +143,30 @@ TEST_F(ApplySettings, HandEditedFilesKeysThatAreNoPictureIndexAreIgnored) {
   EXPECT_EQ(EnabledFlags(project), expected);
 }
 
-TEST_F(ApplySettings, OnlyAnIndexGivesTheRunModeDefaults) {
+// Closing the configuration window writes Index alone: the show must stay the
+// creator's, the accelerated path and its working size included.
+TEST_F(ApplySettings, KeysTheFileDoesNotHoldKeepTheProjectsValues) {
   project.Setting().Sound = false;
   project.Setting().Duration = 12;
   project.Setting().ShowImageMode = 1;
+  project.Setting().DirectX = false;
+  project.Setting().DirectXQuality = 0;
   Apply("[Setting]\r\nIndex=3\r\n");
   const qv::TQVCSetting& s = project.Setting();
-  EXPECT_TRUE(s.DirectX);
-  EXPECT_EQ(s.DirectXQuality, 1);
+  EXPECT_FALSE(s.DirectX);
+  EXPECT_EQ(s.DirectXQuality, 0);
   EXPECT_FALSE(s.Sound);
   EXPECT_EQ(s.Duration, 12);
   EXPECT_EQ(s.ShowImageMode, 1);
+
+  project.Setting().DirectX = true;
+  project.Setting().DirectXQuality = 2;
+  Apply("[Setting]\r\nIndex=3\r\n");
+  EXPECT_TRUE(project.Setting().DirectX);
+  EXPECT_EQ(project.Setting().DirectXQuality, 2);
+  Apply("[Setting]\r\nDirectX=0\r\nDirectXQuality=1\r\n");
+  EXPECT_FALSE(project.Setting().DirectX);
+  EXPECT_EQ(project.Setting().DirectXQuality, 1);
 }
 
 class SettingsPath : public ::testing::Test {
@@ -211,8 +224,10 @@ TEST_F(ConfigurationFile, WithoutAFileTheDialogStartsFromTheProject) {
   project.Setting().Speed = 77;
   project.Setting().Stretch = false;
   u = qv::ReadUserSettings(ini, project);
-  EXPECT_EQ(u.Speed, qv::kNormalSpeedIndex);
-  EXPECT_EQ(u.ImageSize, 0);
+  EXPECT_EQ(u.Speed, -1) << "the project's own speed, which the table lacks";
+  EXPECT_EQ(u.ImageSize, -1) << "not stretched, keeping the shape: the list has no such choice";
+  project.Setting().Proportional = false;
+  EXPECT_EQ(qv::ReadUserSettings(ini, project).ImageSize, 0);
 }
 
 TEST_F(ConfigurationFile, SettingsRoundTripAndKeepOtherKeys) {
