@@ -28,4 +28,26 @@ inline void UnsetEnv(const char* name) {
 #endif
 }
 
+// A variable set for one scope and put back as it was afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    SetEnv(name, value);
+  }
+  ~ScopedEnv() {
+    if (had_) SetEnv(name_, old_);
+    else UnsetEnv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
 }  // namespace qvtest

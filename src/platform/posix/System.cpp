@@ -165,49 +165,96 @@ std::string UserConfigFolder() {
   return {};
 }
 
+namespace {
+
+// The desktops that keep their background in GSettings, by the names they
+// give in XDG_CURRENT_DESKTOP.
+struct TDesktop {
+  const char* name;
+  std::vector<std::string> sessionNames;
+  const char* schema;
+  const char* key;
+  bool uri;
+};
+
+const std::vector<TDesktop>& KnownDesktops() {
+  static const std::vector<TDesktop> desktops = {
+      {"GNOME", {"GNOME", "UNITY", "BUDGIE", "PANTHEON"}, "org.gnome.desktop.background", "picture-uri", true},
+      {"MATE", {"MATE"}, "org.mate.background", "picture-filename", false},
+      {"Cinnamon", {"X-CINNAMON", "CINNAMON"}, "org.cinnamon.desktop.background", "picture-uri", true},
+  };
+  return desktops;
+}
+
+// The desktops this session runs: XDG_CURRENT_DESKTOP is a list such as
+// "ubuntu:GNOME".
+std::vector<std::string> SessionDesktops() {
+  std::vector<std::string> names;
+  const char* value = std::getenv("XDG_CURRENT_DESKTOP");
+  std::stringstream list(value ? value : "");
+  std::string item;
+  while (std::getline(list, item, ':')) {
+    for (char& c : item) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!item.empty()) names.push_back(item);
+  }
+  return names;
+}
+
+// A string as `gsettings get` prints it ('text' or "text", with backslash
+// escapes), back to the text.
+std::string GVariantString(const std::string& printed) {
+  const std::string t = Trimmed(printed);
+  if (t.size() < 2 || (t.front() != '\'' && t.front() != '"') || t.back() != t.front()) return t;
+  std::string text;
+  for (size_t i = 1; i + 1 < t.size(); ++i) {
+    if (t[i] == '\\' && i + 2 < t.size()) ++i;
+    text += t[i];
+  }
+  return text;
+}
+
+}  // namespace
+
 bool SetDesktopWallpaper(const std::string& bitmapFile, std::string& how) {
-  // The desktops that keep their background in GSettings, by schema.
-  struct TDesktop {
-    const char* name;
-    const char* schema;
-    const char* key;
-    bool uri;
-  };
-  static constexpr TDesktop kDesktops[] = {
-      {"GNOME", "org.gnome.desktop.background", "picture-uri", true},
-      {"MATE", "org.mate.background", "picture-filename", false},
-      {"Cinnamon", "org.cinnamon.desktop.background", "picture-uri", true},
-  };
   constexpr int kWaitMs = 5000;
   std::error_code ec;
   const std::string path = std::filesystem::absolute(bitmapFile, ec).string();
-  std::vector<std::string> done;
-  for (const TDesktop& d : kDesktops) {
-    const TRun writable = RunProgram({"gsettings", "writable", d.schema, d.key}, kWaitMs, true);
-    if (!writable.started) {
-      how = "gsettings was not found, so the wallpaper could not be set from here";
-      return false;
-    }
-    if (!writable.ended || writable.exitCode != 0 || Trimmed(writable.out) != "true") continue;
-    const std::string value = d.uri ? FileUri(path) : path;
-    const TRun set = RunProgram({"gsettings", "set", d.schema, d.key, value}, kWaitMs, true);
-    if (!set.ended || set.exitCode != 0) continue;
-    // Newer GNOME keeps a second picture for its dark style.
-    if (d.uri && std::string(d.name) == "GNOME") {
-      const TRun dark = RunProgram({"gsettings", "writable", d.schema, "picture-uri-dark"}, kWaitMs, true);
-      if (dark.ended && dark.exitCode == 0 && Trimmed(dark.out) == "true")
-        RunProgram({"gsettings", "set", d.schema, "picture-uri-dark", value}, kWaitMs, true);
-    }
-    RunProgram({"gsettings", "set", d.schema, "picture-options", "centered"}, kWaitMs, true);
-    done.push_back(std::string(d.name) + " (" + d.schema + ")");
-  }
-  if (done.empty()) {
-    how = "This desktop offers no way to set the wallpaper from here (no GNOME, MATE or Cinnamon background settings).";
+  const std::vector<std::string> session = SessionDesktops();
+  const TDesktop* desktop = nullptr;
+  for (const TDesktop& d : KnownDesktops())
+    for (const std::string& name : d.sessionNames)
+      if (!desktop && std::find(session.begin(), session.end(), name) != session.end()) desktop = &d;
+  if (!desktop) {
+    const char* named = std::getenv("XDG_CURRENT_DESKTOP");
+    how = named && *named ? std::string("This desktop (") + named +
+                                ") offers no way to set the wallpaper from here (GNOME, MATE and Cinnamon do)."
+                          : "No desktop is named for this session (XDG_CURRENT_DESKTOP is empty), so the wallpaper "
+                            "could not be set from here.";
     return false;
   }
-  how = "The wallpaper was set through the background settings of ";
-  for (size_t i = 0; i < done.size(); ++i) how += (i == 0 ? "" : i + 1 == done.size() ? " and " : ", ") + done[i];
-  how += ".";
+  const TDesktop& d = *desktop;
+  const std::string value = d.uri ? FileUri(path) : path;
+  const TRun set = RunProgram({"gsettings", "set", d.schema, d.key, value}, kWaitMs, true);
+  if (!set.started) {
+    how = "gsettings was not found, so the wallpaper could not be set from here";
+    return false;
+  }
+  // What the desktop keeps is read back: a session whose settings live only
+  // in memory, or a schema that is missing, takes the value and forgets it.
+  const TRun back = RunProgram({"gsettings", "get", d.schema, d.key}, kWaitMs, true);
+  if (!set.ended || set.exitCode != 0 || !back.ended || back.exitCode != 0 || GVariantString(back.out) != value) {
+    how = std::string("The background settings of ") + d.name + " (" + d.schema + ") did not keep the picture, " +
+          "so the wallpaper was not set.";
+    return false;
+  }
+  // Newer GNOME keeps a second picture for its dark style.
+  if (d.uri && std::string(d.name) == "GNOME") {
+    const TRun dark = RunProgram({"gsettings", "writable", d.schema, "picture-uri-dark"}, kWaitMs, true);
+    if (dark.ended && dark.exitCode == 0 && Trimmed(dark.out) == "true")
+      RunProgram({"gsettings", "set", d.schema, "picture-uri-dark", value}, kWaitMs, true);
+  }
+  RunProgram({"gsettings", "set", d.schema, "picture-options", "centered"}, kWaitMs, true);
+  how = std::string("The wallpaper was set through the background settings of ") + d.name + " (" + d.schema + ").";
   return true;
 }
 
