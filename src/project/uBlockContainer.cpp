@@ -133,7 +133,10 @@ TBlockMarker FindBlockMarker(const std::string& file, TBlockRange within) {
 }
 
 int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs, TBlockRange within,
-                  std::vector<TBlockRange>* spans) {
+                  std::vector<TBlockRange>* spans, TBlockShortfall* shortfall) {
+  TBlockShortfall unused;
+  TBlockShortfall& lacking = shortfall ? *shortfall : unused;
+  lacking = {};
   TBlockMarker marker = FindBlockMarker(file, within);
   if (!marker.found) return 0;
   platform::TFile in;
@@ -141,19 +144,34 @@ int ExtractBlocks(const std::string& file, const std::vector<std::string>& outpu
   // Nothing past the end of the range counts, as if the file ended there.
   const uint64_t fileSize = std::min<uint64_t>(in.Size(),
                                                within.offset + std::min(within.length, UINT64_MAX - within.offset));
-  if (marker.end + 4 > fileSize) return 0;
   uint64_t pos = marker.end;
   uint8_t b[4];
-  if (!ReadAt(in, b, pos)) return 0;
+  if (marker.end + 4 > fileSize || !ReadAt(in, b, pos)) {
+    lacking.missingBytes = marker.end + 4 - std::min(fileSize, marker.end + 4);
+    lacking.exact = false;
+    return 0;
+  }
   pos += 4;
   const uint64_t blocks = std::min<uint64_t>(LoadLE32(b), outputs.size());
   std::vector<uint8_t> buf;
   int written = 0;
   for (uint64_t i = 0; i < blocks; ++i) {
-    if (pos + 4 > fileSize || !ReadAt(in, b, pos)) break;
+    if (pos + 4 > fileSize || !ReadAt(in, b, pos)) {
+      // Blocks the count promises beyond the end: at least their lengths.
+      const uint64_t there = fileSize > pos ? fileSize - pos : 0;
+      lacking.missingBytes += std::max<uint64_t>((blocks - i) * 4, there) - there;
+      lacking.exact = false;
+      for (uint64_t j = i; j < blocks; ++j) lacking.cutBlocks.push_back(static_cast<size_t>(j));
+      break;
+    }
     pos += 4;
     // A length that runs past the end of the file copies what is there.
-    const uint64_t length = std::min<uint64_t>(LoadLE32(b), fileSize - pos);
+    const uint64_t declared = LoadLE32(b);
+    const uint64_t length = std::min<uint64_t>(declared, fileSize - pos);
+    if (length < declared) {
+      lacking.missingBytes += declared - length;
+      lacking.cutBlocks.push_back(static_cast<size_t>(i));
+    }
     if (spans) spans->push_back({pos, length});
     const std::string& target = outputs[i];
     if (!target.empty()) {
@@ -168,10 +186,6 @@ int ExtractBlocks(const std::string& file, const std::vector<std::string>& outpu
       }
     }
     pos += length;
-    if (pos >= fileSize) {
-      // Blocks after the end of the file have nothing to give, not even a length.
-      if (i + 1 < blocks) break;
-    }
   }
   return written;
 }

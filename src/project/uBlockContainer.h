@@ -36,15 +36,24 @@ std::string BlockMarkerBytes();
 // Scans the file (or a range of it) from its first byte for the first marker.
 TBlockMarker FindBlockMarker(const std::string& file, TBlockRange within = {});
 
+// What a container that runs past the end of its file (or range) lacks.
+struct TBlockShortfall {
+  uint64_t missingBytes = 0;  // at least this many bytes are missing
+  bool exact = true;          // false when blocks whose lengths are lost are missing too
+  std::vector<size_t> cutBlocks;  // 0-based blocks copied only in part or not at all
+  bool Any() const { return missingBytes > 0; }
+};
+
 // Writes blocks 1, 2, ... of the container in `file` to `outputs`, in order;
 // min(block count, outputs.size()) blocks. An empty output path skips that
 // block's bytes without writing them. A block whose length runs past the end
 // of the file is copied as far as the file goes. Returns the number of blocks
 // whose output was written. Errors are not reported: a missing file extracts
 // nothing. `within` reads a container that lies inside a range of the file;
-// `spans`, when given, receives where each block visited lies in the file.
+// `spans`, when given, receives where each block visited lies in the file;
+// `shortfall`, when given, what the file lacks of the blocks its count promises.
 int ExtractBlocks(const std::string& file, const std::vector<std::string>& outputs, TBlockRange within = {},
-                  std::vector<TBlockRange>* spans = nullptr);
+                  std::vector<TBlockRange>* spans = nullptr, TBlockShortfall* shortfall = nullptr);
 
 // Writes a container: the marker, the count and each block. Blocks are given
 // as files to copy (streamed) so that large pictures are not held in memory.

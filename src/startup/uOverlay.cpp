@@ -119,9 +119,18 @@ std::vector<std::string> ReadNameLines(const std::string& file) {
   return lines;
 }
 
-void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& temp) {
+std::string TOverlayShortfall::Describe() const {
+  if (!Any()) return {};
+  std::string text = (exact ? "" : "at least ") + std::to_string(missingBytes) + " bytes of its project are missing";
+  if (lostPictures > 0)
+    text += " (" + std::to_string(lostPictures) + (lostPictures == 1 ? " picture" : " pictures") + " lost)";
+  return text;
+}
+
+TOverlayShortfall ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& temp) {
+  TOverlayShortfall result;
   const std::string& folder = temp.ProjectTempFolder();
-  if (folder.empty()) return;
+  if (folder.empty()) return result;
   const std::string settings = folder + kSettingsContainerName;
   const std::string names = folder + kNamesFileName;
   const std::string skin = folder + kSkinFileName;
@@ -130,15 +139,29 @@ void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTe
   // being copied out first: nothing else reads that copy, and for a large
   // project it would double the time and the disk space extraction takes.
   std::vector<TBlockRange> spans;
-  ExtractBlocks(exePath, {settings, names, std::string(), skin}, {}, &spans);
-  if (spans.size() >= 3) ExtractBlocks(exePath, PictureTargets(folder, ReadNameLines(names)), spans[2]);
+  TBlockShortfall overlay, pictures;
+  ExtractBlocks(exePath, {settings, names, std::string(), skin}, {}, &spans, &overlay);
+  const std::vector<std::string> targets = PictureTargets(folder, ReadNameLines(names));
+  if (spans.size() >= 3) ExtractBlocks(exePath, targets, spans[2], nullptr, &pictures);
   project.LoadContainer(settings, temp.TempPath());
+  result.missingBytes = overlay.missingBytes;
+  result.exact = overlay.exact;
+  if (overlay.Any()) {
+    // A picture cut off would show as one; it is left out instead.
+    for (size_t cut : pictures.cutBlocks)
+      if (cut < targets.size() && !targets[cut].empty()) platform::RemoveFile(targets[cut]);
+  }
 
   TQVCFileList& list = project.FileList();
-  for (size_t i = 0; i < list.Count(); ++i) list.SetName(i, InFolder(folder, list.Names()[i]));
+  for (size_t i = 0; i < list.Count(); ++i) {
+    list.SetName(i, InFolder(folder, list.Names()[i]));
+    std::error_code ec;
+    if (result.Any() && !std::filesystem::exists(PathFromUtf8(list.Names()[i]), ec)) ++result.lostPictures;
+  }
   std::string& preview = project.Setting().PreviewFile;
   if (!preview.empty()) preview = InFolder(folder, preview);
   project.UISetting().UIFile = skin;
+  return result;
 }
 
 void SweepStaleFolders(const std::string& tempPath, const std::string& baseName) {
@@ -171,7 +194,7 @@ TExtractedProject::TExtractedProject(const std::string& exePath, const std::stri
   if (folder_.ProjectTempFolder().empty())
     throw EQVError("no private folder for the project could be made in " + folder_.TempPath());
   try {
-    ExtractProject(*project_, exePath_, folder_);
+    shortfall_ = ExtractProject(*project_, exePath_, folder_);
   } catch (...) {
     DeleteProjectFiles(folder_);
     throw;

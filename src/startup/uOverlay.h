@@ -71,10 +71,21 @@ bool AcceptablePictureName(const std::string& namePart);
 // the file in size, so a damaged file cannot exhaust memory.
 std::vector<std::string> ReadNameLines(const std::string& file);
 
+// What an overlay cut short (a download or copy that stopped early) lacks.
+struct TOverlayShortfall {
+  uint64_t missingBytes = 0;  // at least this many
+  bool exact = true;
+  size_t lostPictures = 0;    // pictures of the list that are not whole
+  bool Any() const { return missingBytes > 0; }
+  // "N bytes of its project are missing (K pictures lost)"; empty when whole.
+  std::string Describe() const;
+};
+
 // Extracts the overlay of `exePath` into the folder and loads the project from
 // it. Errors are not reported: a file without an overlay leaves the project at
-// its defaults with no pictures.
-void ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& folder);
+// its defaults with no pictures. A picture whose bytes are not all there is
+// not extracted (it would show cut off); the result says what is missing.
+TOverlayShortfall ExtractProject(TQVCProject& project, const std::string& exePath, TProjectTempFolder& folder);
 
 // Removes what ExtractProject wrote, then the folder if it is empty.
 void DeleteProjectFiles(TProjectTempFolder& folder);
@@ -97,9 +108,12 @@ class TExtractedProject {
   const std::string& ExePath() const { return exePath_; }
   // The folder the files went to, ending with "/"; empty when none was made.
   const std::string& TempFolder() { return folder_.ProjectTempFolder(); }
+  // What the file lacks when it is cut short.
+  const TOverlayShortfall& Shortfall() const { return shortfall_; }
 
  private:
   std::string exePath_;
+  TOverlayShortfall shortfall_;
   TProjectTempFolder folder_;
   std::unique_ptr<TQVCProject> project_;
 };

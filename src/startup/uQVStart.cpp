@@ -95,6 +95,9 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
     report(e.what());
     return 1;
   }
+  if (extracted->Shortfall().Any())
+    report(FileNamePart(extracted->ExePath()) + " is cut short: " + extracted->Shortfall().Describe() +
+           "; what is whole plays");
   TQVCProject& project = extracted->Project();
   switch (mode) {
     case TRunMode::Run:

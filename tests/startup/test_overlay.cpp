@@ -153,6 +153,50 @@ TEST(ExtractProject, ATruncatedOverlayDoesNoHarm) {
   }
 }
 
+// A download that stopped early: what is whole plays, the cut picture does
+// not, and the caller learns how much is missing.
+TEST(ExtractProject, ACutFileSaysWhatItLacksAndKeepsOnlyWholePictures) {
+  TempDir tmp;
+  const std::string full = Screensaver("QVImage0.jpg\r\nQVImage1.bmp\r\n", {std::string(4000, 'j'), std::string(3000, 'b')},
+                                       kSettings, kFileList);
+  auto extract = [&](size_t cut, bool keepFiles = false) {
+    WriteFile(tmp.file("t.scr"), full.substr(0, cut));
+    qv::TProjectTempFolder folder(tmp.slash(), tmp.file("t.scr"), static_cast<uint32_t>(cut));
+    qv::TQVCProject project;
+    const qv::TOverlayShortfall shortfall = qv::ExtractProject(project, tmp.file("t.scr"), folder);
+    const std::string dir = folder.ProjectTempFolder();
+    const bool first = fs::exists(dir + "QVImage0.jpg"), second = fs::exists(dir + "QVImage1.bmp");
+    if (!keepFiles) qv::DeleteProjectFiles(folder);
+    return std::tuple{shortfall, first, second};
+  };
+  auto [whole, a, b] = extract(full.size());
+  EXPECT_FALSE(whole.Any());
+  EXPECT_EQ(whole.Describe(), "");
+  EXPECT_TRUE(a && b);
+
+  // Cut in the skin's text: exactly 5 of its 9 bytes are missing.
+  auto [inSkin, x, y] = extract(full.size() - 5);
+  EXPECT_EQ(inSkin.missingBytes, 5u);
+  EXPECT_TRUE(inSkin.exact);
+  EXPECT_EQ(inSkin.lostPictures, 0u);
+  EXPECT_TRUE(x && y);
+
+  // Without the skin block its length is lost too: at least its 4 bytes.
+  auto [noSkin, m, n] = extract(full.size() - 13);
+  EXPECT_EQ(noSkin.missingBytes, 4u);
+  EXPECT_FALSE(noSkin.exact);
+  EXPECT_EQ(noSkin.Describe(), "at least 4 bytes of its project are missing");
+  EXPECT_TRUE(m && n);
+
+  // Cut in the second picture: its last 1000 bytes and the skin block.
+  auto [cut, first, second] = extract(full.size() - 13 - 1000);
+  EXPECT_EQ(cut.missingBytes, 1004u);
+  EXPECT_TRUE(first) << "the whole picture is there";
+  EXPECT_FALSE(second) << "the cut one is not";
+  EXPECT_EQ(cut.lostPictures, 1u);
+  EXPECT_EQ(cut.Describe(), "at least 1004 bytes of its project are missing (1 picture lost)");
+}
+
 }  // namespace
 
 namespace {

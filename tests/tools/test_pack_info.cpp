@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -304,6 +305,36 @@ TEST_F(PackInfo, SmallThingsANewUserTripsOver) {
                            dir, env());
   EXPECT_EQ(render.exitCode, 2);
   EXPECT_NE(render.err.find("no pictures"), std::string::npos) << render.err;
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+// A download that stopped early is not a screensaver that passes: info
+// refuses it, the players say so once and play what is whole.
+TEST_F(PackInfo, AScreensaverCutShortIsNamedAsSuch) {
+  WriteFile(dir.file("settings.ini"), "");
+  WriteFile(dir.file("big.jpg"), qvtest::JpegFile(400, 300));
+  ASSERT_EQ(RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("out.scr")) + " " +
+                           Quote(dir.file("one.jpg")) + " " + Quote(dir.file("big.jpg")),
+                       dir)
+                .exitCode,
+            0);
+  const std::string whole = qvtest::ReadFile(dir.file("out.scr"));
+  // Into the big picture: it and the skin's block are lost.
+  WriteFile(dir.file("cut.scr"), whole.substr(0, whole.size() - 1000));
+  auto info = RunCommand(kTool + " info " + Quote(dir.file("cut.scr")), dir, env());
+  EXPECT_EQ(info.exitCode, 2);
+  EXPECT_NE(info.err.find("is cut short: at least "), std::string::npos) << info.err;
+  EXPECT_NE(info.err.find("bytes of its project are missing (1 picture lost)"), std::string::npos) << info.err;
+  EXPECT_EQ(info.out, "");
+  auto render = RunCommand(kTool + " render " + Quote(dir.file("cut.scr")) + " --size 64x48 --seconds 1 --out " +
+                               Quote(dir.file("frames")),
+                           dir, env());
+  EXPECT_EQ(render.exitCode, 0) << render.err;
+  EXPECT_NE(render.err.find("is cut short"), std::string::npos) << render.err;
+  const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy " + env();
+  ::chmod(dir.file("cut.scr").c_str(), 0755);
+  auto saver = RunCommand(noDisplay + " " + Quote(dir.file("cut.scr")) + " /s", dir);
+  EXPECT_NE(saver.err.find("cut.scr is cut short: at least"), std::string::npos) << saver.err;
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 }
 

@@ -9,7 +9,9 @@
 namespace qvtool {
 
 // Throws EQVError with a one-line reason when FILE cannot be read or carries
-// no overlay. The files go when the result does.
-std::unique_ptr<qv::TExtractedProject> ExtractFile(const std::string& file);
+// no overlay, or, with `refuseCut`, when it is cut short; otherwise a file cut
+// short is noted on stderr and what is whole is used. The files go when the
+// result does.
+std::unique_ptr<qv::TExtractedProject> ExtractFile(const std::string& file, bool refuseCut = false);
 
 }  // namespace qvtool

@@ -41,7 +41,7 @@ void WriteSettings(JsonWriter& json, qv::TQVCSetting setting, const std::string&
 int Info(const Args& args) {
   std::vector<std::string> files;
   TOptionReader("usage: qvtool info FILE").Plain(files, 1, 1).Read(args);
-  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(files[0]);
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(files[0], true);
   qv::TQVCProject& project = extracted->Project();
   const std::string folder = extracted->TempFolder();
 
