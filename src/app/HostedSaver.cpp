@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/ThreadWorker.h"
 #include "platform/Files.h"
+#include "platform/LastResort.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlHostedDisplay.h"
@@ -57,6 +58,7 @@ class TVoice {
     }
     path_ = RuntimeFolder() + "qvsaver-voice-" + CurrentUserId() + ".lock";
     speaks_ = TakeNamedLock(path_, lock_);
+    if (speaks_) lastResort_ = std::make_unique<TLastResort>([this] { ReleaseNamedLock(path_, lock_); });
   }
   ~TVoice() { ReleaseNamedLock(path_, lock_); }
   TVoice(const TVoice&) = delete;
@@ -67,6 +69,7 @@ class TVoice {
   std::string path_;
   TFile lock_;
   bool speaks_ = false;
+  std::unique_ptr<TLastResort> lastResort_;
 };
 
 // The window stays black until the daemon stops the saver.

@@ -8,6 +8,7 @@
 #include "app/ConfigureMode.h"
 #include "app/SaverOnScreen.h"
 #include "platform/Files.h"
+#include "platform/fltk/FltkDialogs.h"
 #include "platform/System.h"
 #include "startup/uQVStart.h"
 #if defined(_WIN32)
@@ -21,6 +22,8 @@
 int main(int argc, char** argv) {
   // Installed before SDL starts, which then leaves these signals to us.
   qv::platform::InstallEndSignals();
+  // The configuration window's toolkit ends the process on a lost display.
+  qv::platform::CatchFltkFatal("qvsaver");
   qv::TStartServices services;
   services.endRequested = qv::platform::EndSignalReceived;
   services.tickAtStart = qv::platform::TickCount();
@@ -36,7 +39,7 @@ int main(int argc, char** argv) {
 #else
   // A foreign window (the preview's) may go at any moment: an X error about
   // it must not end the process before its files are removed.
-  qv::platform::CatchX11Errors();
+  qv::platform::CatchX11Errors("qvsaver");
   services.openPreviewWindow = qv::platform::OpenForeignWindow;
   // The Linux screensaver daemons' way to host a saver.
   services.runHosted = qv::app::RunHostedSaver;

@@ -186,7 +186,8 @@ void SweepStaleFolders(const std::string& tempPath, const std::string& baseName)
 TExtractedProject::TExtractedProject(const std::string& exePath, const std::string& tempPath, uint32_t tickAtStart)
     : exePath_(ExpandLongPath(exePath)),
       folder_(tempPath, exePath_, tickAtStart),
-      project_(std::make_unique<TQVCProject>()) {
+      project_(std::make_unique<TQVCProject>()),
+      lastResort_([this] { DeleteProjectFiles(folder_); }) {
   // Runs of this engine that were killed left their folders; they go first
   // (the folder of this run is made just after).
   SweepStaleFolders(folder_.TempPath(), folder_.BaseName());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/LastResort.h"
 
 namespace qv {
 
@@ -116,6 +117,8 @@ class TExtractedProject {
   TOverlayShortfall shortfall_;
   TProjectTempFolder folder_;
   std::unique_ptr<TQVCProject> project_;
+  // When the process cannot end through its normal path, the files go still.
+  platform::TLastResort lastResort_;
 };
 
 }  // namespace qv

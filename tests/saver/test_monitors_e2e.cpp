@@ -13,7 +13,7 @@
 #include "support/Spawn.h"
 #include "support/TempDir.h"
 #include <X11/extensions/Xrandr.h>
-#include "support/Xlib.h"
+#include "support/XServer.h"
 
 using qvtest::Quote;
 namespace fs = std::filesystem;
@@ -23,22 +23,11 @@ namespace {
 class TwoMonitors : public ::testing::Test {
  protected:
   qvtest::TempDir dir, tmp;
-  std::unique_ptr<qvtest::Process> server;
-  std::string name;
-  Display* display = nullptr;
+  qvtest::VirtualXServer server{"1600x600x24"};
+  std::string name = server.name();
+  Display* display = server.display();
 
   void SetUp() override {
-    for (int attempt = 0; attempt < 5 && !display; ++attempt) {
-      name = std::to_string(300 + (::getpid() + attempt * 7) % 600);
-      name.insert(name.begin(), ':');
-      server = std::make_unique<qvtest::Process>(
-          std::vector<std::string>{"/usr/bin/Xvfb", name, "-screen", "0", "1600x600x24", "-nolisten", "tcp"},
-          std::vector<std::string>{});
-      for (int i = 0; i < 100 && !display && server->Running(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        display = XOpenDisplay(name.c_str());
-      }
-    }
     ASSERT_NE(display, nullptr) << "no virtual X server could be started";
     // Two monitors on the one screen; they last while this connection does.
     Window root = DefaultRootWindow(display);
@@ -67,10 +56,6 @@ class TwoMonitors : public ::testing::Test {
                                      dir);
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
   }
-  void TearDown() override {
-    if (display) XCloseDisplay(display);
-  }
-
   unsigned long Pixel(int x, int y) {
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!image) return 0xFFFFFFFF;

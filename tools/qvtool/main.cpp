@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "common/Error.h"
 #include "platform/System.h"
+#include "platform/fltk/FltkDialogs.h"
 #if !defined(_WIN32)
 #include "platform/x11/X11Window.h"
 #endif
@@ -51,8 +52,9 @@ int main(int argc, char** argv) {
   // SIGTERM, SIGINT and SIGHUP end every command through its normal path, so
   // whatever it extracted is removed.
   qv::platform::InstallEndSignals();
+  qv::platform::CatchFltkFatal("qvtool");
 #if !defined(_WIN32)
-  qv::platform::CatchX11Errors();
+  qv::platform::CatchX11Errors("qvtool");
 #endif
   // UTF-8 on every system (Windows hands argv over in the ANSI code page).
   const std::vector<std::string> all = qv::platform::CommandLineArguments(argc, argv);

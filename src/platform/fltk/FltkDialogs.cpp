@@ -10,10 +10,13 @@
 #include <FL/x.H>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cctype>
 #include <filesystem>
 #include <vector>
 
+#include "platform/LastResort.h"
 #include "platform/System.h"
 #include "common/Utf8Path.h"
 
@@ -180,6 +183,27 @@ std::optional<std::string> TFltkDialogs::OpenFile(const TOpenFileOptions& option
     if (!options.existingOnly || std::filesystem::is_regular_file(PathFromUtf8(file), ec)) return file;
     Error(file + "\r\nFile not found.\r\nPlease verify the correct file name was given.");
   }
+}
+
+namespace {
+
+const char* fatalProgram = "qvsaver";
+
+void OnFltkFatal(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  const std::string what = std::string(text) == "X I/O error" ? "the connection to the display was lost" : text;
+  EndAtOnce(std::string(fatalProgram) + ": " + what, 1);
+}
+
+}  // namespace
+
+void CatchFltkFatal(const char* program) {
+  fatalProgram = program;
+  Fl::fatal = OnFltkFatal;
 }
 
 }  // namespace qv::platform

@@ -19,6 +19,11 @@ class TFltkDialogs final : public IDialogs {
   std::string title_ = " ";
 };
 
+// FLTK's fatal errors, its lost display connection among them ("X I/O
+// error": FLTK installs its own handler when it opens the display), end the
+// process through EndAtOnce, so the last-resort tidy-ups run.
+void CatchFltkFatal(const char* program);
+
 // A filter as the system writes it ("Music Files|*.mp3;*.wav") in FLTK's
 // form ("Music Files\t*.{mp3,wav,MP3,WAV}"). FLTK matches letter case on
 // Linux, so each extension is also offered upper-cased.

@@ -63,6 +63,11 @@ bool StartVideo(std::string& error) {
   // A screensaver never keeps the desktop's own screensaver or the display's
   // power saving from starting.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The window surface is a plain copy into the window (shared memory on
+  // X11), not a texture of the GL driver: the GL driver can crash inside a
+  // call when the display goes away, where the plain copy reports a lost
+  // connection that ends the saver cleanly.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     error = std::string("no display could be opened: ") + SDL_GetError();
     return false;
@@ -73,6 +78,9 @@ bool StartVideo(std::string& error) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     return false;
   }
+#if !defined(_WIN32)
+  KeepLostConnectionHandler();
+#endif
   return true;
 }
 

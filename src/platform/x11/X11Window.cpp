@@ -4,6 +4,9 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <string>
+
+#include "platform/LastResort.h"
 
 namespace qv::platform {
 
@@ -19,9 +22,22 @@ int NoteError(::Display*, XErrorEvent* event) {
 
 ::Display* Dpy(void* display) { return static_cast<::Display*>(display); }
 
+const char* programName = "qvsaver";
+
+// Xlib ends the process when this returns, so it does not.
+int LostConnection(::Display*) {
+  EndAtOnce(std::string(programName) + ": the connection to the display was lost", 1);
+}
+
 }  // namespace
 
-void CatchX11Errors() { XSetErrorHandler(NoteError); }
+void CatchX11Errors(const char* program) {
+  programName = program;
+  XSetErrorHandler(NoteError);
+  XSetIOErrorHandler(LostConnection);
+}
+
+void KeepLostConnectionHandler() { XSetIOErrorHandler(LostConnection); }
 
 std::vector<TMonitor> X11Monitors() {
   std::vector<TMonitor> monitors;

@@ -11,8 +11,14 @@ namespace qv::platform {
 
 // Installs, for the whole process, an X error handler that notes the error
 // and goes on: Xlib's own ends the process on the first error, which a
-// window that has just gone away would cause. Call before any X connection.
-void CatchX11Errors();
+// window that has just gone away would cause. A lost connection (the X
+// server ended, the user logged out) ends the process through EndAtOnce, so
+// the last-resort tidy-ups run. Call before any X connection; `program`
+// names the process in the message.
+void CatchX11Errors(const char* program);
+// The display library puts its own lost-connection handler in when its video
+// starts, one that leaves the extracted files behind; ours goes back in.
+void KeepLostConnectionHandler();
 
 enum class TWindowState { Gone, Unmapped, Mapped };
 
