@@ -64,12 +64,24 @@ int EffectNumber(const std::string& item) {
   return static_cast<int>(value);
 }
 
-std::vector<int> LoadEffectList(const std::string& transitionEffects) {
+std::vector<int> EffectNumbersIn(const std::string& transitionEffects) {
   std::vector<int> list;
   for (const std::string& item : SplitCommaText(transitionEffects))
     if (const int n = EffectNumber(item)) list.push_back(n);
+  return list;
+}
+
+std::vector<int> LoadEffectList(const std::string& transitionEffects) {
+  std::vector<int> list = EffectNumbersIn(transitionEffects);
   if (list.empty()) list.push_back(1);
   return list;
+}
+
+std::vector<std::string> DroppedEffectItems(const std::string& transitionEffects) {
+  std::vector<std::string> dropped;
+  for (const std::string& item : SplitCommaText(transitionEffects))
+    if (EffectNumber(item) == 0) dropped.push_back(item);
+  return dropped;
 }
 
 int PickEffect(const std::vector<int>& effectList) {

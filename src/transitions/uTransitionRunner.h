@@ -21,6 +21,11 @@ std::vector<int> LoadEffectList(const std::string& transitionEffects);
 // The number held by one list item, or 0 when it is not a number of the table.
 int EffectNumber(const std::string& item);
 
+// The items of a TransitionEffects text that LoadEffectList drops, in order,
+// and the effect numbers it keeps (without the {1} of an empty list).
+std::vector<std::string> DroppedEffectItems(const std::string& transitionEffects);
+std::vector<int> EffectNumbersIn(const std::string& transitionEffects);
+
 // The effect of the next transition: item Random(count) of the list, drawn from
 // the shared generator (1 for an empty list).
 int PickEffect(const std::vector<int>& effectList);

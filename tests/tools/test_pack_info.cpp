@@ -308,6 +308,55 @@ TEST_F(PackInfo, SmallThingsANewUserTripsOver) {
   EXPECT_TRUE(fs::is_empty(tmp.path()));
 }
 
+// The creator's silent mistakes are named: effect numbers that do not exist,
+// and files an animated picture plays that were not packed with it.
+TEST_F(PackInfo, PackNamesWhatItDropsAndWhatWillBeMissing) {
+  WriteFile(dir.file("fx.ini"), "[Default]\r\nTransitionEffects=5, 999,x,0,7\r\n");
+  auto r = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("out.scr")) +
+                          " --settings " + Quote(dir.file("fx.ini")) + " " + Quote(dir.file("one.jpg")),
+                      dir);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("\"999\", \"x\" and \"0\" are not an effect number from 1 to 169"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("the list stored is 5,7"), std::string::npos) << r.err;
+  auto info = RunCommand(kTool + " info " + Quote(dir.file("out.scr")), dir, env());
+  EXPECT_NE(info.out.find("\"TransitionEffects\":\"5,7\""), std::string::npos) << info.out;
+  WriteFile(dir.file("fx.ini"), "[Default]\r\nTransitionEffects=999\r\n");
+  r = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("out.scr")) +
+                     " --settings " + Quote(dir.file("fx.ini")) + " " + Quote(dir.file("one.jpg")),
+                 dir);
+  EXPECT_NE(r.err.find("none is left, so effect 1 plays"), std::string::npos) << r.err;
+
+  // An animated picture whose sprite and sound travel only with --extra.
+  auto demo = RunCommand(kTool + " demo --engine " + Quote(kEngine) + " --out " + Quote(dir.file("d.scr")) +
+                             " --sources " + Quote(dir.file("src")),
+                         dir);
+  ASSERT_EQ(demo.exitCode, 0) << demo.err;
+  const std::string lake = Quote(dir.file("src/winter-lake.qvp"));
+  r = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("lake.scr")) + " " + lake, dir);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("names lapping.wav (sound 1), which is not packed"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("names gull.gif (object 0 and object 1), which is not packed"), std::string::npos) << r.err;
+  r = RunCommand(kTool + " pack --strict --engine " + Quote(kEngine) + " --out " + Quote(dir.file("strict.scr")) +
+                     " --extra " + Quote(dir.file("src/gull.gif")) + " " + lake,
+                 dir);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("lapping.wav"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("gull.gif"), std::string::npos) << "it is packed: " << r.err;
+  EXPECT_FALSE(fs::exists(dir.file("strict.scr")));
+  r = RunCommand(kTool + " pack --strict --engine " + Quote(kEngine) + " --out " + Quote(dir.file("strict.scr")) +
+                     " --extra " + Quote(dir.file("src/gull.gif")) + " --extra " + Quote(dir.file("src/LAPPING.wav")) +
+                     " " + lake,
+                 dir);
+  EXPECT_NE(r.exitCode, 0) << "no such file";
+  fs::rename(dir.file("src/lapping.wav"), dir.file("src/LAPPING.wav"));
+  r = RunCommand(kTool + " pack --strict --engine " + Quote(kEngine) + " --out " + Quote(dir.file("strict.scr")) +
+                     " --extra " + Quote(dir.file("src/gull.gif")) + " --extra " + Quote(dir.file("src/LAPPING.wav")) +
+                     " " + lake,
+                 dir);
+  EXPECT_EQ(r.exitCode, 0) << "names match in any letter case, as the engine finds them: " << r.err;
+  EXPECT_EQ(r.err, "");
+}
+
 // A download that stopped early is not a screensaver that passes: info
 // refuses it, the players say so once and play what is whole.
 TEST_F(PackInfo, AScreensaverCutShortIsNamedAsSuch) {

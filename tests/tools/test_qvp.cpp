@@ -217,4 +217,39 @@ TEST_F(Qvp, MakeRefusesMasksThatAreNoMasksAndBadArguments) {
   EXPECT_EQ(Run("").exitCode, 2);
 }
 
+// A value the format or the engine cannot take is the maker's mistake: it is
+// named with its key and range, never stored as 0.
+TEST_F(Qvp, MakeRefusesValuesOutsideWhatTheFormatTakes) {
+  auto make = [&](const std::string& extra) {
+    return Run("make --picture " + Quote(picture) + " --mask " + Quote(mask) + " " + extra + " --out " +
+               Quote(dir.file("x.qvp")));
+  };
+  WriteFile(dir.file("areas.ini"), "[Area1]\r\nAmplitude=abc\r\n");
+  auto r = make("--areas " + Quote(dir.file("areas.ini")));
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("[Area1] Amplitude=abc is not allowed: Amplitude takes a whole number from -16384 to 16384"),
+            std::string::npos) << r.err;
+  WriteFile(dir.file("areas.ini"), "[Area3]\r\nReflection=2\r\n");
+  r = make("--areas " + Quote(dir.file("areas.ini")));
+  EXPECT_NE(r.err.find("Reflection=2 is not allowed: Reflection takes a whole number from 0 to 1"), std::string::npos)
+      << r.err;
+  WriteFile(dir.file("weather.ini"), "[Weather]\r\nKind=3\r\n");
+  r = make("--weather " + Quote(dir.file("weather.ini")));
+  EXPECT_NE(r.err.find("Kind=3 is not allowed: Kind takes a whole number from 0 to 2"), std::string::npos) << r.err;
+  r = make("--sound a,5,-1,2");
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("MODE=5 is not allowed: MODE takes a whole number from 0 to 2"), std::string::npos) << r.err;
+  r = make("--sound a,1,-1,2");
+  EXPECT_NE(r.err.find("A=-1 is not allowed"), std::string::npos) << r.err;
+  r = make("--sound a,1,9,2");
+  EXPECT_NE(r.err.find("A (9) is more than B (2)"), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x.qvp")));
+  // The edges of each range are taken.
+  WriteFile(dir.file("areas.ini"), "[Area1]\r\nAmplitude=-16384\r\nPeriod=0\r\nJitter=16384\r\n");
+  WriteFile(dir.file("weather.ini"), "[Weather]\r\nKind=2\r\nCount=1000\r\nSpeedLevel=20\r\nOpacity=10\r\n");
+  r = make("--areas " + Quote(dir.file("areas.ini")) + " --weather " + Quote(dir.file("weather.ini")) +
+           " --sound a,0,0,0 --sound b,2,86400,0");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
 }  // namespace

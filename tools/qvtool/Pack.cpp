@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Commands.h"
+#include "animation/uProject.h"
 #include "Options.h"
 #include "common/Error.h"
 #include "common/Paths.h"
@@ -15,11 +16,15 @@
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
+#include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/ThreadWorker.h"
 #include "project/uIniFile.h"
 #include "project/uBlockContainer.h"
 #include "project/uQVProject.h"
 #include "startup/uOverlay.h"
+#include "transitions/PSEffect.h"
+#include "transitions/uTransitionRunner.h"
 
 namespace qvtool {
 
@@ -39,7 +44,7 @@ void RequireFile(const std::string& path, const char* what) {
 
 constexpr const char kPackUsage[] =
     "usage: qvtool pack --engine ENGINE --out OUT [--settings FILE.ini] [--ui SKIN.qvu] [--preview PICTURE]\n"
-    "                   [--music FILE]... [--extra FILE]... [--four-blocks] [--allow-empty] PICTURE...";
+    "                   [--music FILE]... [--extra FILE]... [--four-blocks] [--allow-empty] [--strict] PICTURE...";
 
 constexpr const char kPlayableFormats[] = "JPEG, BMP, GIF and animated pictures (.qvp)";
 
@@ -84,6 +89,32 @@ void NoteUnreadableValues(const std::string& settingsFile, const qv::TQVCSetting
   }
 }
 
+// Entries of TransitionEffects that are no effect number are dropped when the
+// saver plays; the maker is told which, and the list is stored as it plays.
+void NoteDroppedEffects(const std::string& settingsFile, qv::TQVCSetting& setting, std::vector<std::string>* notes) {
+  const std::vector<std::string> dropped = qv::DroppedEffectItems(setting.TransitionEffects);
+  if (dropped.empty()) return;
+  std::string names;
+  for (size_t i = 0; i < dropped.size(); ++i) {
+    if (i > 0) names += i + 1 == dropped.size() ? " and " : ", ";
+    names += '"';
+    names += dropped[i];
+    names += '"';
+  }
+  std::string kept;
+  for (int n : qv::LoadEffectList(setting.TransitionEffects)) {
+    if (!kept.empty()) kept += ',';
+    kept += std::to_string(n);
+  }
+  const bool noneLeft = qv::EffectNumbersIn(setting.TransitionEffects).empty();
+  if (notes)
+    notes->push_back("TransitionEffects in " + settingsFile + ": " + names + (dropped.size() == 1 ? " is" : " are") +
+                     " not an effect number from 1 to " + std::to_string(qv::kEffectCount) +
+                     " (qvtool gallery shows them) and " + (dropped.size() == 1 ? "is" : "are") + " dropped; " +
+                     (noneLeft ? "none is left, so effect 1 plays" : "the list stored is " + kept));
+  setting.TransitionEffects = kept;
+}
+
 struct FileCloser {
   void operator()(std::FILE* f) const {
     if (f) std::fclose(f);
@@ -113,6 +144,45 @@ void CopyFileInto(std::FILE* out, const std::string& path, uint64_t length = UIN
     if (std::fwrite(buf.data(), 1, n, out) != n) throw EQVError("cannot write the output file");
     length -= n;
   }
+}
+
+// The files an animated picture names (its sounds, its objects' pictures)
+// that travel nowhere in the project: the engine would find them only in the
+// shared folder or beside the screensaver on the user's machine.
+std::vector<std::string> MissingNamedFiles(const StoredFile& animated, const std::vector<StoredFile>& stored) {
+  qv::platform::TSystemClock clock;
+  qv::platform::TThreadWorkers workers;
+  qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
+  if (!project.Load(animated.source)) throw EQVError(animated.source + ": " + project.LoadError());
+  // Each file once, with what names it: "sound 1", "objects 0 and 1".
+  std::vector<std::pair<std::string, std::vector<std::string>>> named;
+  auto note = [&](const std::string& name, const std::string& what) {
+    const std::string bare = qv::FileNamePart(name);
+    if (bare.empty()) return;
+    for (auto& [file, users] : named)
+      if (qv::EqualsIgnoreCase(file, bare)) return users.push_back(what);
+    named.push_back({bare, {what}});
+  };
+  for (int i = 0; i < project.SoundCount(); ++i) note(project.Sound(i).Name, "sound " + std::to_string(i + 1));
+  for (size_t i = 0; i < project.Objects().Count(); ++i)
+    note(project.Objects()[i].Description().Filename, "object " + std::to_string(i));
+  std::vector<std::string> missing;
+  for (const auto& [file, users] : named) {
+    const bool packed = std::any_of(stored.begin(), stored.end(),
+                                    [&](const StoredFile& f) { return qv::EqualsIgnoreCase(f.name, file); });
+    if (packed) continue;
+    std::string line = animated.source;
+    line += " names ";
+    line += file;
+    line += " (";
+    for (size_t k = 0; k < users.size(); ++k) {
+      if (k > 0) line += k + 1 == users.size() ? " and " : ", ";
+      line += users[k];
+    }
+    line += "), which is not packed: give it with --extra, or it plays only on a machine whose shared folder has it";
+    missing.push_back(std::move(line));
+  }
+  return missing;
 }
 
 }  // namespace
@@ -149,6 +219,7 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
     project.Setting().LoadFromFile(r.settings);
     project.UISetting().LoadFromFile(r.settings);
     NoteUnreadableValues(r.settings, project.Setting(), notes);
+    NoteDroppedEffects(r.settings, project.Setting(), notes);
   }
 
   // Everything that travels in the picture container, under its stored name.
@@ -184,6 +255,19 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
     RequireFile(e, "extra file");
     stored.push_back({e, qv::FileNamePart(e)});
   }
+  std::vector<std::string> missing;
+  for (const StoredFile& f : stored)
+    if (qv::EqualsIgnoreCase(qv::UpperExtension(f.name), ".QVP"))
+      for (std::string& line : MissingNamedFiles(f, stored)) missing.push_back(std::move(line));
+  if (r.strict && !missing.empty()) {
+    std::string all = "files the animated pictures name are not packed (--strict refuses that):";
+    for (const std::string& line : missing) {
+      all += "\n  ";
+      all += line;
+    }
+    throw EQVError(all);
+  }
+  if (notes) notes->insert(notes->end(), missing.begin(), missing.end());
   for (size_t i = 0; i < stored.size(); ++i) {
     if (!qv::AcceptablePictureName(stored[i].name))
       throw EQVError("cannot store a file under the name \"" + stored[i].name + "\"");
@@ -259,6 +343,7 @@ int Pack(const Args& args) {
       .Values("--extra", r.extras)
       .Switch("--four-blocks", r.fourBlocks)
       .Switch("--allow-empty", r.allowEmpty)
+      .Switch("--strict", r.strict)
       .Plain(r.pictures)
       .Read(args);
   if (r.engine.empty()) throw UsageError{"pack needs --engine ENGINE"};

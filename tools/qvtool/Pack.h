@@ -16,6 +16,7 @@ struct PackRequest {
   std::vector<std::string> pictures;
   bool fourBlocks = false;
   bool allowEmpty = false;  // a project without pictures is refused unless asked for
+  bool strict = false;      // what would only be noted (a file an animated picture names is missing) is refused
 };
 
 // The formats the engine plays, by what a file's bytes hold (not its name):
@@ -25,7 +26,8 @@ std::string PlayableExtension(const std::string& path);
 
 // Throws qv::EQVError with a message for the user. Notes that do not stop the
 // pack (a settings value that does not parse, an engine that already carried
-// an overlay) go to `notes`, one line each.
+// an overlay, a file an animated picture names that is not packed, effect
+// numbers that are dropped) go to `notes`, one line each.
 void PackScreensaver(const PackRequest& request, std::vector<std::string>* notes = nullptr);
 
 }  // namespace qvtool

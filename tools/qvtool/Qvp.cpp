@@ -54,34 +54,52 @@ void Size(JsonWriter& json, const char* key, const qv::TBitmap32& b) {
   json.Key(key).BeginArray().Value(b.Width()).Value(b.Height()).EndArray();
 }
 
+// A key of the areas or weather file: absent, the default; otherwise a whole
+// number within what the format and the engine take, or the maker is told
+// the file, the key, the value and the range.
+int32_t Checked(const qv::TIniFile& ini, const std::string& file, const std::string& section, const char* key,
+                int32_t def, int32_t low, int32_t high) {
+  const std::string raw = ini.ReadString(section, key, "\x01");
+  if (raw == "\x01") return def;
+  int32_t value = 0;
+  if (!qv::ParseIniInteger(raw, value) || value < low || value > high)
+    throw UsageError{file + ": [" + section + "] " + key + "=" + raw + " is not allowed: " + key +
+                     " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high)};
+  return value;
+}
+
+constexpr int32_t kSide = qv::kMaxPictureSide;
+
 // The keys of the areas INI file: sections "Area1" to "Area4".
-qv::TWaveParam ReadArea(const qv::TIniFile& ini, const std::string& section) {
+qv::TWaveParam ReadArea(const qv::TIniFile& ini, const std::string& file, const std::string& section) {
   qv::TWaveParam a;
-  a.Amplitude = ini.ReadInteger(section, "Amplitude", 0);
-  a.WaveCount = ini.ReadInteger(section, "WaveCount", 0);
-  a.Speed = ini.ReadInteger(section, "Speed", 0);
-  a.Forward = ini.ReadInteger(section, "Forward", 1);
-  a.Horizontal = ini.ReadBool(section, "Horizontal", false);
-  a.Vertical = ini.ReadBool(section, "Vertical", false);
-  a.Perspective = ini.ReadBool(section, "Perspective", false);
-  a.Period = ini.ReadInteger(section, "Period", 360);
-  a.Jitter = ini.ReadInteger(section, "Jitter", 0);
-  a.Reflection = ini.ReadBool(section, "Reflection", false);
+  a.Amplitude = Checked(ini, file, section, "Amplitude", 0, -kSide, kSide);
+  a.WaveCount = Checked(ini, file, section, "WaveCount", 0, -kSide, kSide);
+  a.Speed = Checked(ini, file, section, "Speed", 0, -3600, 3600);
+  a.Forward = Checked(ini, file, section, "Forward", 1, 0, 1);
+  a.Horizontal = Checked(ini, file, section, "Horizontal", 0, 0, 1) != 0;
+  a.Vertical = Checked(ini, file, section, "Vertical", 0, 0, 1) != 0;
+  a.Perspective = Checked(ini, file, section, "Perspective", 0, 0, 1) != 0;
+  a.Period = Checked(ini, file, section, "Period", 360, 0, 36000);
+  a.Jitter = Checked(ini, file, section, "Jitter", 0, 0, kSide);
+  a.Reflection = Checked(ini, file, section, "Reflection", 0, 0, 1) != 0;
   return a;
 }
 
-qv::TWeatherParam ReadWeather(const qv::TIniFile& ini) {
+qv::TWeatherParam ReadWeather(const qv::TIniFile& ini, const std::string& file) {
   qv::TWeatherParam w;
-  w.Kind = ini.ReadInteger("Weather", "Kind", 0);
-  w.Count = ini.ReadInteger("Weather", "Count", 0);
-  w.SpeedLevel = ini.ReadInteger("Weather", "SpeedLevel", 0);
-  w.Angle = ini.ReadInteger("Weather", "Angle", 0);
-  w.Length = ini.ReadInteger("Weather", "Length", 0);
-  w.Opacity = ini.ReadInteger("Weather", "Opacity", 0);
+  w.Kind = Checked(ini, file, "Weather", "Kind", 0, 0, 2);
+  w.Count = Checked(ini, file, "Weather", "Count", 0, 0, 1000);
+  w.SpeedLevel = Checked(ini, file, "Weather", "SpeedLevel", 0, 0, 20);
+  w.Angle = Checked(ini, file, "Weather", "Angle", 0, -360, 360);
+  w.Length = Checked(ini, file, "Weather", "Length", 0, 0, 1000);
+  w.Opacity = Checked(ini, file, "Weather", "Opacity", 0, 0, 10);
   return w;
 }
 
 // NAME,MODE,A,B: the last three fields are numbers; the name may hold commas.
+// MODE is 0 (looped), 1 (at random intervals from A to B seconds) or 2
+// (every A seconds); A and B are seconds from 0 to a day, A at most B in mode 1.
 qv::TSoundSlot ParseSound(const std::string& text) {
   std::vector<std::string> parts;
   size_t end = text.size();
@@ -94,9 +112,18 @@ qv::TSoundSlot ParseSound(const std::string& text) {
   qv::TSoundSlot s;
   s.Name = text.substr(0, end);
   int32_t* numbers[3] = {&s.PlayMode, &s.Interval, &s.IntervalMax};
-  for (int i = 0; i < 3; ++i)
-    if (!qv::ParseIniInteger(parts[static_cast<size_t>(i)], *numbers[i]))
-      throw UsageError{"--sound takes NAME,MODE,A,B with whole numbers, not \"" + text + "\""};
+  const char* names[3] = {"MODE", "A", "B"};
+  const int32_t highs[3] = {2, 86400, 86400};
+  for (int i = 0; i < 3; ++i) {
+    const std::string& part = parts[static_cast<size_t>(i)];
+    if (!qv::ParseIniInteger(part, *numbers[i]) || *numbers[i] < 0 || *numbers[i] > highs[i])
+      throw UsageError{"--sound " + text + ": " + names[i] + "=" + part + " is not allowed: " + names[i] +
+                       " takes a whole number from 0 to " + std::to_string(highs[i]) +
+                       (i == 0 ? " (0 looped, 1 at random intervals, 2 at a fixed interval)" : " (seconds)")};
+  }
+  if (s.PlayMode == 1 && s.Interval > s.IntervalMax)
+    throw UsageError{"--sound " + text + ": A (" + parts[1] + ") is more than B (" + parts[2] +
+                     "): the random interval runs from A to B seconds"};
   if (s.Name.empty() || s.Name.size() > 255) throw UsageError{"a sound name has 1 to 255 characters: \"" + text + "\""};
   return s;
 }
@@ -254,11 +281,11 @@ int QvpMake(const Args& args) {
   if (!areasPath.empty()) {
     const qv::TIniFile ini = qv::TIniFile::FromText(ReadText(areasPath));
     for (int i = 0; i < qv::kAreaCount; ++i)
-      parts.areas[static_cast<size_t>(i)] = ReadArea(ini, "Area" + std::to_string(i + 1));
+      parts.areas[static_cast<size_t>(i)] = ReadArea(ini, areasPath, "Area" + std::to_string(i + 1));
   } else {
-    for (qv::TWaveParam& a : parts.areas) a = ReadArea(qv::TIniFile(), "");
+    for (qv::TWaveParam& a : parts.areas) a = ReadArea(qv::TIniFile(), "", "");
   }
-  if (!weatherPath.empty()) parts.weather = ReadWeather(qv::TIniFile::FromText(ReadText(weatherPath)));
+  if (!weatherPath.empty()) parts.weather = ReadWeather(qv::TIniFile::FromText(ReadText(weatherPath)), weatherPath);
   if (!objectsPath.empty()) parts.objects = ReadText(objectsPath);
   if (!buildPath.empty()) parts.build = BuildCommaText(ReadText(buildPath));
 
