@@ -19,6 +19,23 @@
 #include "platform/x11/X11Window.h"
 #endif
 
+namespace {
+
+const char kUsage[] =
+    "usage: SCREENSAVER [/S | /C | /P WINDOW | /A WINDOW]\n"
+    "  /S          play the slideshow full-screen until input\n"
+    "  /C          open the configuration window (also with no argument, or /c:WINDOW)\n"
+    "  /P WINDOW   draw the preview picture into the window with that id (decimal, or 0x...)\n"
+    "  /A WINDOW   change the screensaver password (Windows)\n"
+    "The first argument counts by its first two characters, in any case; -S and S work too.\n"
+#if !defined(_WIN32)
+    "Screensaver daemons: -root, --root, -window-id ID, --window-id ID (or /S with\n"
+    "XSCREENSAVER_WINDOW set) play inside the daemon's window.\n"
+#endif
+    ;
+
+}  // namespace
+
 int main(int argc, char** argv) {
   // Installed before SDL starts, which then leaves these signals to us.
   qv::platform::InstallEndSignals();
@@ -33,6 +50,7 @@ int main(int argc, char** argv) {
   services.runSaver = qv::app::RunSaverOnScreen;
   services.runConfigure = qv::app::RunConfigureOnScreen;
   services.report = [](const std::string& why) { std::fprintf(stderr, "qvsaver: %s\n", why.c_str()); };
+  services.help = [] { std::fputs(kUsage, stdout); };
 #if defined(_WIN32)
   // The display settings' preview: a window of our own inside theirs.
   services.openPreviewWindow = qv::platform::OpenPreviewParent;

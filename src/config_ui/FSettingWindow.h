@@ -30,7 +30,8 @@ class TfmSettingWindow {
   static constexpr int kClientWidth = 364;
   static constexpr int kClientHeight = 297;
   static constexpr const char* kCaption = "Settings";
-  static constexpr const char* kMusicFilter = "Music Files|*.mp3;*.wma;*.mid;*.wav";
+  // What the mixer plays here, under the dialog's own name for them.
+  static constexpr const char* kMusicFilter = "Music Files|*.mp3;*.ogg;*.flac;*.wav;*.mid;*.midi";
   // Where the pages' client areas start, in the window's client area.
   static constexpr int kPageLeft = 8 + 4;
   static constexpr int kPageTop = 8 + 24;

@@ -29,14 +29,20 @@ TRunMode ModeFromSwitch(const std::string& s) {
   return mode;
 }
 
-uint64_t ParseWindowId(const std::string& text) {
+bool ReadWindowId(const std::string& text, uint64_t& id) {
   const std::string arg = UpperAscii(text);
   const bool hex = arg.size() > 2 && arg[0] == '0' && arg[1] == 'X';
   const char* first = arg.data() + (hex ? 2 : 0);
   const char* last = arg.data() + arg.size();
-  uint64_t id = 0;
+  id = 0;
   auto [end, ec] = std::from_chars(first, last, id, hex ? 16 : 10);
-  if (ec != std::errc() || end != last || first == last) return 0;
+  if (ec != std::errc() || end != last || first == last) id = 0;
+  return id != 0 || (ec == std::errc() && end == last && first != last);
+}
+
+uint64_t ParseWindowId(const std::string& text) {
+  uint64_t id = 0;
+  ReadWindowId(text, id);
   return id;
 }
 
@@ -61,6 +67,10 @@ bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& windo
   }
 }
 
+bool AsksForHelp(const std::string& argument) {
+  return argument == "--help" || argument == "-h" || argument == "-?" || argument == "/?";
+}
+
 int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   auto report = [&](const std::string& why) {
     if (services.report) services.report(why);
@@ -73,16 +83,29 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
     if (hosted.invalid) return 2;
   }
 
+  if (!hosted.hosted && args.size() > 1 && AsksForHelp(args[1])) {
+    if (services.help) services.help();
+    return 0;
+  }
   const std::string modeSwitch = ModeSwitch(args);
   const uint64_t window = WindowArgument(args);
   const TRunMode mode = hosted.hosted ? TRunMode::Run : ModeFromSwitch(modeSwitch);
+  if (mode == TRunMode::None) {
+    report("unknown mode \"" + args[1] + "\": a screensaver takes /S (run), /C (configure), /P <window> (preview) "
+           "or /A <window> (password); --help says more");
+    return 2;
+  }
+  uint64_t readId = 0;
+  if (mode == TRunMode::Preview && (args.size() < 3 || !ReadWindowId(args[2], readId))) {
+    report(args.size() < 3 ? "the preview needs the id of the window to draw into: /P <window>"
+                           : "\"" + args[2] + "\" is not a window id: give it in decimal, or as 0x... in hexadecimal");
+    return 2;
+  }
   if (mode == TRunMode::Password) {
     // Nothing is extracted for a password change.
     if (services.changePassword) services.changePassword(window);
     return 0;
   }
-
-  if (mode == TRunMode::None) return 0;
 
   // The common start of run, configure and preview modes: the overlay of our
   // own file is extracted and the project loaded from it; the files go when

@@ -27,6 +27,10 @@ TRunMode ModeFromSwitch(const std::string& modeSwitch);
 uint64_t WindowArgument(const std::vector<std::string>& args);
 // The same rule for one text.
 uint64_t ParseWindowId(const std::string& text);
+// The same, false when the text is no number at all.
+bool ReadWindowId(const std::string& text, uint64_t& id);
+// "--help", "-h", "-?" or "/?".
+bool AsksForHelp(const std::string& argument);
 
 struct TStartServices {
   std::string exePath;   // the executable's full path
@@ -50,6 +54,8 @@ struct TStartServices {
   std::function<bool()> endRequested;
   // Says why a mode could not run (stderr); nothing when not given.
   std::function<void(const std::string& why)> report;
+  // Prints the program's usage (stdout), for --help.
+  std::function<void()> help;
   // Where a screensaver daemon hosts the saver: the value of
   // XSCREENSAVER_WINDOW, and the run that draws into the daemon's window
   // (given the window, 0 for the root window). Without runHosted the
@@ -62,7 +68,9 @@ struct TStartServices {
 
 // Runs the mode the arguments ask for; returns the process exit code: 0, or
 // 1 when the mode could not do its work (no folder for the project, no
-// screen, a preview window that does not exist), with the reason reported.
+// screen, a preview window that does not exist), or 2 for arguments it
+// cannot take (an unknown mode, a preview without a readable window id),
+// with the reason reported.
 int QVMain(const std::vector<std::string>& args, TStartServices& services);
 
 // Draws the project's preview picture stretched into the window. Returns

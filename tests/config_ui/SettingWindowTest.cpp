@@ -87,7 +87,7 @@ TEST(SettingsLayout, RangesStartWhereTheDialogDoes) {
   EXPECT_EQ(dialog.tbSpeed.Max, 20);
   EXPECT_EQ(dialog.tbSpeed.Position, 10);
   EXPECT_TRUE(dialog.cbTransition.Checked);
-  EXPECT_STREQ(TfmSettingWindow::kMusicFilter, "Music Files|*.mp3;*.wma;*.mid;*.wav");
+  EXPECT_STREQ(TfmSettingWindow::kMusicFilter, "Music Files|*.mp3;*.ogg;*.flac;*.wav;*.mid;*.midi");
 }
 
 class SettingsDialog : public ::testing::Test {
@@ -248,7 +248,7 @@ TEST_F(SettingsDialog, AddingAFileTwiceShowsTwoRowsAndCancellingAddsNone) {
   EXPECT_EQ(dialog.lstMusic.Items[2], qvtest::Rooted("music/c.mid"));
   EXPECT_EQ(dialog.lstMusic.Items[3], qvtest::Rooted("music/c.mid"));
   ASSERT_EQ(dialogs.openFileOptions.size(), 3u);
-  EXPECT_EQ(dialogs.openFileOptions[0].filter, "Music Files|*.mp3;*.wma;*.mid;*.wav");
+  EXPECT_EQ(dialogs.openFileOptions[0].filter, "Music Files|*.mp3;*.ogg;*.flac;*.wav;*.mid;*.midi");
   EXPECT_TRUE(dialogs.openFileOptions[0].existingOnly);
   EXPECT_TRUE(dialogs.openFileOptions[0].hideReadOnly);
   EXPECT_TRUE(dialogs.openFileOptions[0].resizable);

@@ -8,6 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <SDL_mixer.h>
+
+#include <algorithm>
+
+#include "config_ui/FSettingWindow.h"
 #include "platform/sdl/SdlAudio.h"
 #include "saver/uMusicList.h"
 #include "saver/uSoundEffect.h"
@@ -201,6 +206,29 @@ TEST(NoAudioDevice, EverythingStaysSilentWithoutErrors) {
     audio.Close();
   }
   qvtest::UnsetEnv("SDL_AUDIODRIVER");
+}
+
+// The music chooser offers exactly what the mixer decodes here.
+TEST_F(DiskAudio, TheMusicChooserOffersWhatTheMixerPlays) {
+  TSdlAudio audio;
+  ASSERT_TRUE(audio.Open());
+  std::vector<std::string> decoders;
+  for (int i = 0; i < Mix_GetNumMusicDecoders(); ++i) decoders.push_back(Mix_GetMusicDecoder(i));
+  auto has = [&](const std::string& name) {
+    // Windows plays MIDI through the system's own synthesizer.
+    for (const std::string& d : decoders)
+      if (d == name || (name == "MIDI" && d == "NATIVEMIDI")) return true;
+    return false;
+  };
+  const std::string filter = qv::TfmSettingWindow::kMusicFilter;
+  const std::pair<const char*, const char*> offered[] = {
+      {"*.mp3", "MP3"}, {"*.ogg", "OGG"}, {"*.flac", "FLAC"}, {"*.wav", "WAVE"}, {"*.mid", "MIDI"}, {"*.midi", "MIDI"}};
+  for (const auto& [pattern, decoder] : offered) {
+    EXPECT_NE(filter.find(pattern), std::string::npos) << pattern;
+    EXPECT_TRUE(has(decoder)) << pattern << " is offered but the mixer has no " << decoder << " decoder";
+  }
+  EXPECT_EQ(filter.find("wma"), std::string::npos) << "no decoder plays it";
+  audio.Close();
 }
 
 }  // namespace

@@ -96,9 +96,37 @@ TEST(ModeDispatch, EveryModeLeavesNoTemporaryFolderBehind) {
     qv::TStartServices services;
     services.tempPath = tmp.slash();
     services.exePath = QV_QVSAVER;  // no overlay: an empty project
-    EXPECT_EQ(qv::QVMain({"saver", s, "77"}, services), 0) << s;
+    EXPECT_EQ(qv::QVMain({"saver", s, "77"}, services), std::string(s) == "/x" ? 2 : 0) << s;
     EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << s;
   }
+}
+
+TEST(ModeDispatch, ArgumentsItCannotTakeAreNamedAndNothingIsExtracted) {
+  qvtest::TempDir tmp;
+  std::vector<std::string> said;
+  bool helped = false;
+  qv::TStartServices services;
+  services.tempPath = tmp.slash();
+  services.exePath = QV_QVSAVER;
+  services.report = [&](const std::string& why) { said.push_back(why); };
+  services.help = [&] { helped = true; };
+  EXPECT_EQ(qv::QVMain({"saver", "--help"}, services), 0);
+  EXPECT_TRUE(helped);
+  EXPECT_EQ(qv::QVMain({"saver", "/x"}, services), 2);
+  EXPECT_EQ(qv::QVMain({"saver", "/p"}, services), 2);
+  EXPECT_EQ(qv::QVMain({"saver", "/p", "window"}, services), 2);
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_NE(said[0].find("unknown mode \"/x\""), std::string::npos) << said[0];
+  EXPECT_NE(said[1].find("needs the id of the window"), std::string::npos) << said[1];
+  EXPECT_NE(said[2].find("\"window\" is not a window id"), std::string::npos) << said[2];
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+  uint64_t id = 7;
+  EXPECT_TRUE(qv::ReadWindowId("0", id));
+  EXPECT_EQ(id, 0u);
+  EXPECT_TRUE(qv::ReadWindowId("0x1A", id));
+  EXPECT_EQ(id, 26u);
+  EXPECT_FALSE(qv::ReadWindowId("0x", id));
+  EXPECT_FALSE(qv::ReadWindowId("", id));
 }
 
 // What a preview pane saw of the drawing and of the run's folder.

@@ -60,6 +60,18 @@ bool AskedFor(const char* driver) {
 }  // namespace
 
 bool StartVideo(std::string& error) {
+#if !defined(_WIN32)
+  // Without a display to talk to, the video library's own complaint (about
+  // the Wayland runtime folder) would come before ours: ours alone says why.
+  const auto unset = [](const char* name) {
+    const char* value = std::getenv(name);
+    return !value || !*value;
+  };
+  if (unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("SDL_VIDEODRIVER")) {
+    error = "no display could be opened (DISPLAY is not set)";
+    return false;
+  }
+#endif
   // A screensaver never keeps the desktop's own screensaver or the display's
   // power saving from starting.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
