@@ -99,13 +99,20 @@ void TfmQVCOnfigWindow::FormShow() {
   const bool apply = UserSettingsApply();
   const std::string settings = UserSettingsFiles(services_.exePath).ForReading();
   current_ = 0;
-  if (apply) {
+  if (services_.currentPicture) {
+    // A window opened from another shows the picture that one shows.
+    current_ = *services_.currentPicture;
+  } else if (apply) {
     try {
       current_ = ReadSelectedIndex(settings, static_cast<size_t>(PictureCount()));
     } catch (const std::exception&) {
     }
   }
   const int count = PictureCount();
+  current_ = count == 0 ? 0 : std::clamp(current_, 0, count - 1);
+  // The pictures as the saver shows them: only a picture stretched over the
+  // screen without its proportions loses its shape.
+  const bool keepShape = project_ && !(project_->Setting().Stretch && !project_->Setting().Proportional);
   TQVThumbnail2::TProjectHeaderReader readHeader;
   if (services_.dialogs) readHeader = AnimationHeaderReader(services_.animation, *services_.dialogs);
   const auto readPicture = AnimationPictureReader(services_.animation);
@@ -127,7 +134,9 @@ void TfmQVCOnfigWindow::FormShow() {
       }
       if (auto* grid = c.As<TQVThumbnail2>()) {
         grid->SetProjectHeaderReader(readHeader);
-        grid->SetPictureList(project_ ? project_->FileList().Names() : std::vector<std::string>());
+        grid->SetKeepShape(keepShape);
+        grid->SetPictureList(project_ ? project_->FileList().Names() : std::vector<std::string>(),
+                             project_ ? project_->FileList().Titles() : std::vector<std::string>());
         if (apply) {
           const std::vector<bool> marks = LoadFavourites(settings, static_cast<size_t>(count));
           for (size_t i = 0; i < marks.size(); ++i) grid->SetMarked(static_cast<int>(i), marks[i]);
@@ -138,6 +147,7 @@ void TfmQVCOnfigWindow::FormShow() {
       }
       if (auto* preview = c.As<TQVPreview>()) {
         preview->SetProjectPictureReader(readPicture);
+        preview->SetKeepShape(keepShape);
         if (count > 0) preview->LoadPicture(Picture(0));
       }
       if (c.cls != TSkinClass::TTabSheet && c.cls != TSkinClass::TTimer) control.SetVisible((control.Tag() & 1) != 0);
@@ -178,6 +188,7 @@ void TfmQVCOnfigWindow::FormClose() {
 void TfmQVCOnfigWindow::SelectPicture(int index) {
   const int count = PictureCount();
   current_ = count == 0 ? 0 : std::clamp(index, 0, count - 1);
+  services_.currentPicture = current_;
   if (count == 0) return;
   for (const auto& c : tree_.Components())
     if (auto* preview = c->As<TQVPreview>()) preview->LoadPicture(Picture(current_));
@@ -216,7 +227,15 @@ void TfmQVCOnfigWindow::RunAction(const TAction& action) {
     }
     case atShowWindow: {
       std::string why;
+      services_.currentPicture = current_;
       if (!ShowSkinWindow(*skin_, *project_, action.Param1, services_, &why)) throw EQVError(why);
+      // What was chosen in the other window shows here too.
+      if (services_.currentPicture && *services_.currentPicture != current_) {
+        SelectPicture(*services_.currentPicture);
+        for (const auto& c : tree_.Components())
+          if (auto* grid = c->As<TQVThumbnail2>(); grid && grid->ColCount() > 0)
+            grid->SelectCell(current_ % grid->ColCount(), current_ / grid->ColCount());
+      }
       return;
     }
     case atNextPicture: return SelectPicture(current_ + 1);
@@ -349,6 +368,8 @@ bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::strin
     }
   }
 
+  // The first window starts from the user's Index; the ones it opens from its picture.
+  if (services.openWindows == 0) services.currentPicture.reset();
   ++services.openWindows;
   struct TLeave {
     int& count;

@@ -5,6 +5,7 @@
 // by name and runs it; the toolkit shows it through TConfigServices.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "animation/uAnimObjects.h"
@@ -50,6 +51,9 @@ struct TConfigServices {
   std::function<void(const std::string& note)> report;
   // Skin windows open now, one inside the other.
   int openWindows = 0;
+  // The picture the open windows show, kept in step between them; unset
+  // until the first window shows (it starts from the user's Index).
+  std::optional<int> currentPicture;
 };
 
 inline constexpr char kMainWindow[] = "MainWindow";

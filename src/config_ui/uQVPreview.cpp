@@ -31,8 +31,7 @@ bool TQVPreview::LoadPicture(const std::string& file) {
   TBitmap32 shown;
   if (Width() > 0 && Height() > 0) {
     shown.SetSize(Width(), Height());
-    shown.Clear(0xFF000000u);
-    if (!source.Empty()) ResizeBitmap(source, shown);
+    DrawFitted(source, shown, keepShape_, keepShape_ ? ColorToPixel(Color()) : 0xFF000000u);
   }
   picture_ = std::move(shown);
   Repaint();

@@ -20,6 +20,12 @@ class TQVPreview : public TControl {
 
   void SetProjectPictureReader(TProjectPictureReader reader) { projectReader_ = std::move(reader); }
 
+  // Pictures keep their shape in the control, fitted inside it with the
+  // control's colour around them, as the saver shows them when it keeps
+  // proportions; otherwise they are stretched over it.
+  void SetKeepShape(bool keepShape) { keepShape_ = keepShape; }
+  bool KeepShape() const { return keepShape_; }
+
   // Stores the name and shows the picture: ".JPG", ".BMP" and ".GIF" files
   // and animated-picture projects (".QVP") scaled bilinearly to the control's
   // size; any other file, or one that cannot be read, leaves an empty (black)
@@ -40,6 +46,7 @@ class TQVPreview : public TControl {
   std::string fileName_;
   TBitmap32 picture_;
   bool stretch_ = false;
+  bool keepShape_ = false;
   std::string lastError_;
 };
 

@@ -73,8 +73,9 @@ void TQVThumbnail2::SetFont(const TFont& font) {
   Repaint();
 }
 
-void TQVThumbnail2::SetPictureList(const std::vector<std::string>& files) {
+void TQVThumbnail2::SetPictureList(const std::vector<std::string>& files, const std::vector<std::string>& titles) {
   files_.assign(files.begin(), files.begin() + std::min(files.size(), kMaxNameLines));
+  givenTitles_ = titles;
   hasList_ = true;
   if (marks_.size() < files_.size()) marks_.resize(files_.size(), false);
   Layout();
@@ -113,13 +114,14 @@ void TQVThumbnail2::LoadThumbnails() {
   thumbnails_.clear();
   titles_.clear();
   loadErrors_.clear();
-  for (const std::string& file : files_) {
+  for (size_t i = 0; i < files_.size(); ++i) {
+    const std::string& file = files_[i];
     std::optional<TBitmap32> thumbnail;
-    std::string title = FileNamePart(file);
+    std::string title = i < givenTitles_.size() && !givenTitles_[i].empty() ? givenTitles_[i] : FileNamePart(file);
     const std::string ext = UpperExtension(FileNamePart(file));
     auto stretched = [this](const TBitmap32& picture) {
       TBitmap32 b(pictureWidth_, pictureHeight_);
-      ResizeBitmap(picture, b);
+      DrawFitted(picture, b, keepShape_, ColorToPixel(Color()));
       return b;
     };
     std::error_code ec;

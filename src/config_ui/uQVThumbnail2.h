@@ -48,11 +48,16 @@ class TQVThumbnail2 : public TControl {
   std::function<void(TQVThumbnail2&, int index)> OnSelectItem;
 
   void SetProjectHeaderReader(TProjectHeaderReader reader) { headerReader_ = std::move(reader); }
+  // Thumbnails keep their pictures' shape (fitted in the cell on the grid's
+  // colour) instead of filling the cell; set before the list.
+  void SetKeepShape(bool keepShape) { keepShape_ = keepShape; }
 
   // Stores the list, lays the cells out, loads the thumbnails and repaints.
   // Every picture keeps its cell: one that gives no thumbnail (missing, of
-  // another type, unreadable) shows an empty frame with its file name.
-  void SetPictureList(const std::vector<std::string>& files);
+  // another type, unreadable) shows an empty frame with its file name. A
+  // still picture's title is its entry of `titles` when there is one (the
+  // name it was packed from), else its file name.
+  void SetPictureList(const std::vector<std::string>& files, const std::vector<std::string>& titles = {});
   bool HasPictureList() const { return hasList_; }
   int PictureCount() const { return static_cast<int>(files_.size()); }
   // Check marks by picture index; the table grows with the list.
@@ -138,6 +143,8 @@ class TQVThumbnail2 : public TControl {
   TProjectHeaderReader headerReader_;
   bool hasList_ = false;
   std::vector<std::string> files_;
+  std::vector<std::string> givenTitles_;
+  bool keepShape_ = false;
   std::vector<std::optional<TBitmap32>> thumbnails_;
   std::vector<std::string> titles_;
   std::vector<bool> marks_;

@@ -1,6 +1,7 @@
 #include "graphics/uGraphicUtil.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "graphics/FastBMP.h"
 #include "graphics/ImageFormats/BMPWriter.h"
@@ -20,6 +21,29 @@ void ResizeBitmap(const TBitmap32& src, TBitmap32& dst) {
   to.SetDimensions(dst.Width(), dst.Height());
   from.ResampleBilinear(to);
   to.DrawAt(dst, 0, 0);
+}
+
+void FitKeepingShape(int width, int height, int boxWidth, int boxHeight, int& fittedWidth, int& fittedHeight) {
+  fittedWidth = boxWidth;
+  fittedHeight = boxHeight;
+  if (width <= 0 || height <= 0 || boxHeight <= 0) return;
+  const double r = static_cast<double>(width) / height;
+  // The comparison is in integers, as the picture's shape against the box's.
+  const int64_t heightAtBoxShape = static_cast<int64_t>(height) * boxWidth / boxHeight;
+  if (heightAtBoxShape < width) fittedHeight = static_cast<int>(std::nearbyint(boxWidth / r));
+  else fittedWidth = static_cast<int>(std::nearbyint(boxHeight * r));
+}
+
+void DrawFitted(const TBitmap32& src, TBitmap32& dst, bool keepShape, uint32_t background) {
+  dst.Clear(background);
+  if (src.Empty() || dst.Empty()) return;
+  int w = dst.Width(), h = dst.Height();
+  if (keepShape) FitKeepingShape(src.Width(), src.Height(), dst.Width(), dst.Height(), w, h);
+  w = std::max(w, 1);
+  h = std::max(h, 1);
+  TBitmap32 fitted(w, h);
+  ResizeBitmap(src, fitted);
+  fitted.DrawTo(dst, (dst.Width() - w) / 2, (dst.Height() - h) / 2);
 }
 
 void DesaturateBitmap(TBitmap32& bitmap) {

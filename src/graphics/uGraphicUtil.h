@@ -21,6 +21,16 @@ void ResampleLanczos(const TBitmap32& src, TBitmap32& dst);
 // Bilinear resize of src into dst's size through TFastBMP.
 void ResizeBitmap(const TBitmap32& src, TBitmap32& dst);
 
+// The size a width x height picture takes in a box when it keeps its shape:
+// as wide as the box when it is wider than the box's shape, else as high,
+// rounded to nearest. The box itself for an empty picture.
+void FitKeepingShape(int width, int height, int boxWidth, int boxHeight, int& fittedWidth, int& fittedHeight);
+
+// src drawn into the whole of dst as the saver shows a picture on a screen:
+// stretched over it, or (keepShape) fitted inside it keeping its shape,
+// centred, with `background` around it. Bilinear resampling.
+void DrawFitted(const TBitmap32& src, TBitmap32& dst, bool keepShape, uint32_t background);
+
 // Almost grey: the saturation adjustment with the amount 1, in place.
 void DesaturateBitmap(TBitmap32& bitmap);
 

@@ -42,17 +42,22 @@ void TQVCFileList::LoadFromText(std::string_view text) { LoadFromIni(TIniFile::F
 
 void TQVCFileList::LoadFromIni(const TIniFile& ini) {
   Clear();
-  for (const std::string& name : ini.ReadSectionKeys("FileList")) Add(name, ini.ReadBool("FileList", name, false));
+  for (const std::string& name : ini.ReadSectionKeys("FileList")) {
+    Add(name, ini.ReadBool("FileList", name, false));
+    titles_.back() = ini.ReadString("FileTitles", name, "");
+  }
 }
 
 void TQVCFileList::Clear() {
   names_.clear();
   flags_.clear();
+  titles_.clear();
 }
 
 void TQVCFileList::Add(const std::string& name, bool enabled) {
   names_.push_back(name);
   flags_.push_back(enabled ? "TRUE" : "FALSE");
+  titles_.emplace_back();
 }
 
 void TQVCFileList::SetAllEnabled(bool enabled) {
@@ -66,6 +71,16 @@ std::string TQVCFileList::ToIniText() const {
     text += names_[i];
     text += Enabled(i) ? "=1\r\n" : "=0\r\n";
   }
+  std::string titles;
+  for (size_t i = 0; i < names_.size(); ++i) {
+    const std::string& title = titles_[i];
+    // A value is trimmed when read and ends at the line: such a title would not read back.
+    if (title.empty() || title.find_first_of("\r\n") != std::string::npos || title.front() == ' ' ||
+        title.back() == ' ')
+      continue;
+    titles += names_[i] + "=" + title + "\r\n";
+  }
+  if (!titles.empty()) text += "[FileTitles]\r\n" + titles;
   return text;
 }
 

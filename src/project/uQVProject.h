@@ -14,8 +14,10 @@ class TIniFile;
 // Picture names with an enabled flag ("TRUE" or "FALSE") each, in [FileList] order.
 class TQVCFileList {
  public:
-  // Clears both lists, then reads the key names of [FileList] in file order,
-  // each one's value as a boolean with default false.
+  // Clears the lists, then reads the key names of [FileList] in file order,
+  // each one's value as a boolean with default false, and each picture's
+  // title from [FileTitles] (its name there, as pack keeps the file name it
+  // was given: the stored names are QVImage0.jpg, ...), empty when absent.
   void LoadFromFile(const std::string& file);
   void LoadFromText(std::string_view text);
   void LoadFromIni(const TIniFile& ini);
@@ -26,18 +28,22 @@ class TQVCFileList {
   const std::vector<std::string>& Names() const { return names_; }
   const std::vector<std::string>& Flags() const { return flags_; }
   bool Enabled(size_t index) const { return flags_.at(index) == "TRUE"; }
+  const std::vector<std::string>& Titles() const { return titles_; }
+  void SetTitle(size_t index, const std::string& title) { titles_.at(index) = title; }
   void SetName(size_t index, const std::string& name) { names_.at(index) = name; }
   void SetEnabled(size_t index, bool enabled) { flags_.at(index) = enabled ? "TRUE" : "FALSE"; }
   void SetAllEnabled(bool enabled);
 
   // "[FileListHeader]", "Header=1", "[FileList]" and one "name=1" or "name=0"
-  // line per picture, CR LF ended. Throws EQVError for a name that cannot be
-  // a key (IsStorableIniKey).
+  // line per picture, CR LF ended, then "[FileTitles]" with "name=title" for
+  // the pictures that have one. Throws EQVError for a name that cannot be a
+  // key (IsStorableIniKey); a title that cannot be a value is left out.
   std::string ToIniText() const;
 
  private:
   std::vector<std::string> names_;
   std::vector<std::string> flags_;
+  std::vector<std::string> titles_;
 };
 
 // Transition effects are numbered 1 to kEffectCount in every project.

@@ -7,6 +7,7 @@
 
 #include "common/Paths.h"
 #include "common/Random.h"
+#include "graphics/uGraphicUtil.h"
 
 namespace qv {
 
@@ -23,13 +24,10 @@ int NextPictureIndex(int current, int count, int orderMode) {
 
 TSize FitStillPicture(TSize picture, TSize screen, bool stretch, bool proportional) {
   if (!stretch) return picture;
-  if (!proportional || picture.width <= 0 || picture.height <= 0 || screen.height <= 0) return screen;
-  const double r = static_cast<double>(picture.width) / picture.height;
-  // The comparison is in integers, as the picture's shape against the screen's.
-  const int64_t heightAtScreenShape = static_cast<int64_t>(picture.height) * screen.width / screen.height;
-  if (heightAtScreenShape < picture.width)
-    return {screen.width, static_cast<int>(std::nearbyint(screen.width / r))};
-  return {static_cast<int>(std::nearbyint(screen.height * r)), screen.height};
+  if (!proportional) return screen;
+  TSize fitted;
+  FitKeepingShape(picture.width, picture.height, screen.width, screen.height, fitted.width, fitted.height);
+  return fitted;
 }
 
 void ItemPosition(TSize item, TSize screen, bool stretch, bool proportional, int& x, int& y) {

@@ -50,7 +50,7 @@ uint64_t WindowArgument(const std::vector<std::string>& args) {
   return args.size() < 3 ? 0 : ParseWindowId(args[2]);
 }
 
-bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window) {
+bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window, bool keepShape) {
   if (previewFile.empty() || !window.WaitVisible()) return false;
   if (window.Width() <= 0 || window.Height() <= 0) return false;
   try {
@@ -58,7 +58,8 @@ bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& windo
     TPicture picture = LoadPicture(previewFile, hint);
     TBitmap32 frame;
     SetBitmapFormat(frame, window.Width(), window.Height(), 32);
-    ResampleLanczos(picture.bitmap, frame);
+    if (keepShape) DrawFitted(picture.bitmap, frame, true, 0xFF000000u);
+    else ResampleLanczos(picture.bitmap, frame);
     window.Present(frame);
     return true;
   } catch (const std::exception&) {
@@ -141,7 +142,8 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
         report("the preview window " + std::to_string(window) + " does not exist");
         return 1;
       }
-      if (!DrawPreview(preview, *target)) {
+      const TQVCSetting& s = project.Setting();
+      if (!DrawPreview(preview, *target, !(s.Stretch && !s.Proportional))) {
         report("the preview could not be drawn into window " + std::to_string(window));
         return 1;
       }

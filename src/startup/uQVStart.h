@@ -73,8 +73,9 @@ struct TStartServices {
 // with the reason reported.
 int QVMain(const std::vector<std::string>& args, TStartServices& services);
 
-// Draws the project's preview picture stretched into the window. Returns
-// false when there is no picture or it cannot be drawn.
-bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window);
+// Draws the project's preview picture into the window: stretched, or fitted
+// inside it keeping its shape on black (keepShape), as the saver shows
+// pictures. Returns false when there is no picture or it cannot be drawn.
+bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& window, bool keepShape = false);
 
 }  // namespace qv

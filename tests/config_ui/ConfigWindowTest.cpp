@@ -397,22 +397,33 @@ TEST_F(ConfigWindow, OpenUrlOpensTheProjectsWebsiteAndReportsAFailure) {
 
 TEST_F(ConfigWindow, ShowWindowRunsTheNamedSkinWindowInsideAndReportsAMissingOne) {
   std::vector<int> indexInside;
+  int afterwards = -1, gridCell = -1;
   user = [&](TfmQVCOnfigWindow& w) {
     if (w.Name() == "Thumbs") {
       indexInside.push_back(w.CurrentIndex());
+      auto& grid = static_cast<TQVThumbnail2&>(Find(w, "Grid2"));
+      indexInside.push_back(grid.Row() * grid.ColCount() + grid.Col());
+      // A picture chosen in there...
+      grid.SelectCell(7 % grid.ColCount(), 7 / grid.ColCount());
       Click(w, "Done");
       EXPECT_TRUE(w.CloseRequested());
       return;
     }
     Click(w, "NextLabel");
     Click(w, "ThumbsLabel");
+    // ...is the picture here afterwards.
+    afterwards = w.CurrentIndex();
+    gridCell = Grid(w).Row() * Grid(w).ColCount() + Grid(w).Col();
     Click(w, "MissingLabel");
   };
   WriteSettings("[Setting]\r\nIndex=3\r\n");
   ASSERT_TRUE(Show());
   EXPECT_EQ(opened, (std::vector<std::string>{"MainWindow", "Thumbs"}));
-  EXPECT_EQ(indexInside, (std::vector<int>{3}));  // its own index, read from the file
+  EXPECT_EQ(indexInside, (std::vector<int>{4, 4})) << "the picture the main window shows, highlighted";
+  EXPECT_EQ(afterwards, 7);
+  EXPECT_EQ(gridCell, 7);
   EXPECT_EQ(dialogs.shown, (std::vector<std::string>{"error: the skin has no window named \"Nowhere\""}));
+  EXPECT_EQ(Settings().ReadInteger("Setting", "Index", -1), 7);
 }
 
 TEST_F(ConfigWindow, PreviewShowsTheSelectedPictureAndCloseAndModalButtonsClose) {

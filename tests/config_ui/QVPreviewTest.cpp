@@ -37,6 +37,24 @@ TEST_F(Preview, ALargeJpegIsScaledToThePanesSize) {
   EXPECT_GE(repaints, 1);
 }
 
+// The saver keeps a picture's shape when the project keeps proportions; its
+// preview shows it so, on the control's colour.
+TEST_F(Preview, APictureKeepsItsShapeWhenAskedOnTheControlsColour) {
+  qvtest::WritePicture(dir.file("wide.bmp"), Filled(160, 90, 0xFFFF0000u));
+  preview.SetColor(clNavy);
+  preview.SetKeepShape(true);
+  ASSERT_TRUE(preview.LoadPicture(dir.file("wide.bmp")));
+  const TBitmap32& shown = preview.Picture();
+  // 236 wide at 16:9 is 133 high, centred in 176: rows 21 to 153.
+  EXPECT_EQ(shown.Pixel(118, 10), 0xFF000080u) << "navy above";
+  EXPECT_EQ(shown.Pixel(118, 165), 0xFF000080u) << "navy below";
+  EXPECT_EQ(shown.Pixel(118, 88), 0xFFFF0000u);
+  EXPECT_EQ(shown.Pixel(2, 30), 0xFFFF0000u) << "as wide as the pane";
+  preview.SetKeepShape(false);
+  preview.Reload();
+  EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFFFF0000u)) << "stretched over it otherwise";
+}
+
 TEST_F(Preview, OtherFilesLeaveAnEmptyBitmapOfThePanesSize) {
   qvtest::WriteFile(dir.file("song.mp3"), "\x01\x02\x03");
   for (const std::string& name : {dir.file("song.mp3"), dir.file("noextension")}) {

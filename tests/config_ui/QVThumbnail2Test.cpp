@@ -144,6 +144,24 @@ TEST_F(ThumbnailFiles, EachStillPictureBecomesAThumbnailTitledWithItsFileName) {
   EXPECT_EQ(grid.Thumbnail(0)->Width(), 40) << "a new size reloads the thumbnails";
 }
 
+// Packed pictures travel as QVImage0.jpg, ...: the names they were packed
+// from are their titles; and thumbnails keep their shape as the saver does.
+TEST_F(ThumbnailFiles, PackedNamesAreTitlesAndShapesAreKeptWhenAsked) {
+  const std::vector<std::string> files = {Write("QVImage0.bmp", Filled(160, 60, 0xFFFF0000u)),
+                                          Write("QVImage1.bmp", Filled(40, 30, 0xFF00FF00u))};
+  TQVThumbnail2 grid;
+  grid.SetColor(clBlack);
+  grid.SetKeepShape(true);
+  grid.SetPictureList(files, {"Beach at dawn.jpg", ""});
+  EXPECT_EQ(grid.Title(0), "Beach at dawn.jpg");
+  EXPECT_EQ(grid.Title(1), "QVImage1.bmp") << "no other name: the stored one";
+  const TBitmap32* wide = grid.Thumbnail(0);
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(wide->Pixel(40, 30), 0xFFFF0000u);
+  EXPECT_EQ(wide->Pixel(40, 5), 0xFF000000u) << "80 x 30 in the middle of the 80 x 60 cell";
+  EXPECT_EQ(grid.Thumbnail(1)->Pixel(5, 5), 0xFF00FF00u) << "the cell's own shape fills it";
+}
+
 TEST_F(ThumbnailFiles, PicturesWithoutThumbnailsKeepTheirCellsSoTheOthersStayAligned) {
   qvtest::WriteFile(dir.file("shot.png"), "\x89PNG");
   qvtest::WriteFile(dir.file("broken.jpg"), std::string("\xFF\xD8\xFF\x00", 4));

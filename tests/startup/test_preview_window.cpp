@@ -55,8 +55,10 @@ class PreviewMode : public ::testing::Test {
     XCloseDisplay(display);
   }
 
-  // The window shows the preview: red on the left half, blue on the right.
-  void ExpectPreviewDrawn() {
+  // The window shows the square preview as the saver shows pictures: kept
+  // square in the middle on black (the project keeps proportions), or
+  // stretched over the window; red on its left half, blue on its right.
+  void ExpectPreviewDrawn(bool keepsShape = true) {
     XImage* image = XGetImage(display, window, 0, 0, 200, 150, AllPlanes, ZPixmap);
     ASSERT_NE(image, nullptr);
     auto rgb = [&](int x, int y) { return XGetPixel(image, x, y) & 0xFFFFFF; };
@@ -65,15 +67,20 @@ class PreviewMode : public ::testing::Test {
         if (std::abs(static_cast<int>((c >> s) & 0xFF) - static_cast<int>((want >> s) & 0xFF)) > 24) return false;
       return true;
     };
-    EXPECT_TRUE(near(rgb(5, 5), 0xFF0000)) << std::hex << rgb(5, 5);
+    const int left = keepsShape ? 25 : 0, right = keepsShape ? 175 : 200;
+    EXPECT_TRUE(near(rgb(left + 5, 5), 0xFF0000)) << std::hex << rgb(left + 5, 5);
     EXPECT_TRUE(near(rgb(90, 140), 0xFF0000)) << std::hex << rgb(90, 140);
     EXPECT_TRUE(near(rgb(110, 10), 0x0000FF)) << std::hex << rgb(110, 10);
-    EXPECT_TRUE(near(rgb(195, 145), 0x0000FF)) << std::hex << rgb(195, 145);
+    EXPECT_TRUE(near(rgb(right - 5, 145), 0x0000FF)) << std::hex << rgb(right - 5, 145);
+    if (keepsShape) {
+      EXPECT_EQ(rgb(10, 75), 0u) << "black beside the picture";
+      EXPECT_EQ(rgb(190, 75), 0u);
+    }
     XDestroyImage(image);
   }
 };
 
-TEST_F(PreviewMode, DrawsThePreviewPictureStretchedIntoTheGivenWindow) {
+TEST_F(PreviewMode, DrawsThePreviewPictureIntoTheGivenWindowKeepingItsShape) {
   XMapWindow(display, window);
   XSync(display, False);
   auto run = qvtest::RunCommand(Quote(dir.file("p.scr")) + " /p " + std::to_string(window), dir,
@@ -81,6 +88,21 @@ TEST_F(PreviewMode, DrawsThePreviewPictureStretchedIntoTheGivenWindow) {
   EXPECT_EQ(run.exitCode, 0) << run.err;
   EXPECT_TRUE(fs::is_empty(tmp.path()));
   ExpectPreviewDrawn();
+}
+
+TEST_F(PreviewMode, AProjectThatStretchesPicturesStretchesThePreview) {
+  qvtest::WriteFile(dir.file("s.ini"), "[Default]\r\nStretch=1\r\nProportional=0\r\n");
+  auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
+                                       Quote(dir.file("p.scr")) + " --settings " + Quote(dir.file("s.ini")) +
+                                       " --preview " + Quote(dir.file("preview.jpg")) + " " + Quote(dir.file("pic.jpg")),
+                                   dir);
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  XMapWindow(display, window);
+  XSync(display, False);
+  auto run = qvtest::RunCommand(Quote(dir.file("p.scr")) + " /p " + std::to_string(window), dir,
+                                "TMPDIR=" + Quote(tmp.path()));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  ExpectPreviewDrawn(false);
 }
 
 TEST_F(PreviewMode, TakesTheWindowIdInHexadecimalAndDrawsOnceTheWindowIsShown) {

@@ -95,7 +95,7 @@ TEST_F(PackInfo, EverySettingAndPictureRoundTrips) {
     EXPECT_NE(json.find("\"PreviewFile\":\"prev.jpg\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"preview_file\":\"prev.jpg\""), std::string::npos);
     auto entry = [&](const char* name, const char* file) {
-      return "{\"name\":\"" + std::string(name) + "\",\"enabled\":true,\"bytes\":" +
+      return "{\"name\":\"" + std::string(name) + "\",\"title\":\"" + file + "\",\"enabled\":true,\"bytes\":" +
              std::to_string(fs::file_size(dir.file(file))) + "}";
     };
     EXPECT_NE(json.find(entry("QVImage0.jpg", "one.jpg")), std::string::npos) << json;

@@ -54,6 +54,7 @@ int Info(const Args& args) {
   for (size_t i = 0; i < list.Count(); ++i) {
     json.BeginObject();
     json.Key("name").Value(qv::FileNamePart(list.Names()[i]));
+    json.Key("title").Value(list.Titles()[i]);
     json.Key("enabled").Value(list.Enabled(i));
     json.Key("bytes").Value(FileBytes(list.Names()[i]));
     json.EndObject();

@@ -153,7 +153,9 @@ std::vector<std::string> MissingNamedFiles(const StoredFile& animated, const std
   qv::platform::TSystemClock clock;
   qv::platform::TThreadWorkers workers;
   qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
-  if (!project.Load(animated.source)) throw EQVError(animated.source + ": " + project.LoadError());
+  if (!project.Load(animated.source))
+    return {animated.source + " does not load as an animated picture (" + project.LoadError() +
+            "): the saver will pass it over"};
   // Each file once, with what names it: "sound 1", "objects 0 and 1".
   std::vector<std::pair<std::string, std::vector<std::string>>> named;
   auto note = [&](const std::string& name, const std::string& what) {
@@ -232,6 +234,8 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
     std::string name = "QVImage" + std::to_string(i) + ext;
     stored.push_back({r.pictures[i], name});
     project.FileList().Add(name, true);
+    // The name it had, for the configuration window to show.
+    project.FileList().SetTitle(i, qv::FileNamePart(r.pictures[i]));
   }
   if (!r.preview.empty()) {
     RequireFile(r.preview, "preview picture");
@@ -260,7 +264,7 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
     if (qv::EqualsIgnoreCase(qv::UpperExtension(f.name), ".QVP"))
       for (std::string& line : MissingNamedFiles(f, stored)) missing.push_back(std::move(line));
   if (r.strict && !missing.empty()) {
-    std::string all = "files the animated pictures name are not packed (--strict refuses that):";
+    std::string all = "the animated pictures would not play whole (--strict refuses that):";
     for (const std::string& line : missing) {
       all += "\n  ";
       all += line;

@@ -89,7 +89,8 @@ qv::TWaveParam ReadArea(const qv::TIniFile& ini, const std::string& file, const 
 qv::TWeatherParam ReadWeather(const qv::TIniFile& ini, const std::string& file) {
   qv::TWeatherParam w;
   w.Kind = Checked(ini, file, "Weather", "Kind", 0, 0, 2);
-  w.Count = Checked(ini, file, "Weather", "Count", 0, 0, 1000);
+  // More than 1000 is stored; the engine uses 1000.
+  w.Count = Checked(ini, file, "Weather", "Count", 0, 0, INT32_MAX);
   w.SpeedLevel = Checked(ini, file, "Weather", "SpeedLevel", 0, 0, 20);
   w.Angle = Checked(ini, file, "Weather", "Angle", 0, -360, 360);
   w.Length = Checked(ini, file, "Weather", "Length", 0, 0, 1000);
