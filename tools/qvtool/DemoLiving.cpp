@@ -10,8 +10,8 @@
 #include "common/Utf8Path.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
-#include "saver/uWave.h"
 #include "DemoColour.h"
+#include "DemoMusic.h"
 
 namespace qvtool {
 
@@ -173,16 +173,7 @@ std::vector<uint8_t> LappingWave() {
     const double k = static_cast<double>(i) / kFade;
     loop[i] = loop[i] * k + s[kLength + i] * (1.0 - k);
   }
-  double peak = 1e-9;
-  for (double v : loop) peak = std::max(peak, std::abs(v));
-  qv::TWave wave;
-  wave.format = qv::PcmFormatBlock(kRate, 1, 16);
-  for (double v : loop) {
-    const auto sample = static_cast<int16_t>(std::lround(v / peak * 14000.0));
-    wave.data.push_back(static_cast<uint8_t>(sample & 0xFF));
-    wave.data.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
-  }
-  return wave.ToBytes();
+  return DemoWave(loop, kRate, -7.4);
 }
 
 }  // namespace
