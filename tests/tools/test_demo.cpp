@@ -1,6 +1,7 @@
 // qvtool demo: the bundled screensaver carries a living picture between its
 // still ones, with the files it names, and plays it. Its sounds are music or
-// water at a sane level, and it is the same file every time.
+// water at a sane level, its lake mirrors the shore without tearing, its
+// brook's waves move water only, and it is the same file every time.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <numbers>
 
+#include "animation/uAnimEngine.h"
 #include "animation/uProject.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/SteppedWorkers.h"
@@ -182,6 +184,96 @@ TEST_F(Demo, EverySoundIsMusicOrWaterAtASaneLevel) {
     const double flatness = SpectralFlatness(samples);
     EXPECT_LT(flatness, noiseFlatness / 10) << "sounds like noise (white noise: " << noiseFlatness << ")";
   }
+}
+
+// Every pixel says its row: what the lake shows then says which row of the
+// shore it mirrors.
+void CodeRows(qv::TBitmap32& picture) {
+  for (int y = 0; y < picture.Height(); ++y)
+    for (int x = 0; x < picture.Width(); ++x) picture.SetPixel(x, y, 0xFF000000u | static_cast<uint32_t>(y));
+}
+
+// Pixels of `area` whose square of `reach` pixels around lies all in it: the
+// waves always find their source there.
+std::vector<bool> DeepIn(const qv::TBitmap32& mask, uint32_t area, int reach) {
+  const int w = mask.Width(), h = mask.Height();
+  std::vector<bool> across(static_cast<size_t>(w) * h), deep(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0, run = 0; x < w; ++x) {
+      run = mask.Pixel(x, y) == area ? run + 1 : 0;
+      if (run > 2 * reach) across[static_cast<size_t>(y) * w + x - reach] = true;
+    }
+  for (int x = 0; x < w; ++x)
+    for (int y = 0, run = 0; y < h; ++y) {
+      run = across[static_cast<size_t>(y) * w + x] ? run + 1 : 0;
+      if (run > 2 * reach) deep[static_cast<size_t>(y - reach) * w + x] = true;
+    }
+  return deep;
+}
+
+TEST_F(Demo, TheLakeMirrorsTheShoreWithoutTearingOnLargeScreens) {
+  // Going down the water the mirrored rows move up the shore, a row at a
+  // time or pausing a row; where waves stack too steeply they run backwards
+  // and stall for many rows, and the reflection tears into bands.
+  for (auto [width, height] : {std::pair{1920, 1080}, {3840, 2160}}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    Living living;
+    LoadLiving(living);
+    qv::TProject& p = living.project;
+    p.Objects().Clear();
+    qv::TAnimEngine::FitProject(true, p, width, height);
+    CodeRows(p.Picture());
+    const std::vector<bool> deep = DeepIn(p.Mask(), qv::kAreaColors[0], p.Area(0).Amplitude);
+    qv::TAnimEngine engine;
+    engine.Bind(p);
+    engine.SetWeather(false);
+    engine.Start(0);
+    int backwards = 0, longestStall = 0, checked = 0;
+    // A whole turn of the waves, in steps of 200 ms.
+    for (uint32_t now = 200; now <= 200 * 15; now += 200) {
+      engine.Frame(now);
+      const qv::TBitmap32& frame = engine.FrameBuffer();
+      for (int x = 0; x < width; ++x)
+        for (int y = 0, stall = 0; y + 1 < height; ++y) {
+          if (!deep[static_cast<size_t>(y) * width + x] || !deep[static_cast<size_t>(y + 1) * width + x]) {
+            stall = 0;
+            continue;
+          }
+          ++checked;
+          const uint32_t here = frame.Pixel(x, y) & 0xFFFFFF, below = frame.Pixel(x, y + 1) & 0xFFFFFF;
+          backwards += below > here;
+          stall = below >= here ? stall + 1 : 0;
+          longestStall = std::max(longestStall, stall);
+        }
+    }
+    EXPECT_GT(checked, width * height / 10);
+    EXPECT_EQ(backwards, 0);
+    EXPECT_LE(longestStall, 2);
+  }
+}
+
+TEST_F(Demo, TheBrooksWavesMoveOnlyItsDarkWater) {
+  // The brook's area ends inside the water, where the picture has drawn it
+  // dark and calm: its edge, smoothed into the snow, stays where it is.
+  Living living;
+  LoadLiving(living);
+  const qv::TBitmap32& mask = living.project.Mask();
+  const qv::TBitmap32& picture = living.project.Picture();
+  const uint32_t brook = qv::kAreaColors[1];
+  int edge = 0, bright = 0;
+  for (int y = 1; y + 1 < mask.Height(); ++y)
+    for (int x = 1; x + 1 < mask.Width(); ++x) {
+      if (mask.Pixel(x, y) != brook) continue;
+      if (mask.Pixel(x - 1, y) == brook && mask.Pixel(x + 1, y) == brook && mask.Pixel(x, y - 1) == brook &&
+          mask.Pixel(x, y + 1) == brook)
+        continue;
+      ++edge;
+      const uint32_t c = picture.Pixel(x, y);
+      const double luma = 0.299 * (c >> 16 & 0xFF) + 0.587 * (c >> 8 & 0xFF) + 0.114 * (c & 0xFF);
+      bright += luma > 100;
+    }
+  EXPECT_GT(edge, 500);
+  EXPECT_EQ(bright, 0) << "of " << edge << " pixels on the area's edge";
 }
 
 }  // namespace
