@@ -7,10 +7,12 @@
 
 namespace qvtool {
 
+using demo::Cover;
 using demo::Hash;
 using demo::Mix;
 using demo::Pack;
 using demo::Rgb;
+using demo::Smooth;
 
 qv::TBitmap32 DrawSeaHorizon(int width, int height) {
   qv::TBitmap32 bmp(width, height);
@@ -25,8 +27,8 @@ qv::TBitmap32 DrawSeaHorizon(int width, int height) {
         double t = y / horizon;
         c = Mix(zenith, glow, t * t);
         double d = std::hypot(x - sunX, y - sunY);
-        if (d < sunR) c = Mix(c, Rgb{255, 240, 200}, 1.0);
-        else c = Mix(c, Rgb{255, 210, 140}, 0.6 * std::exp(-(d - sunR) / (height * 0.08)));
+        c = Mix(c, Rgb{255, 210, 140}, 0.6 * std::exp(-std::max(0.0, d - sunR) / (height * 0.08)));
+        c = Mix(c, Rgb{255, 240, 200}, Cover(d - sunR));
       } else {
         double t = (y - horizon) / (height - horizon);
         c = Mix(shallow, deep, std::sqrt(t));
@@ -34,7 +36,7 @@ qv::TBitmap32 DrawSeaHorizon(int width, int height) {
         double wave = std::sin(x * 0.02 / (0.2 + t) + std::sin(x * 0.005) * 3 + t * 90.0);
         c = Mix(c, Rgb{120, 170, 200}, 0.12 * (wave + 1) * (0.3 + t));
         double path = std::exp(-std::pow((x - sunX) / (width * (0.03 + 0.12 * t)), 2));
-        if (wave > 0.2) c = Mix(c, Rgb{255, 220, 160}, path * 0.8 * (1 - t * 0.5));
+        c = Mix(c, Rgb{255, 220, 160}, Smooth(0.1, 0.3, wave) * path * 0.8 * (1 - t * 0.5));
       }
       row[x] = Pack(c);
     }
@@ -59,7 +61,7 @@ qv::TBitmap32 DrawAurora(int width, int height) {
       c = Mix(c, Rgb{190, 90, 230}, band2 * shimmer * 0.8);
       // Dark hills in front.
       double hill = 0.78 + 0.06 * std::sin(u * 7.0) + 0.03 * std::sin(u * 23.0 + 2);
-      if (v > hill) c = Mix(Rgb{8, 12, 18}, Rgb{2, 4, 8}, (v - hill) * 4);
+      c = Mix(c, Mix(Rgb{8, 12, 18}, Rgb{2, 4, 8}, (v - hill) * 4), Cover((hill - v) * height));
       row[x] = Pack(c);
     }
   }

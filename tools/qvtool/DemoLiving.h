@@ -14,6 +14,8 @@ struct DemoLivingFiles {
   std::vector<std::string> extras;    // the files it names: the gull's GIF, the water's WAVE
 };
 
-DemoLivingFiles WriteDemoLiving(const std::string& folder, int width = 1280, int height = 720);
+// Drawn at 1920 x 1080 by default: a Full HD screen shows it pixel for
+// pixel, and a 4K screen enlarges it exactly twice, mask and all.
+DemoLivingFiles WriteDemoLiving(const std::string& folder, int width = 1920, int height = 1080);
 
 }  // namespace qvtool
