@@ -18,6 +18,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FileCommon.h"
+
 extern char** environ;
 
 namespace qv::platform {
@@ -27,11 +29,6 @@ namespace {
 // Written by the signal handler, read by the window's message processing.
 volatile sig_atomic_t endSignal = 0;
 void OnEndSignal(int) { endSignal = 1; }
-
-std::string WithSlash(std::string path) {
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path;
-}
 
 // What became of a program run without a shell.
 struct TRun {
