@@ -105,8 +105,12 @@ const std::string& TProjectTempFolder::ProjectTempFolder() {
 
 std::vector<std::string> ReadNameLines(const std::string& file) {
   std::vector<std::string> lines;
-  std::string text, reason;
-  if (platform::ReadRegularFile(file, kMaxNamesFileBytes, text, reason) != platform::TOpenResult::Ok) return lines;
+  std::string text;
+  try {
+    text = platform::ReadWholeText(file, kMaxNamesFileBytes);
+  } catch (const platform::EFileUnreadable&) {
+    return lines;
+  }
   size_t start = 0;
   while (start < text.size() && lines.size() < kMaxNameLines) {
     size_t end = text.find('\n', start);

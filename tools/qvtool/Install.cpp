@@ -69,10 +69,12 @@ std::string ExecQuoted(const std::string& path) {
 }
 
 std::string ReadText(const std::string& path) {
-  std::string text, reason;
-  if (qv::platform::ReadRegularFile(path, qv::kMaxIniFileSize, text, reason) == qv::platform::TOpenResult::Refused)
-    throw qv::EQVError("cannot read " + path + ": " + reason);
-  return text;
+  try {
+    return qv::platform::ReadWholeText(path, qv::kMaxIniFileSize);
+  } catch (const qv::platform::EFileUnreadable& e) {
+    if (e.Missing()) return {};
+    throw;
+  }
 }
 
 void WriteText(const std::string& path, const std::string& text) {
