@@ -9,6 +9,7 @@
 #include "common/Random.h"
 #include "common/Rounding.h"
 #include "graphics/ImageFormats/PictureLoader.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -504,7 +505,7 @@ bool TImgObject::LoadPictureLocked() {
   const std::string path = ResolvedFilename();
   if (path.empty()) return false;
   try {
-    frame_ = LoadPicture(path).bitmap;
+    frame_ = DecodePicture(platform::ReadWholeFile(path, kMaxPictureFileBytes), path).bitmap;
   } catch (const EQVError&) {
     return false;  // a picture that cannot be read draws nothing
   }
@@ -554,7 +555,9 @@ bool TGifObject::LoadPictureLocked() {
   const std::string path = ResolvedFilename();
   if (path.empty()) return false;
   try {
-    gif_ = LoadGifStored(path);
+    const std::vector<uint8_t> bytes = platform::ReadWholeFile(path, kMaxPictureFileBytes);
+    if (!IsGIF(bytes.data(), bytes.size())) return false;
+    gif_ = DecodeGIFStored(bytes.data(), bytes.size());
     frame_.SetSize(gif_.width, gif_.height);
   } catch (const EQVError&) {
     gif_ = TGifStoredAnimation();  // no frames: the object draws nothing

@@ -2,6 +2,7 @@
 
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -9,7 +10,7 @@ void TStillItem::Load(const std::string& file, const TItemFitting& fitting) {
   TDecodeHint hint;
   if (fitting.directDraw) hint = {fitting.workingSize.width, fitting.workingSize.height};
   else if (fitting.stretch) hint = {fitting.screen.width, fitting.screen.height};
-  TPicture picture = LoadPicture(file, hint);
+  TPicture picture = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, hint);
   // Every size below comes from the picture's true size, whatever scale it
   // was decoded at.
   const TSize pictureSize{picture.trueWidth, picture.trueHeight};

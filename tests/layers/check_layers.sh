@@ -3,9 +3,9 @@
 #   app  ->  startup, saver, config_ui  ->  transitions, animation  ->
 #   graphics, project  ->  common
 # A folder includes its own layer or lower ones. platform/ implements the
-# interfaces the core talks through: anyone may include it, and it includes
-# only platform, graphics and common. SDL and FLTK headers appear only in
-# platform/sdl, platform/fltk, app and config_ui/fltk.
+# interfaces the core talks through: it includes only platform, graphics and
+# common, and the layers above those two may include it. SDL and FLTK headers
+# appear only in platform/sdl, platform/fltk, app and config_ui/fltk.
 set -u
 src=${1:-$(dirname "$0")/../../src}
 cd "$src" || exit 2
@@ -38,6 +38,10 @@ while IFS= read -r file; do
     [ "$theirs" = "?" ] && { fault "$file includes $inc: not a layer of src/"; continue; }
     if [ "$own" = "P" ]; then
       case "$target" in platform|graphics|common) ;; *) fault "$file includes $inc: the platform layer includes no subsystem" ;; esac
+    elif [ "$theirs" = "P" ]; then
+      case "$top" in
+        graphics|common) fault "$file includes $inc: platform includes $top, not the other way" ;;
+      esac
     elif [ "$theirs" != "P" ] && [ "$theirs" -lt "$own" ]; then
       fault "$file includes $inc: $top may not include the higher layer $target"
     fi

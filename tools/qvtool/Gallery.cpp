@@ -13,10 +13,10 @@
 #include "Commands.h"
 #include "Options.h"
 #include "PngWriter.h"
+#include "ToolFiles.h"
 #include "common/Error.h"
 #include "common/Random.h"
 #include "graphics/Bitmap32.h"
-#include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uStretchBlt.h"
 #include "platform/System.h"
 #include "transitions/PSEffect.h"
@@ -64,7 +64,7 @@ qv::TBitmap32 NewPicture(int w, int h) {
 
 // A picture file fitted to the gallery's size.
 qv::TBitmap32 Loaded(const std::string& path, int w, int h) {
-  qv::TBitmap32 picture = qv::LoadPicture(path).bitmap;
+  qv::TBitmap32 picture = ReadPicture(path);
   if (picture.Width() == w && picture.Height() == h) return picture;
   qv::TBitmap32 fitted(w, h);
   picture.ResampleTo(fitted);

@@ -10,6 +10,7 @@
 #include "Commands.h"
 #include "Json.h"
 #include "Options.h"
+#include "ToolFiles.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
 #include "common/Error.h"
@@ -248,7 +249,7 @@ int QvpMake(const Args& args) {
 
   qv::TBitmap32 picture;
   parts.picture = AsJpeg(qv::platform::ReadWholeFile(picturePath, qv::kMaxPictureFileBytes), picturePath, picture);
-  const qv::TBitmap32 mask = qv::LoadPicture(maskPath).bitmap;
+  const qv::TBitmap32 mask = ReadPicture(maskPath);
   if (mask.Width() != picture.Width() || mask.Height() != picture.Height())
     throw UsageError{"the mask is " + std::to_string(mask.Width()) + "x" + std::to_string(mask.Height()) +
                      " but the picture is " + std::to_string(picture.Width()) + "x" +
