@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/Bitmap32.h"
+#include "graphics/TextFormats/TextEncoding.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlBlit.h"
 #if defined(_WIN32)
@@ -17,18 +18,6 @@
 namespace qv::platform {
 
 namespace {
-
-
-// The first code point of a UTF-8 text.
-char32_t FirstCodePoint(const char* text) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  if (s[0] < 0x80) return s[0];
-  if ((s[0] & 0xE0) == 0xC0 && s[1]) return char32_t(s[0] & 0x1F) << 6 | (s[1] & 0x3F);
-  if ((s[0] & 0xF0) == 0xE0 && s[1] && s[2]) return char32_t(s[0] & 0x0F) << 12 | char32_t(s[1] & 0x3F) << 6 | (s[2] & 0x3F);
-  if ((s[0] & 0xF8) == 0xF0 && s[1] && s[2] && s[3])
-    return char32_t(s[0] & 0x07) << 18 | char32_t(s[1] & 0x3F) << 12 | char32_t(s[2] & 0x3F) << 6 | (s[3] & 0x3F);
-  return 0xFFFD;
-}
 
 // Keys that produce a character but no text event: Enter, Escape, Backspace,
 // Tab, and Ctrl with a letter (a control character).
