@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "Commands.h"
@@ -139,10 +138,7 @@ int Gallery(const Args& args) {
   html += "</body>\n</html>\n";
 
   const std::string indexPath = (dir / "index.html").string();
-  std::ofstream index(indexPath, std::ios::binary | std::ios::trunc);
-  index << html;
-  index.close();
-  if (!index) throw qv::EQVError("Cannot write " + indexPath);
+  WriteOutputFile(indexPath, html);
   return 0;
 }
 

@@ -3,7 +3,6 @@
 // a picture, a mask picture and INI files.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -278,10 +277,7 @@ int QvpMake(const Args& args) {
   if (!buildPath.empty()) parts.build = BuildCommaText(ReadText(buildPath));
 
   const std::vector<uint8_t> bytes = qv::EncodeProjectFile(parts);
-  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw qv::EQVError("cannot write " + outPath);
+  WriteOutputFile(outPath, bytes);
   return 0;
 }
 
