@@ -11,6 +11,7 @@
 
 #include "common/Utf8Path.h"
 #include "platform/Files.h"
+#include "platform/PathRules.h"
 #include "platform/win32/WinText.h"
 #include "support/NotRegularFiles.h"
 #include "support/ReadOutcome.h"
@@ -201,6 +202,22 @@ TEST(Win32Files, TheTemporaryPathIsAFolderGivenWithForwardSlashes) {
   EXPECT_TRUE(fs::is_directory(qv::PathFromUtf8(temp))) << temp;
   EXPECT_EQ(qv::platform::RuntimeFolder(), temp);
   EXPECT_EQ(qv::platform::CurrentUserId().rfind("S-1-", 0), 0u) << qv::platform::CurrentUserId();
+}
+
+TEST(Win32Files, StoredNamesAreLocalPathsAndFoundInTheirOwnSpelling) {
+  EXPECT_TRUE(qv::platform::FileNamesIgnoreCase());
+  EXPECT_TRUE(qv::platform::StoredNamesAreLocalPaths());
+  std::string folder, name;
+  ASSERT_TRUE(qv::platform::SplitLocalPath("C:\\Sounds\\bird.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "C:\\Sounds | bird.wav");
+  ASSERT_TRUE(qv::platform::SplitLocalPath("C:\\bird.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "C:\\ | bird.wav");
+  ASSERT_TRUE(qv::platform::SplitLocalPath("a/b\\c.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "a/b | c.wav");
+
+  qvtest::TempDir dir;
+  qvtest::WriteFile(dir.file("Song.mp3"), "x");
+  EXPECT_EQ(qv::platform::FindInFolder(dir.path(), "song.MP3"), dir.file("Song.mp3"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 #include "platform/FileCommon.h"
+#include "platform/PathRules.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -92,6 +93,12 @@ bool TFile::Close() {
   handle_ = kNone;
   return ::close(fd) == 0;
 }
+
+// File names: letter case counts, and a name written on Windows is none of
+// ours.
+
+bool FileNamesIgnoreCase() { return false; }
+bool StoredNamesAreLocalPaths() { return false; }
 
 // Reading
 

@@ -1,5 +1,6 @@
 #include "platform/Files.h"
 #include "platform/FileCommon.h"
+#include "platform/PathRules.h"
 
 // windows.h comes before the other system headers, which need its types.
 #include <windows.h>
@@ -144,6 +145,12 @@ bool TFile::Close() {
   handle_ = kNone;
   return CloseHandle(h) != 0;
 }
+
+// File names: found in any letter case, and a stored name ("C:\Sounds\a.wav")
+// is a local path.
+
+bool FileNamesIgnoreCase() { return true; }
+bool StoredNamesAreLocalPaths() { return true; }
 
 // Reading
 
