@@ -74,4 +74,6 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   return 0;
 }
 
+THostedRunner HostedRunner() { return RunHostedSaver; }
+
 }  // namespace qv::app

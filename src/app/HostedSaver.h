@@ -4,6 +4,7 @@
 // but a signal or the window going away.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -17,5 +18,11 @@ namespace qv::app {
 // calls 0, or else the first to take the voice lock. Returns the exit code:
 // 1 when there is no display or no such window.
 int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window);
+
+using THostedRunner = std::function<int(TQVCProject& project, const std::string& exePath,
+                                        const std::string& tempFolder, uint64_t window)>;
+// RunHostedSaver where the system's screensaver daemons host savers (X11);
+// an empty function where none do (Windows, which has no RunHostedSaver).
+THostedRunner HostedRunner();
 
 }  // namespace qv::app

@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "Commands.h"
+#include "app/ProgramStart.h"
 #include "common/Error.h"
 #include "platform/System.h"
-#include "platform/fltk/FltkDialogs.h"
-#if !defined(_WIN32)
-#include "platform/x11/X11Window.h"
-#endif
 
 namespace {
 
@@ -49,13 +46,9 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // SIGTERM, SIGINT and SIGHUP end every command through its normal path, so
-  // whatever it extracted is removed.
-  qv::platform::InstallEndSignals();
-  qv::platform::CatchFltkFatal("qvtool");
-#if !defined(_WIN32)
-  qv::platform::CatchX11Errors("qvtool");
-#endif
+  // Every command ends through its normal path, so whatever it extracted is
+  // removed.
+  qv::app::StartProgram("qvtool");
   // UTF-8 on every system (Windows hands argv over in the ANSI code page).
   const std::vector<std::string> all = qv::platform::CommandLineArguments(argc, argv);
   if (all.size() < 2) {
