@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/uProject.h"
+#include "animation/uProjectTypes.h"
 #include "common/ByteReader.h"
 #include "graphics/Bitmap32.h"
 

@@ -114,8 +114,8 @@ void TfmQVCOnfigWindow::FormShow() {
   // screen without its proportions loses its shape.
   const bool keepShape = project_ && !(project_->Setting().Stretch && !project_->Setting().Proportional);
   TQVThumbnail2::TProjectHeaderReader readHeader;
-  if (services_.dialogs) readHeader = AnimationHeaderReader(services_.animation, *services_.dialogs);
-  const auto readPicture = AnimationPictureReader(services_.animation);
+  if (services_.dialogs) readHeader = AnimationHeaderReader(*services_.dialogs);
+  const auto readPicture = AnimationPictureReader();
   for (const auto& holder : tree_.Components()) {
     TSkinComponent& c = *holder;
     if (!c.parent) continue;  // the window itself
@@ -269,7 +269,7 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
   const std::string& file = Picture(current_);
   TBitmap32 bitmap;
   if (UpperExtension(FileNamePart(file)) == ".QVP") {
-    TProject animation(services_.animation);
+    TProject animation;
     if (!animation.Load(file)) throw EQVError(FileNamePart(file) + ": " + animation.LoadError());
     bitmap = animation.Picture();
   } else {
@@ -288,10 +288,9 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
   }
 }
 
-TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
-                                                          platform::IDialogs& dialogs) {
-  return [environment, &dialogs](const std::string& file, TBitmap32& preview, std::string& title) {
-    TProject animation(environment);
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(platform::IDialogs& dialogs) {
+  return [&dialogs](const std::string& file, TBitmap32& preview, std::string& title) {
+    TProject animation;
     if (!animation.LoadHeader(file, dialogs)) return false;
     preview = animation.Preview();
     title = animation.Title();
@@ -299,9 +298,9 @@ TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment
   };
 }
 
-TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment) {
-  return [environment](const std::string& file, TBitmap32& picture) {
-    TProject animation(environment);
+TQVPreview::TProjectPictureReader AnimationPictureReader() {
+  return [](const std::string& file, TBitmap32& picture) {
+    TProject animation;
     if (!animation.Load(file)) return false;
     picture = animation.Picture();
     return true;

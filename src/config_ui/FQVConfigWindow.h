@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "animation/uAnimObjects.h"
 #include "config_ui/uMyControls.h"
 #include "config_ui/uQVForms.h"
 #include "config_ui/uQVPreview.h"
@@ -33,7 +32,6 @@ struct TConfigServices {
   std::string exePath;
   std::string firstArgument;
   platform::TTimerFactory timers;  // picture buttons repeat with them
-  TAnimEnvironment animation;      // reads animated pictures (.QVP)
   // Shows the window, calls its FormShow, runs until it closes (its Close,
   // or the user closing it), then calls its FormClose.
   std::function<void(TfmQVCOnfigWindow& window)> runWindow;
@@ -125,9 +123,8 @@ bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::strin
 // The grid's and the previews' readers of animated pictures (.QVP): the
 // header (preview and title; a file that cannot be read is reported through
 // `dialogs`) and the full load, for its picture.
-TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
-                                                          platform::IDialogs& dialogs);
-TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment);
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(platform::IDialogs& dialogs);
+TQVPreview::TProjectPictureReader AnimationPictureReader();
 
 // The plain window configure mode shows when the project's skin cannot
 // serve: the pictures with check boxes, a preview, and buttons for previous,

@@ -188,8 +188,8 @@ void TQVfmScrSvr::CreateAnimation() {
   TAnimEnvironment environment{&clock_, workers, [temp, exeFolder](const std::string& stored) {
                                  return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
                                }};
-  animProject_ = std::make_unique<TProject>(environment);
-  animEngine_ = std::make_unique<TAnimEngine>();
+  animProject_ = std::make_unique<TProject>();
+  animEngine_ = std::make_unique<TAnimEngine>(environment);
   TAnimatedItemContext context;
   context.clock = &clock_;
   context.player = soundEffect_.get();
@@ -320,11 +320,11 @@ void TQVfmScrSvr::FormClose() {
   display_.Hide();
   if (item_) item_->Stop();
   item_ = nullptr;
-  // The project goes first: its objects' workers end before anything they
-  // read is freed.
+  // The engine goes first: its objects' workers end before the project and
+  // the workers they run on are freed.
   animated_.reset();
-  animProject_.reset();
   animEngine_.reset();
+  animProject_.reset();
   ownWorkers_.reset();
   if (soundEffect_) soundEffect_->StopAll();
   music_.reset();

@@ -42,9 +42,8 @@ void TAnimatedItem::Load(const std::string& file, const TItemFitting& fitting) {
 
   // An object's file that is not where the project says was extracted with
   // the project, under its bare name.
-  TAnimObjects& objects = project_.Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) {
-    std::string& name = objects[i].Description().Filename;
+  for (TObjectDescription& object : project_.Objects()) {
+    std::string& name = object.Filename;
     if (name.empty() || context_.tempFolder.empty()) continue;
     if (LocateProjectFile(name, TLookupKind::Picture, "", "", "").empty())
       name = JoinPath(context_.tempFolder, FileNamePart(name));
@@ -76,8 +75,7 @@ void TAnimatedItem::Tick() {
 
 void TAnimatedItem::Stop() {
   StopSoundEffects();
-  TAnimObjects& objects = project_.Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) objects[i].Stop();
+  engine_.StopObjects();
 }
 
 void TAnimatedItem::KeyF1() { engine_.Reset(); }

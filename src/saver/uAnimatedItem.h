@@ -63,7 +63,7 @@ class TAnimatedItem final : public TSlideshowItem {
   void Advance() override;
   // The sounds' schedule, when sound is on.
   void Tick() override;
-  // The sounds stop and the objects pause.
+  // The sounds stop and the objects end.
   void Stop() override;
   // Every second F1: the frame is built again from the picture.
   void KeyF1() override;

@@ -27,7 +27,7 @@ constexpr int kPicW = 100, kPicH = 80;
 class Objects : public ::testing::Test {
  protected:
   TSteppedWorld world;
-  TAnimObjects objects{world.env()};
+  qvtest::TLiveObjects objects{world.env()};
 
   // Loads one object of `type` from key lines, with a 10 x 6 red sprite on
   // a blue key at its bottom-left corner, and starts it.
@@ -54,6 +54,7 @@ TEST_F(Objects, SectionsAreTriedByNumberUpToTheSectionCount) {
   EXPECT_EQ(objects[1].Type(), "GIF");
   EXPECT_EQ(objects[1].Number(), 1);
   EXPECT_EQ(objects[1].Description().Motion, 4) << "the object reads the section of its list position";
+  EXPECT_EQ(objects[1].Description().Number, 1);
 
   objects.Load("[obj0]\nObjType=gif\n[OBJ1]\nObjType=IMG\n");
   ASSERT_EQ(objects.Count(), 1u) << "section names ignore case, the type does not";
@@ -100,15 +101,29 @@ TEST_F(Objects, MissingKeysTakeTheirDefaultsAndByteKeysKeepTheirLowBits) {
   EXPECT_EQ(d.Filename, "a b.bmp");
 }
 
-TEST_F(Objects, KeysWithoutADefaultKeepTheCurrentValueWhenReadAgain) {
-  objects.Load("[Obj0]\nObjType=IMG\nWidth=33\nSpeed=70\nMoveAreaRectright=50\nTransparentColor=255\n");
-  TAnimObject& o = objects[0];
-  o.ReadObject(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"));
-  EXPECT_EQ(o.Description().Width, 33);
-  EXPECT_EQ(o.Description().MoveAreaRectright, 50);
-  EXPECT_EQ(o.Description().TransparentColor, 255);
-  EXPECT_EQ(o.Description().Height, 4);
-  EXPECT_EQ(o.Description().Speed, 10) << "a key with a default goes back to it";
+TEST(ObjectDescriptions, KeysWithoutADefaultKeepTheCurrentValueWhenReadAgain) {
+  std::vector<qv::TObjectDescription> list =
+      qv::ReadObjectDescriptions("[Obj0]\nObjType=IMG\nWidth=33\nSpeed=70\nMoveAreaRectright=50\nTransparentColor=255\n");
+  ASSERT_EQ(list.size(), 1u);
+  qv::TObjectDescription& d = list[0];
+  qv::ReadObjectDescription(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"), d);
+  EXPECT_EQ(d.Width, 33);
+  EXPECT_EQ(d.MoveAreaRectright, 50);
+  EXPECT_EQ(d.TransparentColor, 255);
+  EXPECT_EQ(d.Height, 4);
+  EXPECT_EQ(d.Speed, 10) << "a key with a default goes back to it";
+}
+
+// Reading an animated picture's objects starts nothing: they are data until
+// the engine plays the picture.
+TEST(ObjectDescriptions, ReadingAHundredObjectsMakesNoWorker) {
+  qvtest::TSteppedWorld world;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=x.gif\n";
+  EXPECT_EQ(qv::ReadObjectDescriptions(text).size(), 100u);
+  EXPECT_EQ(world.workers.Alive(), 0u);
+  qv::TAnimObjects live(world.env(), qv::ReadObjectDescriptions(text));
+  EXPECT_EQ(world.workers.Alive(), 100u) << "one each once they play";
 }
 
 TEST_F(Objects, WriteGivesEveryKeyInItsOrderWithTheTypeKeysLast) {
@@ -132,7 +147,7 @@ TEST_F(Objects, WriteGivesEveryKeyInItsOrderWithTheTypeKeysLast) {
   EXPECT_NE(text.find("DirFlip=1\r\n"), std::string::npos) << "booleans as INI booleans";
   EXPECT_NE(text.find("InitialPos=0\r\n"), std::string::npos);
   // What Write gives, Read takes back.
-  TAnimObjects again(world.env());
+  qvtest::TLiveObjects again(world.env());
   again.Load(text);
   ASSERT_EQ(again.Count(), 1u);
   EXPECT_EQ(again[0].Write(), text);
@@ -343,7 +358,7 @@ TEST_F(Objects, TheSameSeedAndClockGiveTheSameRun) {
     TBitmap32 sprite = qvtest::Filled(10, 6, kRed);
     qvtest::WriteBmp(w.dir, "s.bmp", sprite);
     w.clock.Advance(static_cast<uint32_t>(seedTime));
-    TAnimObjects list(w.env());
+    qvtest::TLiveObjects list(w.env());
     list.Load("[Obj0]\nObjType=IMG\nFilename=s.bmp\nMotion=1\nPosLeftType=4\n"
               "[Obj1]\nObjType=IMG\nFilename=s.bmp\nMotion=2\nPosLeftType=4\n");
     std::vector<double> track;
@@ -581,7 +596,7 @@ TEST(ObjectThreads, ObjectsMoveOnRealWorkersWhileTheWindowThreadReadsAndDraws) {
   }());
   qv::platform::TSystemClock clock;
   qv::platform::TThreadWorkers workers;
-  TAnimObjects objects({&clock, &workers, [&dir](const std::string& s) { return dir.file(s); }});
+  qvtest::TLiveObjects objects({&clock, &workers, [&dir](const std::string& s) { return dir.file(s); }});
   objects.Load(
       "[Obj0]\nObjType=IMG\nFilename=s.bmp\nMotion=1\nMotionSpeed=200\n"
       "[Obj1]\nObjType=GIF\nFilename=g.gif\nMotion=2\nMotionSpeed=200\nAnimSpeed=30\n"
@@ -608,7 +623,7 @@ TEST(ObjectThreads, ObjectsMoveOnRealWorkersWhileTheWindowThreadReadsAndDraws) {
   const qv::TObjectState stopped = objects[0].State();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(objects[0].State().x, stopped.x) << "a stopped object does not move";
-  objects.Clear();
+  objects.Load("");
 }
 
 }  // namespace

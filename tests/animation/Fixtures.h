@@ -3,9 +3,12 @@
 #pragma once
 #include <gif_lib.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "animation/uAnimObjects.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
 #include "graphics/Bitmap32.h"
@@ -121,6 +124,24 @@ struct TSteppedWorld {
                                   return stored.find('/') == std::string::npos ? dir.file(stored) : stored;
                                 }};
   }
+};
+
+// The objects a description text lists, brought to life on an environment,
+// as the engine brings them when it starts a picture.
+class TLiveObjects {
+ public:
+  explicit TLiveObjects(const qv::TAnimEnvironment& environment) : environment_(environment) {}
+  void Load(std::string_view text) {
+    list_.reset();
+    list_ = std::make_unique<qv::TAnimObjects>(environment_, qv::ReadObjectDescriptions(text));
+  }
+  size_t Count() const { return list_ ? list_->Count() : 0; }
+  bool Empty() const { return Count() == 0; }
+  qv::TAnimObject& operator[](size_t index) { return (*list_)[index]; }
+
+ private:
+  qv::TAnimEnvironment environment_;
+  std::unique_ptr<qv::TAnimObjects> list_;
 };
 
 }  // namespace qvtest

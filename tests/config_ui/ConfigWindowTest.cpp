@@ -84,8 +84,6 @@ class ConfigWindow : public ::testing::Test {
   qvtest::TempDir dir, config;
   TQVCProject project;
   platform::TRecordingDialogs dialogs;
-  platform::TManualClock clock{1000};
-  platform::TSteppedWorkers workers{clock};
   TConfigServices services;
   TQVForms skin;
   std::string exe;
@@ -110,7 +108,6 @@ class ConfigWindow : public ::testing::Test {
     services.dialogs = &dialogs;
     services.exePath = exe;
     services.firstArgument = "/S";
-    services.animation = TAnimEnvironment{&clock, &workers, {}};
     services.setApplicationTitle = [this](const std::string& t) { titles.push_back(t); };
     services.runWindow = [this](TfmQVCOnfigWindow& w) {
       opened.push_back(w.Name());
