@@ -1,6 +1,7 @@
 #include "animation/uAnimObjects.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "common/Error.h"
 #include "common/Rounding.h"
@@ -128,8 +129,10 @@ void TAnimObject::DrawOnto(TBitmap32& target) const {
   std::lock_guard<std::mutex> hold(lock_);
   const TBitmap32& frame = Picture();
   if (!prepared_ || !motion_.Visible() || frame.Empty()) return;
-  // The frame stretched onto its rectangle by nearest pixel; a flipped
-  // object reads its frame from right to left.
+  // The frame onto its rectangle; a flipped object reads its frame from
+  // right to left. Which pixels are drawn is the nearest frame pixel's
+  // choice (the key colour's outline stays exact); a stretched frame's
+  // colours are sampled smoothly from the frame pixels that are drawn.
   const TRect to = motion_.DrawRect(desc_);
   if (to.IsEmpty()) return;
   const int64_t w = int64_t{to.Right} - to.Left, h = int64_t{to.Bottom} - to.Top;
@@ -139,13 +142,45 @@ void TAnimObject::DrawOnto(TBitmap32& target) const {
   const uint8_t m = MasterAlpha();
   const bool keyed = Keyed(), flipped = motion_.Flipped();
   const uint32_t key = Key();
+  const bool sameSize = w == sw && h == sh;
+  auto isKey = [&](uint32_t p) { return keyed && ((p ^ key) & 0xFFFFFF) == 0; };
   for (int y = y0; y < y1; ++y) {
-    const uint32_t* src = frame.Row(static_cast<int>((y - int64_t{to.Top}) * sh / h));
+    const int64_t dy = y - int64_t{to.Top};
+    const int sy = static_cast<int>(dy * sh / h);
+    const uint32_t* src = frame.Row(sy);
+    // Where the row's centre falls in the frame, for the smooth sample.
+    const double fy = std::clamp((dy + 0.5) * sh / h - 0.5, 0.0, sh - 1.0);
+    const int ya = static_cast<int>(fy), yb = std::min(ya + 1, sh - 1);
+    const double wy = fy - ya;
     uint32_t* dst = target.Row(y);
     for (int x = x0; x < x1; ++x) {
-      int64_t sx = (x - int64_t{to.Left}) * sw / w;
+      const int64_t dx = x - int64_t{to.Left};
+      int64_t sx = dx * sw / w;
       if (flipped) sx = sw - 1 - sx;
-      dst[x] = CombinePixel(src[sx], dst[x], m, key, keyed);
+      const uint32_t nearest = src[sx];
+      if (sameSize || isKey(nearest)) {
+        dst[x] = CombinePixel(nearest, dst[x], m, key, keyed);
+        continue;
+      }
+      double fx = std::clamp((dx + 0.5) * sw / w - 0.5, 0.0, sw - 1.0);
+      if (flipped) fx = sw - 1 - fx;
+      const int xa = static_cast<int>(fx), xb = std::min(xa + 1, sw - 1);
+      const double wx = fx - xa;
+      const uint32_t p[4] = {frame.Pixel(xa, ya), frame.Pixel(xb, ya), frame.Pixel(xa, yb), frame.Pixel(xb, yb)};
+      const double pw[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
+      double sum = 0, c[3] = {0, 0, 0};
+      for (int i = 0; i < 4; ++i) {
+        if (isKey(p[i])) continue;  // the key colour never bleeds into the sprite
+        sum += pw[i];
+        for (int k = 0; k < 3; ++k) c[k] += pw[i] * (p[i] >> (8 * k) & 0xFF);
+      }
+      uint32_t smooth = nearest;
+      if (sum > 1e-9) {
+        smooth = 0xFF000000u;
+        for (int k = 0; k < 3; ++k)
+          smooth |= static_cast<uint32_t>(std::clamp(std::lround(c[k] / sum), 0L, 255L)) << (8 * k);
+      }
+      dst[x] = CombinePixel(smooth, dst[x], m, key, false);
     }
   }
 }

@@ -61,7 +61,7 @@ class TAnimObject {
 
   const TObjectDescription& Description() const { return desc_; }
   // "IMG" or "GIF".
-  const char* Type() const { return ObjectTypeName(desc_.Type); }
+  std::string Type() const { return ObjectTypeName(desc_.Type); }
   int Number() const { return desc_.Number; }
   // The description as written now, with the object's current edges.
   std::string Write() const;

@@ -45,8 +45,12 @@ void TGifPlayback::Load(TGifStoredAnimation gif, const TObjectDescription& d, ui
                                                                        : static_cast<TColor>(d.TransparentColor)))
                          : -1;
   for (TGifStoredFrame& f : gif_.frames) {
+    // Transparency is turned on or off for every frame: on, a frame of the
+    // other types is see-through at its graphic control's index even when
+    // the file left the flag off.
     if (!d.Transparent) f.transparentIndex = -1;
     else if (d.TransparentType == 2) f.transparentIndex = chosen;
+    else if (d.TransparentType != 1) f.transparentIndex = f.controlIndex;
     if (d.RefreshFrame) f.disposal = TGifDisposal::Background;
   }
 

@@ -21,9 +21,10 @@ class TGifPlayback {
   // The key colour the frames are painted over.
   static constexpr uint32_t kKeyColor = 0x112233;
 
-  // Takes the file's frames: every frame's transparency follows Transparent;
-  // TransparentType 1 takes the colour of the rendered picture's bottom-left
-  // pixel, 2 TransparentColor; RefreshFrame clears each frame afterwards.
+  // Takes the file's frames: every frame's transparency follows Transparent,
+  // at its graphic control's colour index; TransparentType 1 takes instead
+  // the colour of the rendered picture's bottom-left pixel, 2
+  // TransparentColor; RefreshFrame clears each frame afterwards.
   // Frame 0 is painted; the clock starts at `now`.
   void Load(TGifStoredAnimation gif, const TObjectDescription& d, uint32_t now);
   // The frames whose time has passed by `now`; far behind, the backlog is dropped.

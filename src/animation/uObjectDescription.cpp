@@ -134,9 +134,9 @@ std::vector<const TObjectKey*> ObjectKeys(TObjectType type) {
   return keys;
 }
 
-void ReadObjectDescription(const TIniFile& text, TObjectDescription& d) {
-  const std::string section = SectionOf(d.Number);
-  for (const TObjectKey* k : ObjectKeys(d.Type)) ReadKey(text, section, *k, d);
+void ReadObjectDescription(const TIniFile& text, int section, TObjectDescription& d) {
+  const std::string name = SectionOf(section);
+  for (const TObjectKey* k : ObjectKeys(d.Type)) ReadKey(text, name, *k, d);
   d.Scaled = true;
 }
 
@@ -149,7 +149,7 @@ std::vector<TObjectDescription> ReadObjectDescriptions(std::string_view text) {
     if (type != "GIF" && type != "IMG") continue;
     TObjectDescription d =
         NewObjectDescription(type == "GIF" ? TObjectType::Gif : TObjectType::Img, static_cast<int>(objects.size()));
-    ReadObjectDescription(ini, d);
+    ReadObjectDescription(ini, static_cast<int>(n), d);
     objects.push_back(std::move(d));
   }
   return objects;

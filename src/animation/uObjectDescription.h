@@ -92,14 +92,16 @@ struct TObjectKey {
 // The keys a type reads: its own first, then the common ones, in read order.
 std::vector<const TObjectKey*> ObjectKeys(TObjectType type);
 
-// Reads the keys of the description's section: the type's own, then the
-// common ones; Scaled is always true afterwards.
-void ReadObjectDescription(const TIniFile& text, TObjectDescription& d);
+// Reads the keys of section "Obj"+section: the type's own, then the common
+// ones; Scaled is always true afterwards.
+void ReadObjectDescription(const TIniFile& text, int section, TObjectDescription& d);
 
 // The objects a description text lists: for n from 0 to the number of
 // sections - 1 (at most kMaxAnimObjects), "ObjType" of section "Obj"+n:
-// "GIF" and "IMG" append an object, anything else nothing. The new object's
-// number is its list position, and it reads the section of that number.
+// "GIF" and "IMG" append an object, anything else nothing. The new object
+// reads its own section; its number is its list position (the two are the
+// same in files without gaps or unknown types, as the authoring tool writes
+// them).
 std::vector<TObjectDescription> ReadObjectDescriptions(std::string_view text);
 
 // The object's section with every key it writes, in the order it writes

@@ -31,6 +31,7 @@ void TProject::Reset() {
   title_.clear();
   comment_.clear();
   loadError_.clear();
+  loadNotes_.clear();
   picture_ = preview_ = mask_ = TBitmap32();
   unfittedWidth_ = unfittedHeight_ = 0;
   areas_ = {};
@@ -45,6 +46,7 @@ bool TProject::Load(const std::string& fileName) {
   try {
     TFileLoader loader;
     loader.ReadFile(fileName);
+    loadNotes_ = loader.Notes();
     loader.CopyMask(mask_);
     loader.CopyPicture(picture_);
     if (mask_.Width() != picture_.Width() || mask_.Height() != picture_.Height())

@@ -29,6 +29,8 @@ class TProject {
   // break + the error's message and returns false.
   bool LoadHeader(const std::string& fileName, platform::IDialogs& dialogs);
   const std::string& LoadError() const { return loadError_; }
+  // What the last full load passed over: data beyond what the picture needs.
+  const std::vector<std::string>& LoadNotes() const { return loadNotes_; }
 
   bool Loaded() const { return loaded_; }
   const std::string& FileName() const { return fileName_; }
@@ -65,6 +67,7 @@ class TProject {
 
   bool loaded_ = false;
   std::string fileName_, title_, comment_, loadError_;
+  std::vector<std::string> loadNotes_;
   TBitmap32 picture_, preview_, mask_;
   int unfittedWidth_ = 0, unfittedHeight_ = 0;
   int32_t speed_ = 100;

@@ -132,6 +132,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   services.clock = &clock;
   services.workers = &workers;
   services.dialogs = &dialogs;
+  services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.audio = audio.get();
   services.tempFolder = tempFolder;
   services.exePath = exePath;

@@ -197,6 +197,7 @@ void TQVfmScrSvr::CreateAnimation() {
   context.exeFolder = exeFolder;
   context.stepWorkers = services_.stepWorkers;
   context.processMessages = [this] { display_.ProcessMessages(*this); };
+  context.note = services_.note;
   animated_ = std::make_unique<TAnimatedItem>(*animProject_, *animEngine_, std::move(context));
   animated_->SetShowValues(settings_.speed, settings_.sound);
 }

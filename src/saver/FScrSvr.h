@@ -55,6 +55,9 @@ struct TSaverServices {
   std::function<bool()> verifyPassword;
   // Told of every transition played, with its effect number.
   std::function<void(int effect)> onTransition;
+  // A one-line note for the user's terminal (a picture that plays though
+  // its file holds more than it needs).
+  std::function<void(const std::string& note)> note;
 };
 
 class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHost {

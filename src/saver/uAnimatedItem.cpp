@@ -30,6 +30,8 @@ void TAnimatedItem::Load(const std::string& file, const TItemFitting& fitting) {
     StopSoundEffects();
     throw EQVError(file + ": " + project_.LoadError());
   }
+  if (context_.note)
+    for (const std::string& surplus : project_.LoadNotes()) context_.note(FileNamePart(file) + ": " + surplus);
   project_.SetSpeed(speed_);
   TSize size{project_.Picture().Width(), project_.Picture().Height()};
   if (fitting.directDraw) {

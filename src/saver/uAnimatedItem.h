@@ -31,6 +31,8 @@ struct TAnimatedItemContext {
   std::function<void()> stepWorkers;
   // Called after every sound started: the window handles pending messages.
   std::function<void()> processMessages;
+  // Told what a loaded project's file holds beyond what it needs.
+  std::function<void(const std::string& note)> note;
 };
 
 class TAnimatedItem final : public TSlideshowItem {

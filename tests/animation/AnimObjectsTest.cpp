@@ -51,10 +51,9 @@ TEST_F(Objects, SectionsAreTriedByNumberUpToTheSectionCount) {
 
   objects.Load("[Obj0]\nObjType=IMG\nMotion=1\n[Obj1]\nObjType=Sprite\nMotion=4\n[Obj2]\nObjType=GIF\nMotion=7\n");
   ASSERT_EQ(objects.Count(), 2u) << "an unknown type creates nothing";
-  EXPECT_EQ(objects[1].Type(), "GIF");
-  EXPECT_EQ(objects[1].Number(), 1);
-  EXPECT_EQ(objects[1].Description().Motion, 4) << "the object reads the section of its list position";
-  EXPECT_EQ(objects[1].Description().Number, 1);
+  EXPECT_EQ(objects[1].Type(), std::string("GIF"));
+  EXPECT_EQ(objects[1].Number(), 1) << "numbered by its list position";
+  EXPECT_EQ(objects[1].Description().Motion, 7) << "the object reads its own section, not its neighbour's";
 
   objects.Load("[obj0]\nObjType=gif\n[OBJ1]\nObjType=IMG\n");
   ASSERT_EQ(objects.Count(), 1u) << "section names ignore case, the type does not";
@@ -106,7 +105,7 @@ TEST(ObjectDescriptions, KeysWithoutADefaultKeepTheCurrentValueWhenReadAgain) {
       qv::ReadObjectDescriptions("[Obj0]\nObjType=IMG\nWidth=33\nSpeed=70\nMoveAreaRectright=50\nTransparentColor=255\n");
   ASSERT_EQ(list.size(), 1u);
   qv::TObjectDescription& d = list[0];
-  qv::ReadObjectDescription(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"), d);
+  qv::ReadObjectDescription(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"), 0, d);
   EXPECT_EQ(d.Width, 33);
   EXPECT_EQ(d.MoveAreaRectright, 50);
   EXPECT_EQ(d.TransparentColor, 255);
@@ -187,6 +186,40 @@ TEST_F(Objects, TheLeftAndTopEdgesCentreTheScaledFrameOnThePosition) {
   EXPECT_EQ(o.State().left, 70);  // (40 - 5) x 2
   EXPECT_EQ(o.State().top, 54);   // (30 - 3) x 2
   EXPECT_EQ(o.State().frameWidth, 10);
+}
+
+// A sprite drawn larger than its file is smooth, not blocky, and its outline
+// is the nearest pixel's: the key colour neither shows nor bleeds in.
+TEST_F(Objects, AStretchedSpriteIsSmoothAndKeepsItsOutline) {
+  constexpr uint32_t kKey = 0xFFFF00FFu;
+  TBitmap32 sprite(4, 3);
+  const uint32_t rows[3][4] = {{kRed, kRed, kBlue, kBlue}, {kRed, kRed, kBlue, kBlue}, {kKey, kRed, kBlue, kKey}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) sprite.SetPixel(x, y, rows[y][x]);
+  qvtest::WriteBmp(world.dir, "wide.bmp", sprite);
+  objects.Load("[Obj0]\nObjType=IMG\nFilename=wide.bmp\nPosLeft=20\nPosTop=20\n");
+  objects[0].SetDisplay({0, 0, 400, 320}, kPicW, kPicH);  // four times the size
+  objects[0].Run();
+  TBitmap32 frame = qvtest::Filled(400, 320, kBlack);
+  objects[0].DrawOnto(frame);
+  const int left = objects[0].State().left, top = objects[0].State().top;  // (20 - 2) x 4, (20 - 1.5) x 4
+  ASSERT_EQ(left, 72);
+  ASSERT_EQ(top, 74);
+  int blends = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const uint32_t p = frame.Pixel(left + x, top + y);
+      const bool keyCell = y / 4 == 2 && (x / 4 == 0 || x / 4 == 3);
+      if (keyCell) {
+        EXPECT_EQ(p, kBlack) << x << "," << y << ": the key colour is not drawn";
+        continue;
+      }
+      EXPECT_EQ((p >> 8) & 0xFF, 0u) << x << "," << y << ": no key colour bled in";
+      if (p != kRed && p != kBlue) ++blends;
+    }
+  EXPECT_GT(blends, 8) << "red turns into blue smoothly across the middle";
+  EXPECT_EQ(frame.Pixel(left + 1, top + 1), kRed);
+  EXPECT_EQ(frame.Pixel(left + 14, top + 1), kBlue);
 }
 
 TEST_F(Objects, TheDisplayScheduleOnTheManualClock) {
@@ -509,6 +542,19 @@ TEST_F(GifObjects, FramesChangeAfterTheirDelayAtTheSpeedPercent) {
   TGifObject& still = Gif(RedGreen(), "AnimSpeed=0\n");
   world.workers.Advance(5000);
   EXPECT_EQ(still.FrameIndex(), 0) << "0 % stops the animation";
+}
+
+// A sprite drawn on colour 0 whose file leaves transparency off: the object
+// turns it on for every frame, at the graphic control's index.
+TEST_F(GifObjects, TransparencyIsTurnedOnForEveryFrameAtItsControlsIndex) {
+  const qvtest::Bytes gif =
+      qvtest::SpriteGif(3, 2, kPalette, {{0, 0, 3, 2, 100, 1, -1, {0, 1, 0, 0, 2, 0}, 0}});
+  const uint32_t k = TGifObject::kKeyColor;
+  const TBitmap32 frame = Gif(gif, "").Frame();
+  EXPECT_EQ(frame.Pixel(0, 0) & 0xFFFFFF, k) << "index 0 is see-through by default";
+  EXPECT_EQ(frame.Pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(frame.Pixel(1, 1) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(Gif(gif, "Transparent=0\n").Frame().Pixel(0, 0) & 0xFFFFFF, 0xFF0000u) << "unless transparency is off";
 }
 
 TEST_F(GifObjects, TransparencyFollowsTheTypeAndTheKeyColourShowsThrough) {

@@ -74,6 +74,9 @@ struct TSpriteFrame {
   int disposal;
   int transparent;
   std::vector<uint8_t> indices;
+  // With no transparent index: the index the graphic control holds beside
+  // its cleared flag (-1: giflib's own).
+  int controlIndex = -1;
 };
 
 inline int AppendGif(GifFileType* gif, const GifByteType* data, int n) {
@@ -100,6 +103,7 @@ inline Bytes SpriteGif(int w, int h, const std::vector<uint32_t>& colors, const 
     GraphicsControlBlock gcb{f.disposal, false, f.delayMs / 10, f.transparent};
     GifByteType ext[4];
     EGifGCBToExtension(&gcb, ext);
+    if (f.transparent < 0 && f.controlIndex >= 0) ext[3] = static_cast<GifByteType>(f.controlIndex);
     EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
     EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, nullptr);
     std::vector<GifPixelType> line(static_cast<size_t>(f.width));

@@ -133,6 +133,7 @@ int Render(const Args& args) {
   services.workers = &workers;
   services.stepWorkers = [&workers] { workers.RunDue(); };
   services.dialogs = &dialogs;
+  services.note = [](const std::string& note) { std::fprintf(stderr, "qvtool render: %s\n", note.c_str()); };
   services.exePath = extracted->ExePath();
   services.tempFolder = extracted->TempFolder();
   services.seed = seed;

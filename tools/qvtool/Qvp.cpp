@@ -158,6 +158,7 @@ int QvpInfo(const Args& args) {
   const Args& file = files;
   qv::TProject project;
   if (!project.Load(file[0])) throw qv::EQVError(file[0] + ": " + project.LoadError());
+  for (const std::string& note : project.LoadNotes()) std::fprintf(stderr, "qvtool qvp: %s: %s\n", file[0].c_str(), note.c_str());
 
   JsonWriter json;
   json.BeginObject();

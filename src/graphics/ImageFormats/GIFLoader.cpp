@@ -59,6 +59,7 @@ int InterlacedRow(int n, int height) {
 struct TControl {
   int delayMs = 0;
   int transparentIndex = -1;
+  int index = 0;
   TGifDisposal disposal = TGifDisposal::Unspecified;
 };
 
@@ -125,6 +126,8 @@ void WalkGif(const uint8_t* data, size_t size, TGifStoredAnimation& screen, cons
           control.disposal = gcb.DisposalMode >= 0 && gcb.DisposalMode <= 3 ? static_cast<TGifDisposal>(gcb.DisposalMode)
                                                                             : TGifDisposal::Unspecified;
         }
+        // The block is its size, the flags, two bytes of delay, the index.
+        if (ext[0] >= 4) control.index = ext[4];
       } else if (code == APPLICATION_EXT_FUNC_CODE && ext && ext[0] == 11 &&
                  (std::memcmp(ext + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(ext + 1, "ANIMEXTS1.0", 11) == 0)) {
         looping = true;
@@ -160,6 +163,7 @@ void WalkGif(const uint8_t* data, size_t size, TGifStoredAnimation& screen, cons
     frame.colors = ColorTable(desc.ColorMap);
     frame.delayMs = control.delayMs;
     frame.transparentIndex = control.transparentIndex;
+    frame.controlIndex = control.index;
     frame.disposal = control.disposal;
     control = TControl{};
 

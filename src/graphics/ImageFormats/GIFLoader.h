@@ -28,6 +28,10 @@ struct TGifStoredFrame {
   std::vector<uint32_t> colors;                  // its own colour table (0xFFRRGGBB); empty: the global one
   int delayMs = 0;
   int transparentIndex = -1;  // -1: none
+  // The colour index the frame's graphic control holds, whether or not its
+  // transparency flag is set (0 without a graphic control): a player that
+  // turns transparency on for a frame takes this index.
+  int controlIndex = 0;
   TGifDisposal disposal = TGifDisposal::Unspecified;
 };
 
