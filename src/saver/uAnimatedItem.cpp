@@ -83,12 +83,12 @@ void TAnimatedItem::Stop() {
 void TAnimatedItem::KeyF1() { engine_.Reset(); }
 
 int32_t TAnimatedItem::RandomDelay(const TSoundSlot& sound) const {
-  // Whole seconds from the lower bound up to, not including, the upper one;
-  // a sound never comes round more often than once a second.
+  // Whole seconds from the lower bound up to, not including, the upper one.
+  // 0 plays the sound back to back: one still playing is not started again.
   int64_t delay = sound.Interval;
   if (sound.IntervalMax > sound.Interval)
     delay += Random(static_cast<uint32_t>(int64_t{sound.IntervalMax} - sound.Interval));
-  return static_cast<int32_t>(std::clamp<int64_t>(delay, 1, INT32_MAX));
+  return static_cast<int32_t>(std::clamp<int64_t>(delay, 0, INT32_MAX));
 }
 
 void TAnimatedItem::LoadProjectSounds() {
@@ -112,7 +112,7 @@ void TAnimatedItem::LoadProjectSounds() {
     }
     slot.loaded = true;
     if (sound.PlayMode == 1) slot.delay = RandomDelay(sound);
-    else if (sound.PlayMode == 2) slot.delay = std::max(sound.Interval, 1);
+    else if (sound.PlayMode == 2) slot.delay = std::max(sound.Interval, 0);
   }
 }
 
