@@ -35,6 +35,7 @@ bool TakesClicks(TSkinClass cls) {
     case TSkinClass::TPanel:
     case TSkinClass::TMyBevel:
     case TSkinClass::TImage:
+    case TSkinClass::TQVPreview:
     case TSkinClass::TBitBtn:
     case TSkinClass::TMyButton: return true;
     default: return false;
@@ -116,6 +117,12 @@ void TfmQVCOnfigWindow::FormShow() {
   TQVThumbnail2::TProjectHeaderReader readHeader;
   if (services_.dialogs) readHeader = AnimationHeaderReader(*services_.dialogs);
   const auto readPicture = AnimationPictureReader();
+  // The previews first: a grid selects its picture as it is prepared.
+  for (const auto& c : tree_.Components())
+    if (auto* preview = c->As<TQVPreview>()) {
+      preview->SetProjectPictureReader(readPicture);
+      preview->SetKeepShape(keepShape);
+    }
   for (const auto& holder : tree_.Components()) {
     TSkinComponent& c = *holder;
     if (!c.parent) continue;  // the window itself
@@ -145,24 +152,16 @@ void TfmQVCOnfigWindow::FormShow() {
         const int columns = std::max(grid->ColCount(), 1);
         grid->SelectCell(current_ % columns, current_ / columns);
       }
-      if (auto* preview = c.As<TQVPreview>()) {
-        preview->SetProjectPictureReader(readPicture);
-        preview->SetKeepShape(keepShape);
-        if (count > 0) preview->LoadPicture(Picture(0));
-      }
       if (c.cls != TSkinClass::TTabSheet && c.cls != TSkinClass::TTimer) control.SetVisible((control.Tag() & 1) != 0);
     } catch (const std::exception&) {
     }
   }
-  for (const auto& c : tree_.Components())
-    if (auto* preview = c->As<TQVPreview>(); preview && count > 0 && current_ < count) {
-      try {
-        preview->LoadPicture(Picture(current_));
-      } catch (const std::exception&) {
-      }
-    }
   ApplyTags();
-  SelectPicture(current_);
+  // The previews show the current picture.
+  try {
+    SelectPicture(current_);
+  } catch (const std::exception&) {
+  }
 }
 
 void TfmQVCOnfigWindow::FormClose() {
@@ -191,7 +190,12 @@ void TfmQVCOnfigWindow::SelectPicture(int index) {
   services_.currentPicture = current_;
   if (count == 0) return;
   for (const auto& c : tree_.Components())
-    if (auto* preview = c->As<TQVPreview>()) preview->LoadPicture(Picture(current_));
+    if (auto* preview = c->As<TQVPreview>()) ShowInPreview(*preview, Picture(current_));
+}
+
+void TfmQVCOnfigWindow::ShowInPreview(TQVPreview& preview, const std::string& file) {
+  // A picture that cannot be shown is said once, as any load error is.
+  if (!preview.LoadPicture(file) && services_.reportedPictures.insert(file).second) ReportError(preview.LastError());
 }
 
 void TfmQVCOnfigWindow::Close() {

@@ -6,6 +6,7 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "config_ui/uMyControls.h"
@@ -52,6 +53,8 @@ struct TConfigServices {
   // The picture the open windows show, kept in step between them; unset
   // until the first window shows (it starts from the user's Index).
   std::optional<int> currentPicture;
+  // The pictures whose load error was said, so that each is said once.
+  std::set<std::string> reportedPictures;
 };
 
 inline constexpr char kMainWindow[] = "MainWindow";
@@ -103,6 +106,7 @@ class TfmQVCOnfigWindow : public TfmQVFormParent {
   const std::string& Picture(int index) const;
   void ApplyTags();
   void ReportError(const std::string& text);
+  void ShowInPreview(TQVPreview& preview, const std::string& file);
 
   TConfigServices& services_;
   TSkinTree tree_;
