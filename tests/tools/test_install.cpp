@@ -6,11 +6,13 @@
 #include "support/Pictures.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
+#include "support/XScreensaverFile.h"
 
 using qvtest::Quote;
 using qvtest::ReadFile;
 using qvtest::RunCommand;
 using qvtest::WriteFile;
+using qvtest::WrittenByXScreensaver606;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,51 +34,6 @@ const char kUsersFile[] =
     "  \"Qix (solid)\" \tqix -root -solid\t\t\t    \\n\n"
     "\n"
     "pointerHysteresis:\t10\n";
-
-// ~/.xscreensaver as xscreensaver-settings 6.06 writes it when the user picks
-// "Only One Screen Saver" and the third entry: its header and settings, and
-// each entry as its writer lays it out ("-" for disabled, "GL:" for OpenGL
-// hacks, four tabs, the command, tabs to column 72, "    \\n\\").
-std::string WrittenByXScreensaver606(int selected) {
-  struct Entry {
-    bool enabled, gl;
-    const char* command;
-  };
-  const Entry entries[] = {{true, false, "abstractile --root"}, {false, true, "superquadrics --root"},
-                           {true, false, "deco --root"},        {true, false, "galaxy --root"},
-                           {false, false, "pyro --root"},        {true, false, "marbling --root"}};
-  std::string text =
-      "# XScreenSaver Preferences File\n"
-      "# Written by xscreensaver-settings 6.06 for someone on Tue Dec  8 18:53:32 2026.\n"
-      "# https://www.jwz.org/xscreensaver/\n"
-      "\n"
-      "timeout:\t0:10:00\n"
-      "cycle:\t\t0:10:00\n"
-      "lock:\t\tFalse\n"
-      "installColormap:    True\n"
-      "ignoreUninstalledPrograms:False\n"
-      "grabDesktopImages:  False\n"
-      "imageDirectory:\t\n"
-      "\n"
-      "mode:\t\tone\n"
-      "selected:\t" + std::to_string(selected) + "\n"
-      "\n"
-      "textMode:\turl\n"
-      "settingsGeom:\t0,0 -1,-1\n"
-      "\n"
-      "programs:\t\t\t\t\t\t\t\t      \\\n";
-  for (const Entry& e : entries) {
-    std::string line = e.gl ? (e.enabled ? "  GL: " : "- GL: ") : (e.enabled ? "" : "-");
-    line += std::string("\t\t\t\t") + e.command;
-    int column = 32 + static_cast<int>(std::string(e.command).size());
-    while (column < 72) {
-      line += '\t';
-      column = (column / 8 + 1) * 8;
-    }
-    text += line + "    \\n\\\n";
-  }
-  return text + "\n\npointerHysteresis:  10\nauthWarningSlack:   20\n\n";
-}
 
 class Install : public ::testing::Test {
  protected:
@@ -172,6 +129,7 @@ TEST_F(Install, TheSaverTheUserChoseStaysChosen) {
   // instead of running whichever entry moved into its place.
   ASSERT_EQ(Run("install " + Quote(dir.file("Harbour Lights.scr"))).exitCode, 0);
   std::string picked = ReadFile(home.file(".xscreensaver"));
+  ASSERT_NE(picked.find("selected:\t3"), std::string::npos);
   picked.replace(picked.find("selected:\t3"), 11, "selected:\t0");
   WriteFile(home.file(".xscreensaver"), picked);
   ASSERT_EQ(Run("uninstall 'Harbour Lights'").exitCode, 0);
@@ -213,6 +171,151 @@ TEST_F(Install, TheFoldersInstallMadeGoWithTheLastUninstallInAnyOrder) {
   EXPECT_TRUE(fs::exists(home.file("data/applications/mine.desktop")));
   EXPECT_FALSE(fs::exists(home.file("data/applications/screensavers")));
   EXPECT_FALSE(fs::exists(home.file("data/qvsaver")));
+}
+
+}  // namespace
+
+namespace {
+
+// install --system, uninstall --system and deb, for a screensaver whose
+// program name comes from its product name ("Harbour Lights").
+class SystemInstall : public Install {
+ protected:
+  const std::string name = "harbour-lights";
+  static std::vector<std::string> Files(const std::string& root, const std::string& name) {
+    return {root + "/usr/libexec/xscreensaver/" + name, root + "/usr/share/applications/screensavers/" + name + ".desktop",
+            root + "/usr/share/xscreensaver/config/" + name + ".xml"};
+  }
+  void TearDown() override {
+    if (::geteuid() == 0 && fs::exists("/var/lib/qvsaver/" + name + ".install")) Run("uninstall --system " + name);
+  }
+  static bool RootOnly() { return ::geteuid() == 0; }
+};
+
+TEST_F(SystemInstall, StagedUnderAFolderItWritesTheFilesEveryDaemonReadsAndNoRecord) {
+  auto staged = Run("install --system --root " + Quote(dir.file("stage")) + " " + Quote(dir.file("Harbour Lights.scr")));
+  ASSERT_EQ(staged.exitCode, 0) << staged.err;
+  const std::vector<std::string> files = Files(dir.file("stage"), name);
+  EXPECT_EQ(ReadFile(files[0]), ReadFile(dir.file("Harbour Lights.scr"))) << "the screensaver's bytes changed";
+  EXPECT_EQ(fs::status(files[0]).permissions() & fs::perms::all, static_cast<fs::perms>(0755));
+  EXPECT_EQ(fs::status(files[1]).permissions() & fs::perms::all, static_cast<fs::perms>(0644));
+  const std::string desktop = ReadFile(files[1]);
+  // The daemons run it from where it will be, not from the staging folder.
+  EXPECT_NE(desktop.find("Exec=/usr/libexec/xscreensaver/harbour-lights --root\n"), std::string::npos) << desktop;
+  EXPECT_NE(desktop.find("TryExec=/usr/libexec/xscreensaver/harbour-lights\n"), std::string::npos);
+  EXPECT_NE(desktop.find("Name=Harbour Lights\n"), std::string::npos);
+  const std::string xml = ReadFile(files[2]);
+  EXPECT_NE(xml.find("<screensaver name=\"harbour-lights\" _label=\"Harbour Lights\">"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<command arg=\"--root\"/>"), std::string::npos);
+  // One picture: nothing to time, no music to switch off.
+  EXPECT_EQ(xml.find("--duration"), std::string::npos);
+  EXPECT_EQ(xml.find("--no-music"), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.file("stage/var"))) << "a staging folder got a record";
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+
+  if (!RootOnly()) {
+    auto refused = Run("install --system " + Quote(dir.file("Harbour Lights.scr")));
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("needs root: sudo qvtool install --system"), std::string::npos) << refused.err;
+  }
+}
+
+TEST_F(SystemInstall, TheSettingsDescriptionOffersTheSwitchesThatServeThisScreensaver) {
+  // Three pictures with music, the maker's music off and 45 seconds a picture.
+  WriteFile(dir.file("tune.wav"), "RIFF");
+  WriteFile(dir.file("m.ini"), "[General]\r\nProductName=Night & Day <2>\r\n[Default]\r\nDuration=45\r\nMusic=0\r\n");
+  for (const char* n : {"a.jpg", "b.jpg", "c.jpg"}) fs::copy_file(dir.file("pic.jpg"), dir.file(n));
+  auto packed = Run("pack --engine " + Quote(QV_QVSAVER) + " --settings " + Quote(dir.file("m.ini")) + " --music " +
+                    Quote(dir.file("tune.wav")) + " --out " + Quote(dir.file("m.scr")) + " " + Quote(dir.file("a.jpg")) +
+                    " " + Quote(dir.file("b.jpg")) + " " + Quote(dir.file("c.jpg")));
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  ASSERT_EQ(Run("install --system --root " + Quote(dir.file("stage")) + " " + Quote(dir.file("m.scr"))).exitCode, 0);
+  const std::string xml = ReadFile(dir.file("stage/usr/share/xscreensaver/config/night-day-2.xml"));
+  EXPECT_NE(xml.find("_label=\"Night &amp; Day &lt;2&gt;\""), std::string::npos) << xml;
+  EXPECT_NE(xml.find("arg=\"--duration %\""), std::string::npos);
+  EXPECT_NE(xml.find("default=\"45\""), std::string::npos);
+  // The maker's music is off: the box switches it on.
+  EXPECT_NE(xml.find("<boolean id=\"music\" _label=\"Play music\" arg-set=\"--music\"/>"), std::string::npos);
+  EXPECT_NE(xml.find("arg-unset=\"--no-transitions\""), std::string::npos);
+  // A name no daemon can run is refused with the way out.
+  auto bad = Run("install --system --root " + Quote(dir.file("stage")) + " --name 'Not OK' " + Quote(dir.file("m.scr")));
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("--name"), std::string::npos) << bad.err;
+}
+
+TEST_F(SystemInstall, ForEveryUserItKeepsARecordAndUninstallTakesExactlyThat) {
+  if (!RootOnly()) GTEST_SKIP() << "writes under /usr: runs only as root (as CI does)";
+  auto installed = Run("install --system " + Quote(dir.file("Harbour Lights.scr")));
+  ASSERT_EQ(installed.exitCode, 0) << installed.err;
+  for (const std::string& file : Files("", name)) EXPECT_TRUE(fs::exists(file)) << file;
+  EXPECT_TRUE(fs::exists("/var/lib/qvsaver/harbour-lights.install"));
+  EXPECT_NE(installed.out.find("qvtool install harbour-lights"), std::string::npos) << installed.out;
+  // Installed again: the same files, still one record.
+  ASSERT_EQ(Run("install --system " + Quote(dir.file("Harbour Lights.scr"))).exitCode, 0);
+
+  // Listed for this user's xscreensaver without a copy; going again leaves it installed.
+  auto listed = Run("install harbour-lights");
+  ASSERT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_NE(ReadFile(home.file(".xscreensaver")).find("/usr/libexec/xscreensaver/harbour-lights -root"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Saver()));
+  EXPECT_FALSE(fs::exists(home.file("data/applications")));
+  ASSERT_EQ(Run("uninstall harbour-lights").exitCode, 0);
+  EXPECT_TRUE(fs::exists("/usr/libexec/xscreensaver/harbour-lights"));
+  EXPECT_FALSE(fs::exists(home.file("data")));
+
+  // A program of another's by that name is never written over.
+  auto other = Run("install --system --name deco " + Quote(dir.file("Harbour Lights.scr")));
+  EXPECT_EQ(other.exitCode, 2);
+  EXPECT_NE(other.err.find("was not installed by qvtool"), std::string::npos) << other.err;
+
+  auto removed = Run("uninstall --system 'Harbour Lights'");
+  ASSERT_EQ(removed.exitCode, 0) << removed.err;
+  for (const std::string& file : Files("", name)) EXPECT_FALSE(fs::exists(file)) << file;
+  EXPECT_FALSE(fs::exists("/var/lib/qvsaver/harbour-lights.install"));
+  EXPECT_TRUE(fs::exists("/usr/libexec/xscreensaver/deco")) << "another program's file went";
+  auto again = Run("uninstall --system harbour-lights");
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_NE(again.err.find("was not installed with qvtool install --system"), std::string::npos);
+}
+
+TEST_F(SystemInstall, TheDebianPackageHoldsTheSameFilesOwnedByRootAndSaysWhatItNeeds) {
+  if (std::system("command -v dpkg-shlibdeps >/dev/null 2>&1") != 0) GTEST_SKIP() << "needs dpkg-dev (scripts/setup.sh)";
+  auto built = Run("deb " + Quote(dir.file("Harbour Lights.scr")) + " --out " + Quote(dir.path()) +
+                   " --version 2.1 --maintainer 'Harbour Makers <makers@example.org>'");
+  ASSERT_EQ(built.exitCode, 0) << built.err;
+  const std::string deb = dir.file("harbour-lights_2.1_amd64.deb");
+  EXPECT_EQ(built.out, deb + "\n");
+  auto field = [&](const std::string& name) {
+    return RunCommand("dpkg-deb -f " + Quote(deb) + " " + name, dir).out;
+  };
+  EXPECT_EQ(field("Package"), "harbour-lights\n");
+  EXPECT_EQ(field("Version"), "2.1\n");
+  EXPECT_EQ(field("Maintainer"), "Harbour Makers <makers@example.org>\n");
+  EXPECT_NE(field("Depends").find("libsdl2-2.0-0"), std::string::npos) << field("Depends");
+  EXPECT_NE(field("Description").find("Harbour Lights"), std::string::npos);
+  const std::string listing = RunCommand("dpkg-deb -c " + Quote(deb), dir).out;
+  for (const std::string& file : Files(".", name)) EXPECT_NE(listing.find(file), std::string::npos) << listing;
+  EXPECT_EQ(listing.find(dir.path()), std::string::npos);
+  for (size_t at = 0; at < listing.size(); at = listing.find('\n', at) + 1)
+    EXPECT_EQ(listing.compare(at + 11, 10, "root/root "), 0) << listing.substr(at, listing.find('\n', at) - at);
+  // The screensaver's bytes, whole.
+  RunCommand("dpkg-deb -x " + Quote(deb) + " " + Quote(dir.file("x")), dir);
+  EXPECT_EQ(ReadFile(dir.file("x/usr/libexec/xscreensaver/harbour-lights")), ReadFile(dir.file("Harbour Lights.scr")));
+  EXPECT_TRUE(fs::is_empty(tmp.path())) << "the package's staging folder was left behind";
+
+  // Without --version the date is the version; a version Debian refuses is said.
+  auto wrong = Run("deb " + Quote(dir.file("Harbour Lights.scr")) + " --out " + Quote(dir.path()) + " --version v1");
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_NE(wrong.err.find("--version takes a Debian version"), std::string::npos);
+  // A screensaver made with another system's engine is no Linux package.
+  WriteFile(dir.file("engine.exe"), "MZ not an ELF program");
+  ASSERT_EQ(Run("pack --engine " + Quote(dir.file("engine.exe")) + " --out " + Quote(dir.file("w.scr")) + " " +
+                Quote(dir.file("pic.jpg")))
+                .exitCode,
+            0);
+  auto windows = Run("deb " + Quote(dir.file("w.scr")) + " --out " + Quote(dir.path()));
+  EXPECT_EQ(windows.exitCode, 2);
+  EXPECT_NE(windows.err.find("for another system"), std::string::npos) << windows.err;
 }
 
 }  // namespace
