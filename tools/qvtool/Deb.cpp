@@ -172,8 +172,9 @@ int Deb(const Args& args) {
   WriteText(doc + "/copyright",
             "This package holds the screensaver \"" + saver.prettyName + "\"" +
                 (saver.publisher.empty() ? "" : " by " + saver.publisher) +
-                ": its pictures, music and settings, carried by the qvsaver engine.\n"
-                "The pictures, music and texts belong to their makers, who hand them on with it.\n",
+                ": its pictures, music and settings, carried by the qvsaver engine.\n\n"
+                "Copyright (C) " + Now("%Y") + " " + (saver.publisher.empty() ? "its makers" : saver.publisher) +
+                ". The pictures, music and texts belong to their makers, who hand them on with it.\n",
             0644);
   const std::string changelog = doc + "/changelog";
   WriteText(changelog,
