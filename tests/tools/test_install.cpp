@@ -65,10 +65,9 @@ TEST_F(Install, InstallThenUninstallLeavesTheUsersFileAsItWas) {
                                listed.find("  \"Harbour"));
   EXPECT_EQ(ReadFile(Saver()), ReadFile(dir.file("Harbour Lights.scr")));
   EXPECT_TRUE(fs::status(Saver()).permissions() == (fs::status(Saver()).permissions() | fs::perms::owner_exec));
-  const std::string desktop = ReadFile(home.file("data/applications/screensavers/qvsaver-Harbour Lights.desktop"));
-  EXPECT_NE(desktop.find("Categories=Screensaver;"), std::string::npos);
-  EXPECT_NE(desktop.find("Exec=\"" + Saver() + "\" --root"), std::string::npos) << desktop;
-  // Those two daemons run only savers installed for every user, and it says so.
+  // Those two daemons run only savers installed for every user: no desktop
+  // entry that they would list and fail to run, and it says what they need.
+  EXPECT_FALSE(fs::exists(home.file("data/applications")));
   EXPECT_NE(installed.out.find("sudo qvtool install --system"), std::string::npos) << installed.out;
 
   // Twice: listed once.
@@ -156,21 +155,19 @@ TEST_F(Install, TheFoldersInstallMadeGoWithTheLastUninstallInAnyOrder) {
   EXPECT_FALSE(fs::exists(home.file("data"))) << "folders the first install made were left behind";
   EXPECT_FALSE(fs::exists(home.file(".xscreensaver"))) << "the programs file the first install made was left behind";
 
-  // The data folder was there, the applications folder was not: it goes again.
+  // The data folder was there already: it stays, the folder install made goes.
   fs::create_directories(home.file("data"));
   ASSERT_EQ(Run("install " + Quote(dir.file("Second.scr"))).exitCode, 0);
-  EXPECT_TRUE(fs::exists(home.file("data/applications/screensavers/qvsaver-Second.desktop")));
   ASSERT_EQ(Run("uninstall Second").exitCode, 0);
   EXPECT_TRUE(fs::exists(home.file("data")));
-  EXPECT_TRUE(fs::is_empty(home.file("data"))) << "applications/ made by install was left behind";
+  EXPECT_TRUE(fs::is_empty(home.file("data"))) << "qvsaver/ made by install was left behind";
 
   // A folder the user filled in the meantime stays, with what is in it.
   ASSERT_EQ(Run("install " + Quote(dir.file("Second.scr"))).exitCode, 0);
-  WriteFile(home.file("data/applications/mine.desktop"), "[Desktop Entry]\n");
+  WriteFile(home.file("data/qvsaver/notes.txt"), "mine\n");
   ASSERT_EQ(Run("uninstall Second").exitCode, 0);
-  EXPECT_TRUE(fs::exists(home.file("data/applications/mine.desktop")));
-  EXPECT_FALSE(fs::exists(home.file("data/applications/screensavers")));
-  EXPECT_FALSE(fs::exists(home.file("data/qvsaver")));
+  EXPECT_EQ(ReadFile(home.file("data/qvsaver/notes.txt")), "mine\n");
+  EXPECT_FALSE(fs::exists(home.file("data/qvsaver/Second.scr")));
 }
 
 }  // namespace

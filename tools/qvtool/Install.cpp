@@ -38,8 +38,6 @@ struct TPlaces {
   std::string Record(const std::string& name) const { return Folder() + name + ".install"; }
   // What every install made that no single one owns: folders, the programs file.
   std::string Shared() const { return Folder() + "installs.ini"; }
-  std::string DesktopFolder() const { return dataHome + "applications/screensavers/"; }
-  std::string Desktop(const std::string& name) const { return DesktopFolder() + "qvsaver-" + name + ".desktop"; }
   std::string XScreensaver() const { return home + "/.xscreensaver"; }
 };
 
@@ -76,6 +74,8 @@ TTarget Target(const std::string& given) {
   const std::string installed = SystemSaverPath(given);
   t.systemWide = !installed.empty() && (!fs::exists(given, ec) || fs::equivalent(given, installed, ec));
   t.file = t.systemWide ? installed : given;
+  if (!t.systemWide && given.find('/') == std::string::npos && !fs::exists(given, ec))
+    throw qv::EQVError("there is no file " + given + " here, and no screensaver of that name is installed for every user");
   t.name = fs::path(t.file).filename().string();
   if (const size_t dot = t.name.rfind('.'); !t.systemWide && dot != std::string::npos && dot > 0) t.name.erase(dot);
   if (t.name.empty()) throw UsageError{"cannot tell a name from " + given};
@@ -142,22 +142,18 @@ int Install(const Args& args) {
   else std::printf("  %s add \"%s\" to the programs of %s%s\n", verb, prettyName.c_str(), xsFile.c_str(),
                    xsExisted ? "" : " (made from the system's list)");
   std::printf("  xscreensaver notices the change by itself; pick it in xscreensaver-settings\n");
-  if (target.systemWide) {
+  if (target.systemWide)
     std::printf("  xfce4-screensaver and mate-screensaver list it already\n");
-  } else {
-    std::printf("  %s write %s\n", verb, places.Desktop(name).c_str());
+  else
     std::printf("xfce4-screensaver and mate-screensaver run only savers installed for every user:\n"
                 "  sudo qvtool install --system %s\n", ShellQuoted(o.target).c_str());
-  }
   std::printf("For XSecureLock, start it as: %s\n", XSecureLockLine(saver).c_str());
   if (o.dryRun) return 0;
 
   // What install makes that no single screensaver owns is kept in one shared
   // record, so the last uninstall takes it away, whichever install made it.
-  std::vector<std::string> wanted = {places.Folder()};
-  if (!target.systemWide) wanted.push_back(places.DesktopFolder());
-  const std::vector<std::string> madeFolders = MissingFolders(wanted);
-  for (const std::string& folder : wanted) MakeFolders(folder, 0);
+  const std::vector<std::string> madeFolders = MissingFolders({places.Folder()});
+  MakeFolders(places.Folder(), 0);
   qv::TIniDocument shared = qv::TIniDocument::FromFile(places.Shared());
   std::vector<std::string> folders = SplitList(shared.Parsed().ReadString("Made", "Folders", ""));
   for (const std::string& folder : madeFolders)
@@ -168,15 +164,12 @@ int Install(const Args& args) {
 
   if (!target.systemWide) CopyWhole(target.file, saver, 0755);
   if (!listed) WriteText(xsFile, after);
-  if (!target.systemWide)
-    WriteText(places.Desktop(name), DesktopEntry(prettyName, "A picture slideshow screensaver", saver));
   // What was done, so that uninstall undoes exactly that.
   const qv::TIniFile earlier = qv::TIniFile::FromFile(places.Record(name));
   qv::TIniDocument record;
   record.WriteString("Install", "Screensaver", saver);
   record.WriteBool("Install", "Copied", !target.systemWide);
   record.WriteString("Install", "Command", command);
-  record.WriteString("Install", "Desktop", target.systemWide ? "" : places.Desktop(name));
   record.WriteBool("Install", "AddedProgram", !listed || earlier.ReadBool("Install", "AddedProgram", false));
   record.SaveAtomically(places.Record(name));
   return 0;
@@ -195,6 +188,7 @@ int Uninstall(const Args& args) {
   const std::string saver = record.ReadString("Install", "Screensaver", "");
   const bool copied = record.ReadBool("Install", "Copied", true);
   const std::string command = record.ReadString("Install", "Command", "");
+  // Installs of earlier versions wrote a desktop entry too.
   const std::string desktop = record.ReadString("Install", "Desktop", "");
   const std::string xsFile = places.XScreensaver();
 
@@ -204,6 +198,11 @@ int Uninstall(const Args& args) {
   for (const fs::directory_entry& entry : fs::directory_iterator(places.Folder(), ec))
     if (entry.path().extension() == ".install" && entry.path().string() != places.Record(name)) last = false;
   const qv::TIniFile shared = qv::TIniFile::FromFile(places.Shared());
+  // Records of earlier versions kept what their install made themselves.
+  std::vector<std::string> madeFolders = SplitList(shared.ReadString("Made", "Folders", ""));
+  for (const std::string& folder : SplitList(record.ReadString("Install", "MadeFolders", "")))
+    if (std::find(madeFolders.begin(), madeFolders.end(), folder) == madeFolders.end()) madeFolders.push_back(folder);
+  const bool madeFile = shared.ReadBool("Made", "ProgramsFile", false) || record.ReadBool("Install", "MadeProgramsFile", false);
 
   const char* verb = o.dryRun ? "would" : "did";
   std::printf("qvtool uninstall %s (%s):\n", name.c_str(), o.dryRun ? "a dry run, nothing is changed" : "done");
@@ -214,7 +213,7 @@ int Uninstall(const Args& args) {
     const std::string text = ReadText(xsFile);
     xsAfter = RemoveProgram(text, command);
     // A file install made from the system's list goes when it is that list again.
-    dropFile = last && shared.ReadBool("Made", "ProgramsFile", false) && xsAfter == SystemProgramsList();
+    dropFile = last && madeFile && xsAfter == SystemProgramsList();
     if (dropFile) std::printf("  %s remove %s, which install made\n", verb, xsFile.c_str());
     else if (xsAfter != text) std::printf("  %s take it out of the programs of %s\n", verb, xsFile.c_str());
   }
@@ -229,7 +228,12 @@ int Uninstall(const Args& args) {
     if (!file.empty()) qv::platform::RemoveFile(file);
   if (last) {
     qv::platform::RemoveFile(places.Shared());
-    RemoveEmptyFolders(SplitList(shared.ReadString("Made", "Folders", "")));
+    RemoveEmptyFolders(madeFolders);
+  } else if (madeFile || !madeFolders.empty()) {
+    qv::TIniDocument kept = qv::TIniDocument::FromFile(places.Shared());
+    kept.WriteString("Made", "Folders", JoinList(madeFolders));
+    kept.WriteBool("Made", "ProgramsFile", madeFile);
+    kept.SaveAtomically(places.Shared());
   }
   return 0;
 }
