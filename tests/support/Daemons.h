@@ -50,7 +50,8 @@ inline bool WaitUntil(int ms, const std::function<bool()>& done) {
 // bare name that matches the last part of one.
 inline std::vector<pid_t> ProcessesOf(const std::string& program) {
   std::vector<pid_t> found;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
     const std::string pid = entry.path().filename().string();
     if (pid.find_first_not_of("0123456789") != std::string::npos) continue;
     std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
@@ -138,6 +139,7 @@ class UserSession {
   }
   bool Ready() const { return !bus_address_.empty(); }
   const TempDir& Home() const { return home_; }
+  std::string Log() const { return ReadFile(home_.file("session.log")); }
   std::string TempFolder() const { return home_.file("tmp"); }
   // Gives a file or folder the test made to the daemon user.
   bool Own(const std::string& path) const { return ::chown(path.c_str(), uid_, gid_) == 0; }
@@ -163,6 +165,8 @@ class UserSession {
                                      "SDL_AUDIODRIVER=dummy",
                                      "ASAN_OPTIONS=detect_leaks=0"};
     if (!bus_address_.empty()) line.push_back("DBUS_SESSION_BUS_ADDRESS=" + bus_address_);
+    // What the daemons say goes to the session's log, for a failure's message.
+    line.insert(line.end(), {"/bin/sh", "-c", "exec \"$@\" >>\"$HOME/session.log\" 2>&1", "sh"});
     line.insert(line.end(), argv.begin(), argv.end());
     return line;
   }

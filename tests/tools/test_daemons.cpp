@@ -27,12 +27,24 @@ class Daemons : public ::testing::Test {
  protected:
   qvtest::TempDir dir;
   std::string name;  // what the test installs for every user
+  std::unique_ptr<qvtest::PrivateDisplay> privateDisplay;
+
+  // Why the test cannot run here, or empty: then the red screensaver of
+  // `product` is packed and a display of the test's own is started.
+  std::string Prepare(std::vector<std::string> programs, const std::string& product) {
+    programs.insert(programs.end(), {"Xvfb", "setpriv", "dbus-run-session"});
+    const std::string unavailable = qvtest::DaemonTestsUnavailable(programs);
+    if (!unavailable.empty()) return unavailable;
+    name = PackRedSaver(product);
+    privateDisplay = std::make_unique<qvtest::PrivateDisplay>();
+    return {};
+  }
 
   // Whatever way the test ended, nothing it installed stays on the machine.
   void TearDown() override {
     if (name.empty() || ::geteuid() != 0) return;
     if (fs::exists("/var/lib/qvsaver/" + name + ".install")) Tool("uninstall --system " + name);
-    qvtest::RunCommand("dpkg-query -W " + name + " && dpkg -r " + name, dir);
+    qvtest::RunCommand("dpkg-query -W " + name + " 2>/dev/null && dpkg -r " + name, dir);
   }
 
   // A screensaver of one red picture, named for the test so that nothing
@@ -68,10 +80,10 @@ void MatePlays(qvtest::PrivateDisplay& display, qvtest::UserSession& session, co
   ASSERT_EQ(session.Run({"gsettings", "set", "org.mate.screensaver", "lock-enabled", "false"}), 0);
   qvtest::Process& daemon = session.Start({"mate-screensaver", "--no-daemon"});
   ASSERT_TRUE(WaitUntil(10000, [&] { return session.Run({"mate-screensaver-command", "--query"}) == 0; }))
-      << "mate-screensaver did not come up";
+      << "mate-screensaver did not come up:\n" << session.Log();
   ASSERT_EQ(session.Run({"mate-screensaver-command", "--activate"}), 0);
   EXPECT_TRUE(WaitUntil(15000, [&] { return display.MiddlePixel() == kRed; }))
-      << "the screen never showed the picture (it shows " << std::hex << display.MiddlePixel() << ")";
+      << "the screen never showed the picture (it shows " << std::hex << display.MiddlePixel() << "):\n" << session.Log();
   EXPECT_EQ(qvtest::ProcessesOf(program).size(), 1u) << "mate-screensaver did not run " << program;
   ASSERT_EQ(session.Run({"mate-screensaver-command", "--deactivate"}), 0);
   EXPECT_TRUE(WaitUntil(5000, [&] { return qvtest::ProcessesOf(program).empty(); })) << "the saver outlived its signal";
@@ -81,13 +93,10 @@ void MatePlays(qvtest::PrivateDisplay& display, qvtest::UserSession& session, co
 }
 
 TEST_F(Daemons, MateScreensaverRunsASaverInstalledForEveryUserAndFromItsPackage) {
-  const std::string unavailable =
-      qvtest::DaemonTestsUnavailable({"Xvfb", "setpriv", "dbus-run-session", "mate-screensaver", "dpkg-shlibdeps"});
+  const std::string unavailable = Prepare({"mate-screensaver", "dpkg-shlibdeps"}, "Qvtest Mate Red");
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;
-  name = PackRedSaver("Qvtest Mate Red");
-  qvtest::PrivateDisplay display;
+  qvtest::PrivateDisplay& display = *privateDisplay;
   ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
-
   auto installed = Tool("install --system " + Quote(Saver()));
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
   {
@@ -114,16 +123,14 @@ TEST_F(Daemons, MateScreensaverRunsASaverInstalledForEveryUserAndFromItsPackage)
   EXPECT_EQ(removed.exitCode, 0) << removed.err;
   for (const std::string& file : SystemFiles(name)) EXPECT_FALSE(fs::exists(file)) << file;
   EXPECT_FALSE(fs::exists("/usr/share/doc/" + name));
-  EXPECT_NE(qvtest::RunCommand("dpkg-query -W -f='${Status}' " + name + " | grep -q installed", dir).exitCode, 0)
+  EXPECT_NE(qvtest::RunCommand("dpkg-query -W -f='${Status}' " + name + " 2>/dev/null | grep -q installed", dir).exitCode, 0)
       << "dpkg still knows the package";
 }
 
 TEST_F(Daemons, XScreensaverPlaysItAndTheUsersChoiceStaysChosen) {
-  const std::string unavailable =
-      qvtest::DaemonTestsUnavailable({"Xvfb", "setpriv", "dbus-run-session", "xscreensaver", "xmllint"});
+  const std::string unavailable = Prepare({"xscreensaver", "xmllint"}, "Qvtest Xs Red");
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;
-  name = PackRedSaver("Qvtest Xs Red");
-  qvtest::PrivateDisplay display;
+  qvtest::PrivateDisplay& display = *privateDisplay;
   ASSERT_TRUE(display.Ready()) << "Xvfb did not start";
   auto installed = Tool("install --system " + Quote(Saver()));
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
@@ -151,7 +158,7 @@ TEST_F(Daemons, XScreensaverPlaysItAndTheUsersChoiceStaysChosen) {
       session.Own(path);
     qvtest::Process& daemon = session.Start({"xscreensaver", "-no-splash"});
     ASSERT_TRUE(WaitUntil(10000, [&] { return session.Run({"xscreensaver-command", "-time"}) == 0; }))
-        << "xscreensaver did not come up";
+        << "xscreensaver did not come up:\n" << session.Log();
 
     ASSERT_EQ(session.Run({"xscreensaver-command", "-activate"}), 0);
     EXPECT_TRUE(WaitUntil(10000, [&] { return !qvtest::ProcessesOf("deco").empty(); }))
@@ -168,7 +175,8 @@ TEST_F(Daemons, XScreensaverPlaysItAndTheUsersChoiceStaysChosen) {
     qvtest::WriteFile(file, text);
     ASSERT_EQ(session.Run({"xscreensaver-command", "-activate"}), 0);
     EXPECT_TRUE(WaitUntil(15000, [&] { return display.MiddlePixel() == kRed; }))
-        << "xscreensaver did not play it (the screen shows " << std::hex << display.MiddlePixel() << ")";
+        << "xscreensaver did not play it (the screen shows " << std::hex << display.MiddlePixel() << "):\n"
+        << session.Log();
     ASSERT_EQ(session.Run({"xscreensaver-command", "-deactivate"}), 0);
     EXPECT_TRUE(WaitUntil(5000, [&] { return qvtest::ProcessesOf("/usr/libexec/xscreensaver/" + name).empty(); }))
         << "the saver outlived its signal";
