@@ -53,6 +53,7 @@ printf 'qvsaver (%s) unstable; urgency=medium\n\n  * Built by scripts/package.sh
   "$version" "$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo unknown)" "$maintainer" "$(date -R)" \
   >"$doc/changelog"
 gzip -9n "$doc/changelog"
+chmod 0644 "$doc/changelog.gz"
 find "$stage" -type d -exec chmod 0755 {} +
 
 # What the programs need, as dpkg-shlibdeps finds it (it wants a source
