@@ -179,8 +179,9 @@ int InstallSystemWide(const std::string& file, const std::string& name, const st
 }
 
 int UninstallSystemWide(const std::string& given, bool dryRun) {
-  std::string name = given;
-  if (!fs::exists(RecordPath(name)) && !RunnableName(given).empty()) name = RunnableName(given);
+  // Only a name a daemon can run names a record: nothing else is read as one.
+  const std::string name = RunnableName(given);
+  if (name.empty()) throw UsageError{"\"" + given + "\" is no name of a screensaver installed for every user"};
   const qv::TIniFile record = qv::TIniFile::FromFile(RecordPath(name));
   if (!record.SectionExists("Install"))
     throw qv::EQVError(given + " was not installed with qvtool install --system (there is no " + RecordPath(name) +
