@@ -12,6 +12,7 @@
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlHostedDisplay.h"
 #include "project/uQVProject.h"
+#include "project/uRunOverrides.h"
 #include "saver/FScrSvr.h"
 
 namespace qv::app {
@@ -103,7 +104,8 @@ void StayBlack(TSdlHostedDisplay& display) {
 
 }  // namespace
 
-int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window) {
+int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,
+                   const TRunOverrides& overrides) {
   std::string error;
   std::unique_ptr<TSdlHostedDisplay> display = TSdlHostedDisplay::Create(window, error);
   if (!display) {
@@ -136,6 +138,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   services.audio = audio.get();
   services.tempFolder = tempFolder;
   services.exePath = exePath;
+  services.overrides = overrides;
   RunSaver(project, true, services);
   return 0;
 }

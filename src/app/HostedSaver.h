@@ -8,14 +8,17 @@
 
 namespace qv {
 class TQVCProject;
+struct TRunOverrides;
 }
 
 namespace qv::app {
 
 // `window` 0 draws into the root window. Of several instances at once (one
 // per monitor) only one plays music and sounds: the one XSCREENSAVER_SAVER_INDEX
-// calls 0, or else the first to take the voice lock. Returns the exit code:
-// 1 when there is no display or no such window.
-int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window);
+// calls 0, or else the first to take the voice lock. `overrides` win over the
+// project and the user's settings for this run. Returns the exit code: 1 when
+// there is no display or no such window.
+int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,
+                   const TRunOverrides& overrides);
 
 }  // namespace qv::app

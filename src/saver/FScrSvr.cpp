@@ -408,6 +408,7 @@ void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& servi
   }
   project.FileList().SetAllEnabled(true);
   if (readUserSettings) ApplyUserSettings(project, UserSettingsFiles(services.exePath).ForReading());
+  services.overrides.ApplyTo(project.Setting());
   if (!services.display && services.openDisplay) services.display = services.openDisplay();
   if (!services.display) return;
   TQVfmScrSvr window(project, services);

@@ -128,6 +128,36 @@ TEST_F(HostedSaver, AVariableThatIsNoWindowIdIsReportedAndIgnored) {
 // (dbus-launch), whose files land in the runtime folder this test watches.
 constexpr const char* kNoSessionBus = "DBUS_SESSION_BUS_ADDRESS=disabled:";
 
+TEST_F(HostedSaver, TheDaemonsSwitchesWinOverTheProjectAndTheUsersSettings) {
+  // Two pictures in list order, 60 seconds each by the project, and the
+  // user's settings asking for 50: -duration 1 shows the second within seconds.
+  qv::TBitmap32 blue(160, 90);
+  blue.Clear(0xFF0000FFu);
+  qv::SaveBMP32(blue, dir.file("blue.bmp"));
+  qvtest::WriteFile(dir.file("two.ini"), "[Default]\r\nDuration=60\r\nShowImageMode=1\r\nTransition=0\r\n");
+  auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
+                                       Quote(dir.file("h.scr")) + " --settings " + Quote(dir.file("two.ini")) +
+                                       " --music " + Quote(dir.file("tune.wav")) + " " + Quote(dir.file("red.bmp")) +
+                                       " " + Quote(dir.file("blue.bmp")),
+                                   dir);
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  qvtest::WriteFile(dir.file("h.ini"), "[Setting]\r\nDuration=50\r\nMusic=1\r\n");
+  const std::string pcm = dir.file("music.raw");
+  auto saver = Start({"-root", "-duration", "1", "-no-music"},
+                     {"XSCREENSAVER_WINDOW=" + Hex(window), "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + pcm,
+                      "XSCREENSAVER_SAVER_INDEX=0"});
+  ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000)) << "the first picture never came";
+  EXPECT_TRUE(WaitForColour(window, 160, 90, 0x0000FF, 6000)) << "-duration 1 did not shorten the picture's time";
+  ::kill(saver->pid(), SIGTERM);
+  EXPECT_TRUE(saver->Wait(3000));
+  std::error_code error;
+  if (fs::exists(pcm, error)) {
+    for (char c : qvtest::ReadFile(pcm)) ASSERT_EQ(c, 0) << "-no-music still played the music";
+  }
+  EXPECT_EQ(qvtest::ReadFile(dir.file("h.ini")), "[Setting]\r\nDuration=50\r\nMusic=1\r\n") << "a switch was stored";
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
 TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
   const Window second = MakeWindow(320, 180, 600);  // another monitor's
   for (bool numbered : {false, true}) {

@@ -46,7 +46,9 @@ class StderrDialogs final : public qv::platform::IDialogs {
 }  // namespace
 
 int Play(const Args& args) {
-  const char* usage = "usage: qvtool play FILE [/C | --root | --window-id ID]";
+  const char* usage =
+      "usage: qvtool play FILE [/C | --root | --window-id ID] [--duration SECONDS] [--[no-]music] [--[no-]sound]\n"
+      "                        [--[no-]transitions]";
   for (const std::string& a : args)
     if (a == "--help" || a == "-h") throw HelpAsked{usage};
   if (args.empty() || args[0].rfind("-", 0) == 0) throw UsageError{usage};
@@ -78,7 +80,8 @@ int Play(const Args& args) {
   if (hosted.hosted) throw UsageError{"--root and --window-id are for the screensaver daemons of Linux"};
 #else
   if (hosted.hosted)
-    return qv::app::RunHostedSaver(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window);
+    return qv::app::RunHostedSaver(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window,
+                                     hosted.overrides);
 #endif
   return qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
 }
