@@ -86,7 +86,7 @@ std::string ObjectsText(qvtest::TempDir& dir) {
   return text;
 }
 
-void Objects(qv::TProject& p, qvtest::TempDir& dir) { p.Objects().Load(ObjectsText(dir)); }
+void Objects(qv::TProject& p, qvtest::TempDir& dir) { p.Objects() = qv::ReadObjectDescriptions(ObjectsText(dir)); }
 
 void BM_FrameCopy(benchmark::State& state) {
   const qv::TBitmap32 from = Landscape(kW, kH);
@@ -100,9 +100,9 @@ void BM_FrameCopy(benchmark::State& state) {
 
 void BM_WaterFrame(benchmark::State& state) {
   TWorld world;
-  qv::TProject project(world.env());
+  qv::TProject project;
   Lake(project);
-  qv::TAnimEngine engine;
+  qv::TAnimEngine engine(world.env());
   engine.Bind(project);
   engine.Start(world.clock.TickCount());
   for (auto _ : state) {
@@ -114,11 +114,11 @@ void BM_WaterFrame(benchmark::State& state) {
 
 void BM_WaterObjectsSnowFrame(benchmark::State& state) {
   TWorld world;
-  qv::TProject project(world.env());
+  qv::TProject project;
   Lake(project);
   Objects(project, world.dir);
   project.Weather() = {1, 1000, 6, 0, 0, 9};
-  qv::TAnimEngine engine;
+  qv::TAnimEngine engine(world.env());
   engine.Bind(project);
   engine.SetWeather(false);
   engine.Start(world.clock.TickCount());
@@ -149,8 +149,8 @@ void BM_AnimatedIdlePass(benchmark::State& state) {
   const std::vector<uint8_t> bytes = qv::EncodeProjectFile(parts);
   qvtest::WriteFile(world.dir.file("lake.qvp"), std::string(bytes.begin(), bytes.end()));
 
-  qv::TProject project(world.env());
-  qv::TAnimEngine engine;
+  qv::TProject project;
+  qv::TAnimEngine engine(world.env());
   qv::TAnimatedItemContext context;
   context.clock = &world.clock;
   context.stepWorkers = [&world] { world.workers.RunDue(); };

@@ -6,12 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "animation/uAnimObjects.h"
 #include "animation/uFileLoader.h"
-#include "animation/uProject.h"
+#include "animation/uObjectDescription.h"
+#include "common/CommaText.h"
 #include "common/Error.h"
-#include "platform/doubles/ManualClock.h"
-#include "platform/doubles/SteppedWorkers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
@@ -28,11 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const qv::EQVError&) {
   }
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  qv::platform::TManualClock clock;
-  qv::platform::TSteppedWorkers workers(clock);
-  qv::TAnimObjects objects({&clock, &workers, {}});
-  objects.Load(text);
-  for (size_t i = 0; i < objects.Count(); ++i) objects[i].Write();
+  for (const qv::TObjectDescription& d : qv::ReadObjectDescriptions(text)) qv::WriteObjectDescription(d, 0, 0);
   qv::CommaTextItems(text);
   return 0;
 }

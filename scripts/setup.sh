@@ -10,6 +10,10 @@ packages=(
   libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev
   xvfb xauth xdotool
   timgm6mb-soundfont
+  # The screensaver daemons the install tests run, their session bus and
+  # settings store, the XML checker, and the Debian packaging tools.
+  xscreensaver xscreensaver-data mate-screensaver dbus dconf-gsettings-backend
+  libxml2-utils dpkg-dev lintian
 )
 
 missing=()

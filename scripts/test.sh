@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: once in a plain release build, once
 # under AddressSanitizer and UndefinedBehaviorSanitizer. Tests that open
-# windows run on a virtual X display.
+# windows run on a virtual X display. After the release run the project's
+# Debian package is built from it and checked with lintian.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -14,6 +15,8 @@ run_suite() {
 
 scripts/build.sh release
 run_suite build
+echo "== the Debian package"
+QV_LINTIAN=1 scripts/package.sh build
 scripts/build.sh asan
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -45,17 +45,24 @@ int AreaOfColor(uint32_t pixel) {
 
 }  // namespace
 
-TAnimEngine::TAnimEngine() = default;
-TAnimEngine::~TAnimEngine() = default;
+TAnimEngine::TAnimEngine(TAnimEnvironment environment) : environment_(std::move(environment)) {}
+TAnimEngine::~TAnimEngine() { StopObjects(); }
 
 void TAnimEngine::Bind(TProject& project) {
+  StopObjects();
   project_ = &project;
   started_ = false;
 }
 
 void TAnimEngine::Unbind() {
+  StopObjects();
   project_ = nullptr;
   started_ = false;
+}
+
+void TAnimEngine::StopObjects() {
+  objects_.reset();
+  hasObjects_ = false;
 }
 
 void TAnimEngine::SetWeather(bool on) {
@@ -98,7 +105,10 @@ void TAnimEngine::Start(uint32_t now) {
   width_ = picture.Width();
   height_ = picture.Height();
   frame_.SetSize(width_, height_);
-  hasObjects_ = !p.Objects().Empty();
+  StopObjects();
+  if (!p.Objects().empty() && environment_.clock && environment_.workers)
+    objects_ = std::make_unique<TAnimObjects>(environment_, p.Objects());
+  hasObjects_ = objects_ != nullptr;
   if (p.Weather().Kind > 0 || hasObjects_) composed_.SetSize(width_, height_);
   else composed_ = TBitmap32();
 
@@ -118,10 +128,10 @@ void TAnimEngine::Start(uint32_t now) {
   }
   FillJitter();
 
-  TAnimObjects& objects = p.Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) {
-    objects[i].SetDisplay(TRect{0, 0, width_, height_}, p.UnfittedWidth(), p.UnfittedHeight());
-    objects[i].Run();
+  for (size_t i = 0; objects_ && i < objects_->Count(); ++i) {
+    TAnimObject& object = (*objects_)[i];
+    object.SetDisplay(TRect{0, 0, width_, height_}, p.UnfittedWidth(), p.UnfittedHeight());
+    object.Run();
   }
   started_ = true;
   Frame(now);
@@ -318,8 +328,7 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
 void TAnimEngine::DrawOverlay(uint32_t elapsed) {
   if (!Composed()) return;
   ShowFrameBuffer();
-  TAnimObjects& objects = project_->Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) objects[i].DrawOnto(composed_);
+  for (size_t i = 0; objects_ && i < objects_->Count(); ++i) (*objects_)[i].DrawOnto(composed_);
   const TWeatherParam& w = project_->Weather();
   TWeatherStep step;
   step.elapsed = elapsed;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "animation/uAnimObjects.h"
 #include "animation/uProject.h"
 #include "animation/uWeather.h"
 #include "graphics/Bitmap32.h"
@@ -17,22 +18,28 @@ namespace qv {
 
 class TAnimEngine {
  public:
-  TAnimEngine();
+  // The objects of a started picture move on `environment`'s workers by its
+  // clock; without a clock and workers a picture plays without its objects.
+  explicit TAnimEngine(TAnimEnvironment environment = {});
   ~TAnimEngine();
   TAnimEngine(const TAnimEngine&) = delete;
   TAnimEngine& operator=(const TAnimEngine&) = delete;
 
-  // Takes the project's picture, mask, four areas, speed percent and objects;
-  // nothing is owned. Start must follow before Frame draws anything.
+  // Takes the project's picture, mask, four areas, speed percent and object
+  // descriptions; nothing is owned. Start must follow before Frame draws
+  // anything.
   void Bind(TProject& project);
-  // Lets go of the project (before it is loaded again): Frame and Reset do
-  // nothing until the next Bind and Start; Output keeps the last frame.
+  // Lets go of the project (before it is loaded again): its objects end,
+  // Frame and Reset do nothing until the next Bind and Start; Output keeps
+  // the last frame.
   void Unbind();
+  // The objects end (their workers with them); the frames go on without.
+  void StopObjects();
   // Discards any snow or rain; when on, a project with weather Kind 1 gets
   // snow, Kind 2 rain, with the weather Count (at most 1000), seeded once.
   void SetWeather(bool on);
-  // Prepares every per-picture state at the time `now` and starts the
-  // objects; afterwards the frame buffer holds the picture.
+  // Prepares every per-picture state at the time `now` and brings the
+  // described objects to life; afterwards the frame buffer holds the picture.
   void Start(uint32_t now);
   // One frame at the time `now`: the waves, then the objects and weather.
   void Frame(uint32_t now);
@@ -57,6 +64,8 @@ class TAnimEngine {
   int LastRow(int area) const { return lastRow_[static_cast<size_t>(area)]; }
   int64_t Phase(int area) const { return phase_[static_cast<size_t>(area)]; }
   bool WeatherOn() const { return snow_ || rain_; }
+  // The objects at play since Start; null before it and after they stop.
+  TAnimObjects* Objects() { return objects_.get(); }
   const TSnow* Snow() const { return snow_.get(); }
   const TRain* Rain() const { return rain_.get(); }
 
@@ -93,6 +102,9 @@ class TAnimEngine {
   uint32_t lastTick_ = 0;
   std::unique_ptr<TSnow> snow_;
   std::unique_ptr<TRain> rain_;
+  TAnimEnvironment environment_;
+  // Last, so the objects' workers end before anything they draw onto goes.
+  std::unique_ptr<TAnimObjects> objects_;
 };
 
 }  // namespace qv

@@ -1,5 +1,7 @@
 #include "animation/uFileLoader.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
 
@@ -122,6 +124,7 @@ void TFileLoader::ReadHeaderFile(const std::string& fileName) {
 
 void TFileLoader::ReadHeader(TMyStream& s) {
   parts_ = TProjectFileParts();
+  notes_.clear();
   picture_ = preview_ = mask_ = TBitmap32();
   if (s.ReadFixedText(kMagicBytes) != kProjectMagic) throw EQVError("Incorrect Project File!");
   parts_.title = Text(s.ReadCounted());
@@ -135,11 +138,17 @@ void TFileLoader::Read(TMyStream& s) {
   ReadHeader(s);
 
   const int32_t areaCount = s.ReadInteger();
-  if (areaCount < 0 || areaCount > kAreaCount)
-    throw EQVError("Incorrect Project File! It has " + std::to_string(areaCount) + " water areas; at most " +
-                   std::to_string(kAreaCount) + " are allowed.");
+  if (areaCount < 0)
+    throw EQVError("Incorrect Project File! It has " + std::to_string(areaCount) + " water areas.");
   parts_.areas.clear();
-  for (int i = 0; i < areaCount; ++i) parts_.areas.push_back(ParseArea(s.ReadBlob(kAreaBytes)));
+  for (int i = 0; i < std::min(areaCount, kAreaCount); ++i) parts_.areas.push_back(ParseArea(s.ReadBlob(kAreaBytes)));
+  if (areaCount > kAreaCount) {
+    // Records past the four areas a picture has are there (or the read
+    // fails) but have nowhere to go.
+    s.ReadBlob(static_cast<size_t>(areaCount - kAreaCount) * kAreaBytes);
+    notes_.push_back("it holds " + std::to_string(areaCount) + " water areas; the first " +
+                     std::to_string(kAreaCount) + " play");
+  }
 
   const int32_t maskLength = s.ReadInteger();
   // The entries must be there before any is read or any room is made.
@@ -147,7 +156,9 @@ void TFileLoader::Read(TMyStream& s) {
   const std::span<const uint8_t> runs = s.ReadBlob(static_cast<size_t>(maskLength) * 4);
   parts_.mask.resize(static_cast<size_t>(maskLength));
   for (size_t i = 0; i < parts_.mask.size(); ++i) parts_.mask[i] = static_cast<int32_t>(LoadLE32(runs.data() + 4 * i));
-  mask_ = DecodeMask(parts_.mask);
+  bool surplus = false;
+  mask_ = DecodeMask(parts_.mask, &surplus);
+  if (surplus) notes_.push_back("its area mask runs past its last pixel; the rest is passed over");
 
   const std::span<const uint8_t> picture = s.ReadCounted();
   parts_.picture.assign(picture.begin(), picture.end());
@@ -176,7 +187,8 @@ void TFileLoader::CopyAreas(std::array<TWaveParam, kAreaCount>& to) const {
 
 // The mask
 
-TBitmap32 DecodeMask(std::span<const int32_t> entries) {
+TBitmap32 DecodeMask(std::span<const int32_t> entries, bool* surplus) {
+  if (surplus) *surplus = false;
   if (entries.size() < 2) throw EQVError("Incorrect Project File! The area mask has no size.");
   const int32_t width = entries[0], height = entries[1];
   if (!DecodeFits(width, height))
@@ -193,9 +205,10 @@ TBitmap32 DecodeMask(std::span<const int32_t> entries) {
     const int64_t length = e / 10;
     if (code > kAreaCount)
       throw EQVError("Incorrect Project File! The area mask holds the unknown area code " + std::to_string(code) + ".");
-    if (length > total - at) throw EQVError("Incorrect Project File! The area mask runs past its last pixel.");
-    if (code != 0) std::fill(px + at, px + at + length, kAreaColors[code - 1]);
-    at += length;
+    const int64_t fits = std::min(length, total - at);
+    if (fits < length && surplus) *surplus = true;
+    if (code != 0) std::fill(px + at, px + at + fits, kAreaColors[code - 1]);
+    at += fits;
   }
   return mask;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "animation/uProject.h"
+#include "animation/uProjectTypes.h"
 #include "common/ByteReader.h"
 #include "graphics/Bitmap32.h"
 
@@ -65,8 +65,10 @@ class TFileLoader {
   // The full read; throws EQVError: "Incorrect Project File!" for a wrong
   // magic, "Read beyond end of file" for a file that ends inside fields 1 to
   // 11, a decoder's error for a broken picture, and a message naming the
-  // fault for an area count above 4 or a mask that is no mask. The later
-  // fields are skipped silently from the first one that does not read.
+  // fault for a negative area count or a mask that is no mask (a negative
+  // run, an unknown area code). What is merely surplus (area records past
+  // four, runs past the mask's last pixel) is passed over and noted. The
+  // later fields are skipped silently from the first one that does not read.
   void ReadFile(const std::string& fileName);
   void Read(TMyStream& stream);
   // Magic, title, comment and preview.
@@ -74,6 +76,8 @@ class TFileLoader {
   void ReadHeader(TMyStream& stream);
 
   const TProjectFileParts& Parts() const { return parts_; }
+  // What the last read passed over, one line each.
+  const std::vector<std::string>& Notes() const { return notes_; }
   const std::string& Title() const { return parts_.title; }
   const std::string& Comment() const { return parts_.comment; }
   const std::string& Sound() const { return parts_.sound; }
@@ -89,13 +93,16 @@ class TFileLoader {
 
  private:
   TProjectFileParts parts_;
+  std::vector<std::string> notes_;
   TBitmap32 picture_, preview_, mask_;
 };
 
 // The mask run list as a picture: code 0 gives 0, codes 1..4 the area
 // colours. Throws EQVError for fewer than two entries, a size beyond what a
-// decoded picture may take, a negative entry, a code 5..9, or runs past width x height.
-TBitmap32 DecodeMask(std::span<const int32_t> entries);
+// decoded picture may take, a negative entry or a code 5..9. Runs past width
+// x height are cut at the last pixel; `surplus`, when given, is set when
+// that happened.
+TBitmap32 DecodeMask(std::span<const int32_t> entries, bool* surplus = nullptr);
 // A picture whose pixels are black or area colours (red, green and blue
 // compared) as a run list; throws EQVError naming the first other pixel.
 std::vector<int32_t> EncodeMask(const TBitmap32& mask);

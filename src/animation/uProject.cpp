@@ -4,6 +4,7 @@
 #include <new>
 
 #include "animation/uFileLoader.h"
+#include "common/CommaText.h"
 #include "common/Error.h"
 #include "common/Paths.h"
 #include "project/uIniFile.h"
@@ -11,8 +12,6 @@
 namespace qv {
 
 namespace {
-
-bool IsBlank(char c) { return c >= 1 && c <= ' '; }
 
 TBuildTarget ReadTarget(const TIniFile& ini, std::string_view section) {
   TBuildTarget t;
@@ -25,66 +24,6 @@ TBuildTarget ReadTarget(const TIniFile& ini, std::string_view section) {
 
 }  // namespace
 
-std::vector<std::string> CommaTextItems(std::string_view text) {
-  // A NUL ends the text, as it ends the system's strings.
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> items;
-  size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  while (i < text.size()) {
-    std::string item;
-    if (text[i] == '"') {
-      ++i;
-      while (i < text.size()) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
-    } else {
-      const size_t start = i;
-      while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') ++i;
-      item.assign(text.substr(start, i - start));
-    }
-    items.push_back(std::move(item));
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    if (i < text.size() && text[i] == ',') {
-      do {
-        ++i;
-      } while (i < text.size() && IsBlank(text[i]));
-    }
-  }
-  return items;
-}
-
-std::string ToCommaText(const std::vector<std::string>& items) {
-  std::string out;
-  for (size_t n = 0; n < items.size(); ++n) {
-    if (n) out += ',';
-    const std::string& item = items[n];
-    bool quote = item.empty() && items.size() == 1;
-    for (char c : item) quote = quote || static_cast<unsigned char>(c) <= ' ' || c == '"' || c == ',';
-    if (!quote) {
-      out += item;
-      continue;
-    }
-    out += '"';
-    for (char c : item) {
-      if (c == '"') out += '"';
-      out += c;
-    }
-    out += '"';
-  }
-  return out;
-}
-
-TProject::TProject(const TAnimEnvironment& environment) : objects_(environment) {}
 
 void TProject::Reset() {
   loaded_ = false;
@@ -92,12 +31,13 @@ void TProject::Reset() {
   title_.clear();
   comment_.clear();
   loadError_.clear();
+  loadNotes_.clear();
   picture_ = preview_ = mask_ = TBitmap32();
   unfittedWidth_ = unfittedHeight_ = 0;
   areas_ = {};
   weather_ = {};
   sounds_ = {};
-  objects_.Clear();
+  objects_.clear();
   build_ = {};
 }
 
@@ -106,6 +46,7 @@ bool TProject::Load(const std::string& fileName) {
   try {
     TFileLoader loader;
     loader.ReadFile(fileName);
+    loadNotes_ = loader.Notes();
     loader.CopyMask(mask_);
     loader.CopyPicture(picture_);
     if (mask_.Width() != picture_.Width() || mask_.Height() != picture_.Height())
@@ -132,7 +73,7 @@ bool TProject::Load(const std::string& fileName) {
       if (free < kSoundSlots) sounds_[static_cast<size_t>(free)] = TSoundSlot{sound, 0, 0, 0};
     }
     loaded_ = true;
-    objects_.Load(loader.Objects());
+    objects_ = ReadObjectDescriptions(loader.Objects());
 
     const std::vector<std::string> lines = CommaTextItems(loader.BuildSettings());
     std::string text;

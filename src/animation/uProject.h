@@ -1,85 +1,24 @@
 // An animated picture (.QVP) in memory: the still picture, its area mask and
-// preview, four water areas, the weather, up to eight sounds, the animated
-// objects and the build settings. The saver plays it through the engine; the
-// thumbnail grid reads only its header.
+// preview, four water areas, the weather, up to eight sounds, the objects'
+// descriptions and the build settings. Plain data: loading one starts
+// nothing. The saver plays it through the engine; the thumbnail grid reads
+// only its header.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "animation/uAnimObjects.h"
+#include "animation/uObjectDescription.h"
+#include "animation/uProjectTypes.h"
 #include "graphics/Bitmap32.h"
 #include "platform/Dialogs.h"
 
 namespace qv {
 
-// One water area (32 bytes in the file).
-struct TWaveParam {
-  int32_t Amplitude = 0;
-  int32_t WaveCount = 0;
-  int32_t Speed = 0;
-  int32_t Forward = 0;  // non-zero: the phase grows
-  bool Horizontal = false;
-  bool Vertical = false;
-  bool Perspective = false;
-  int32_t Period = 0;  // degrees
-  int32_t Jitter = 0;
-  bool Reflection = false;
-  friend bool operator==(const TWaveParam&, const TWaveParam&) = default;
-};
-
-// The weather (24 bytes in the file): Kind 0 none, 1 snow, 2 rain.
-struct TWeatherParam {
-  int32_t Kind = 0;
-  int32_t Count = 0;
-  int32_t SpeedLevel = 0;
-  int32_t Angle = 0;
-  int32_t Length = 0;
-  int32_t Opacity = 0;
-  friend bool operator==(const TWeatherParam&, const TWeatherParam&) = default;
-};
-
-// One sound (268 bytes in the file). Play mode 0 loops from the start, 1
-// plays at random intervals between Interval and IntervalMax seconds, 2 every
-// Interval seconds.
-struct TSoundSlot {
-  std::string Name;  // at most 255 characters; empty ends the list
-  int32_t PlayMode = 0;
-  int32_t Interval = 0;
-  int32_t IntervalMax = 0;
-  friend bool operator==(const TSoundSlot&, const TSoundSlot&) = default;
-};
-
-inline constexpr int kAreaCount = 4;
-inline constexpr int kSoundSlots = 8;
-// The area colours of the mask, areas 1 to 4, as 0x00RRGGBB pixel values.
-inline constexpr uint32_t kAreaColors[kAreaCount] = {0x0000FF, 0xFF00FF, 0xFF0000, 0xFFFF00};
-
-// The build settings of one target of the authoring tool.
-struct TBuildTarget {
-  std::string Filename;
-  std::string MusicFile;
-  bool Music = false;
-  bool Sound = true;
-  friend bool operator==(const TBuildTarget&, const TBuildTarget&) = default;
-};
-
-struct TExtraInfo {
-  TBuildTarget BuildScr;  // screensaver
-  TBuildTarget BuildExe;  // program
-};
-
-// The items of a comma text: separated by commas or blanks, an item in double
-// quotes may hold both (a doubled quote stands for one), as the system's
-// string lists read and write them.
-std::vector<std::string> CommaTextItems(std::string_view text);
-std::string ToCommaText(const std::vector<std::string>& items);
-
 class TProject {
  public:
-  explicit TProject(const TAnimEnvironment& environment);
+  TProject() = default;
   TProject(const TProject&) = delete;
   TProject& operator=(const TProject&) = delete;
 
@@ -90,6 +29,8 @@ class TProject {
   // break + the error's message and returns false.
   bool LoadHeader(const std::string& fileName, platform::IDialogs& dialogs);
   const std::string& LoadError() const { return loadError_; }
+  // What the last full load passed over: data beyond what the picture needs.
+  const std::vector<std::string>& LoadNotes() const { return loadNotes_; }
 
   bool Loaded() const { return loaded_; }
   const std::string& FileName() const { return fileName_; }
@@ -116,8 +57,9 @@ class TProject {
   // The first slot whose name is empty, or 8 when all hold one.
   int SoundCount() const;
   const TSoundSlot& Sound(int index) const;  // 0..7
-  TAnimObjects& Objects() { return objects_; }
-  const TAnimObjects& Objects() const { return objects_; }
+  // The objects' descriptions, in the order they play.
+  std::vector<TObjectDescription>& Objects() { return objects_; }
+  const std::vector<TObjectDescription>& Objects() const { return objects_; }
   const TExtraInfo& Build() const { return build_; }
 
  private:
@@ -125,13 +67,14 @@ class TProject {
 
   bool loaded_ = false;
   std::string fileName_, title_, comment_, loadError_;
+  std::vector<std::string> loadNotes_;
   TBitmap32 picture_, preview_, mask_;
   int unfittedWidth_ = 0, unfittedHeight_ = 0;
   int32_t speed_ = 100;
   std::array<TWaveParam, kAreaCount> areas_;
   TWeatherParam weather_;
   std::array<TSoundSlot, kSoundSlots> sounds_;
-  TAnimObjects objects_;
+  std::vector<TObjectDescription> objects_;
   TExtraInfo build_;
 };
 

@@ -5,9 +5,7 @@
 #include "app/SaverOnScreen.h"
 #include "config_ui/FQVConfigWindow.h"
 #include "config_ui/uConfigureMode.h"
-#include "platform/Clock.h"
 #include "platform/System.h"
-#include "platform/ThreadWorker.h"
 #if !defined(_WIN32)
 #include "platform/x11/X11Window.h"
 #endif
@@ -36,14 +34,11 @@ int RunConfigureWindow(TQVCProject& project, const std::string& exePath, const s
 #endif
   Fl::scheme("gtk+");
   platform::TFltkDialogs dialogs;
-  platform::TSystemClock clock;
-  platform::TThreadWorkers workers;
   TConfigServices services;
   services.dialogs = &dialogs;
   services.exePath = exePath;
   services.firstArgument = firstArgument;
   services.timers = platform::FltkTimerFactory();
-  services.animation = TAnimEnvironment{&clock, &workers, {}};
   services.runWindow = ui::RunSkinWindow;
   services.runSettingsDialog = [](TfmSettingWindow& dialog) {
     ui::TFlSettingWindow view(dialog);

@@ -10,6 +10,7 @@
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlHostedDisplay.h"
 #include "project/uQVProject.h"
+#include "project/uRunOverrides.h"
 #include "saver/FScrSvr.h"
 #include "saver/uHostedSaver.h"
 
@@ -44,7 +45,8 @@ class TStderrDialogs final : public IDialogs {
 
 }  // namespace
 
-int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window) {
+int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,
+                   const TRunOverrides& overrides) {
   std::string error;
   std::unique_ptr<TSdlHostedDisplay> display = TSdlHostedDisplay::Create(window, error);
   if (!display) {
@@ -59,8 +61,10 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   services.clock = &clock;
   services.workers = &workers;
   services.dialogs = &dialogs;
+  services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.tempFolder = tempFolder;
   services.exePath = exePath;
+  services.overrides = overrides;
   THostedServices hosted;
   if (const char* index = std::getenv("XSCREENSAVER_SAVER_INDEX")) hosted.saverIndex = index;
   hosted.lockFolder = RuntimeFolder();

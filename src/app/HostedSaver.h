@@ -9,18 +9,22 @@
 
 namespace qv {
 class TQVCProject;
+struct TRunOverrides;
 }
 
 namespace qv::app {
 
 // `window` 0 draws into the root window. Of several instances at once (one
 // per monitor) only one plays music and sounds: the one XSCREENSAVER_SAVER_INDEX
-// calls 0, or else the first to take the voice lock. Returns the exit code:
-// 1 when there is no display or no such window.
-int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window);
+// calls 0, or else the first to take the voice lock. `overrides` win over the
+// project and the user's settings for this run. Returns the exit code: 1 when
+// there is no display or no such window.
+int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,
+                   const TRunOverrides& overrides);
 
 using THostedRunner = std::function<int(TQVCProject& project, const std::string& exePath,
-                                        const std::string& tempFolder, uint64_t window)>;
+                                        const std::string& tempFolder, uint64_t window,
+                                        const TRunOverrides& overrides)>;
 // RunHostedSaver where the system's screensaver daemons host savers (X11);
 // an empty function where none do (Windows, which has no RunHostedSaver).
 THostedRunner HostedRunner();

@@ -70,6 +70,7 @@ int OnScreen(const std::string& exePath, const std::string& tempFolder, Show&& s
   services.clock = &clock;
   services.workers = &workers;
   services.dialogs = &dialogs;
+  services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.exePath = exePath;
   bool noDisplay = false;
   services.openDisplay = [&display, &audio, &noDisplay]() -> ISaverDisplay* {

@@ -10,9 +10,7 @@
 #include "config_ui/FSettingWindow.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/uGraphicUtil.h"
-#include "platform/Clock.h"
 #include "platform/System.h"
-#include "platform/ThreadWorker.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
 // FLTK brings in Xlib, whose macros (Bool, None, Status) clash with names above.
@@ -138,12 +136,9 @@ int RunUiSample(TQVCProject& project, const std::string& exePath, const TUiSampl
   window.ApplyFrame();
 
   // Animated pictures show their preview and title, and their picture.
-  platform::TSystemClock clock;
-  platform::TThreadWorkers workers;
-  const TAnimEnvironment animation{&clock, &workers, {}};
   TQVThumbnail2& g = grid->Control();
-  g.SetProjectHeaderReader(AnimationHeaderReader(animation, dialogs));
-  preview->Control().SetProjectPictureReader(AnimationPictureReader(animation));
+  g.SetProjectHeaderReader(AnimationHeaderReader(dialogs));
+  preview->Control().SetProjectPictureReader(AnimationPictureReader());
   g.SetShowCheckBox(true);
   g.SetShowTitle(true);
   g.SetPictureList(pictures);

@@ -35,6 +35,7 @@ bool TakesClicks(TSkinClass cls) {
     case TSkinClass::TPanel:
     case TSkinClass::TMyBevel:
     case TSkinClass::TImage:
+    case TSkinClass::TQVPreview:
     case TSkinClass::TBitBtn:
     case TSkinClass::TMyButton: return true;
     default: return false;
@@ -114,8 +115,14 @@ void TfmQVCOnfigWindow::FormShow() {
   // screen without its proportions loses its shape.
   const bool keepShape = project_ && !(project_->Setting().Stretch && !project_->Setting().Proportional);
   TQVThumbnail2::TProjectHeaderReader readHeader;
-  if (services_.dialogs) readHeader = AnimationHeaderReader(services_.animation, *services_.dialogs);
-  const auto readPicture = AnimationPictureReader(services_.animation);
+  if (services_.dialogs) readHeader = AnimationHeaderReader(*services_.dialogs);
+  const auto readPicture = AnimationPictureReader();
+  // The previews first: a grid selects its picture as it is prepared.
+  for (const auto& c : tree_.Components())
+    if (auto* preview = c->As<TQVPreview>()) {
+      preview->SetProjectPictureReader(readPicture);
+      preview->SetKeepShape(keepShape);
+    }
   for (const auto& holder : tree_.Components()) {
     TSkinComponent& c = *holder;
     if (!c.parent) continue;  // the window itself
@@ -145,24 +152,16 @@ void TfmQVCOnfigWindow::FormShow() {
         const int columns = std::max(grid->ColCount(), 1);
         grid->SelectCell(current_ % columns, current_ / columns);
       }
-      if (auto* preview = c.As<TQVPreview>()) {
-        preview->SetProjectPictureReader(readPicture);
-        preview->SetKeepShape(keepShape);
-        if (count > 0) preview->LoadPicture(Picture(0));
-      }
       if (c.cls != TSkinClass::TTabSheet && c.cls != TSkinClass::TTimer) control.SetVisible((control.Tag() & 1) != 0);
     } catch (const std::exception&) {
     }
   }
-  for (const auto& c : tree_.Components())
-    if (auto* preview = c->As<TQVPreview>(); preview && count > 0 && current_ < count) {
-      try {
-        preview->LoadPicture(Picture(current_));
-      } catch (const std::exception&) {
-      }
-    }
   ApplyTags();
-  SelectPicture(current_);
+  // The previews show the current picture.
+  try {
+    SelectPicture(current_);
+  } catch (const std::exception&) {
+  }
 }
 
 void TfmQVCOnfigWindow::FormClose() {
@@ -191,7 +190,12 @@ void TfmQVCOnfigWindow::SelectPicture(int index) {
   services_.currentPicture = current_;
   if (count == 0) return;
   for (const auto& c : tree_.Components())
-    if (auto* preview = c->As<TQVPreview>()) preview->LoadPicture(Picture(current_));
+    if (auto* preview = c->As<TQVPreview>()) ShowInPreview(*preview, Picture(current_));
+}
+
+void TfmQVCOnfigWindow::ShowInPreview(TQVPreview& preview, const std::string& file) {
+  // A picture that cannot be shown is said once, as any load error is.
+  if (!preview.LoadPicture(file) && services_.reportedPictures.insert(file).second) ReportError(preview.LastError());
 }
 
 void TfmQVCOnfigWindow::Close() {
@@ -269,7 +273,7 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
   const std::string& file = Picture(current_);
   TBitmap32 bitmap;
   if (UpperExtension(FileNamePart(file)) == ".QVP") {
-    TProject animation(services_.animation);
+    TProject animation;
     if (!animation.Load(file)) throw EQVError(FileNamePart(file) + ": " + animation.LoadError());
     bitmap = animation.Picture();
   } else {
@@ -288,10 +292,9 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
   }
 }
 
-TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
-                                                          platform::IDialogs& dialogs) {
-  return [environment, &dialogs](const std::string& file, TBitmap32& preview, std::string& title) {
-    TProject animation(environment);
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(platform::IDialogs& dialogs) {
+  return [&dialogs](const std::string& file, TBitmap32& preview, std::string& title) {
+    TProject animation;
     if (!animation.LoadHeader(file, dialogs)) return false;
     preview = animation.Preview();
     title = animation.Title();
@@ -299,9 +302,9 @@ TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment
   };
 }
 
-TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment) {
-  return [environment](const std::string& file, TBitmap32& picture) {
-    TProject animation(environment);
+TQVPreview::TProjectPictureReader AnimationPictureReader() {
+  return [](const std::string& file, TBitmap32& picture) {
+    TProject animation;
     if (!animation.Load(file)) return false;
     picture = animation.Picture();
     return true;

@@ -6,9 +6,9 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
-#include "animation/uAnimObjects.h"
 #include "config_ui/uMyControls.h"
 #include "config_ui/uQVForms.h"
 #include "config_ui/uQVPreview.h"
@@ -33,7 +33,6 @@ struct TConfigServices {
   std::string exePath;
   std::string firstArgument;
   platform::TTimerFactory timers;  // picture buttons repeat with them
-  TAnimEnvironment animation;      // reads animated pictures (.QVP)
   // Shows the window, calls its FormShow, runs until it closes (its Close,
   // or the user closing it), then calls its FormClose.
   std::function<void(TfmQVCOnfigWindow& window)> runWindow;
@@ -54,6 +53,8 @@ struct TConfigServices {
   // The picture the open windows show, kept in step between them; unset
   // until the first window shows (it starts from the user's Index).
   std::optional<int> currentPicture;
+  // The pictures whose load error was said, so that each is said once.
+  std::set<std::string> reportedPictures;
 };
 
 inline constexpr char kMainWindow[] = "MainWindow";
@@ -105,6 +106,7 @@ class TfmQVCOnfigWindow : public TfmQVFormParent {
   const std::string& Picture(int index) const;
   void ApplyTags();
   void ReportError(const std::string& text);
+  void ShowInPreview(TQVPreview& preview, const std::string& file);
 
   TConfigServices& services_;
   TSkinTree tree_;
@@ -125,9 +127,8 @@ bool ShowSkinWindow(const TQVForms& skin, TQVCProject& project, const std::strin
 // The grid's and the previews' readers of animated pictures (.QVP): the
 // header (preview and title; a file that cannot be read is reported through
 // `dialogs`) and the full load, for its picture.
-TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(const TAnimEnvironment& environment,
-                                                          platform::IDialogs& dialogs);
-TQVPreview::TProjectPictureReader AnimationPictureReader(const TAnimEnvironment& environment);
+TQVThumbnail2::TProjectHeaderReader AnimationHeaderReader(platform::IDialogs& dialogs);
+TQVPreview::TProjectPictureReader AnimationPictureReader();
 
 // The plain window configure mode shows when the project's skin cannot
 // serve: the pictures with check boxes, a preview, and buttons for previous,

@@ -32,7 +32,9 @@ bool TQVPreview::LoadPicture(const std::string& file) {
   TBitmap32 shown;
   if (Width() > 0 && Height() > 0) {
     shown.SetSize(Width(), Height());
-    DrawFitted(source, shown, keepShape_, keepShape_ ? ColorToPixel(Color()) : 0xFF000000u);
+    // The control's colour where no picture covers it: around a picture kept
+    // in its shape, and in place of one that cannot be shown.
+    DrawFitted(source, shown, keepShape_, ColorToPixel(Color()));
   }
   picture_ = std::move(shown);
   Repaint();

@@ -5,12 +5,13 @@
 #include <functional>
 #include <string>
 
-#include "config_ui/uControls.h"
+#include "config_ui/uMyControls.h"
 #include "graphics/Bitmap32.h"
 
 namespace qv {
 
-class TQVPreview : public TControl {
+// Clicked as any picture control is (a skin may give it an action).
+class TQVPreview : public TGraphicControl {
  public:
   // Loads an animated-picture project fully and gives its picture; false when
   // the file cannot be read. Without one such files show an empty bitmap.
@@ -28,9 +29,9 @@ class TQVPreview : public TControl {
 
   // Stores the name and shows the picture: ".JPG", ".BMP" and ".GIF" files
   // and animated-picture projects (".QVP") scaled bilinearly to the control's
-  // size; any other file, or one that cannot be read, leaves an empty (black)
-  // bitmap of that size. Returns false with LastError set when a picture could
-  // not be read.
+  // size; any other file, or one that cannot be read, leaves a bitmap of that
+  // size in the control's colour. Returns false with LastError set when a
+  // picture could not be read.
   bool LoadPicture(const std::string& file);
   // Shows the stored picture again; nothing while no name is stored.
   bool Reload();

@@ -44,6 +44,8 @@ class ISoundPlayers {
   virtual int Channels() const = 0;
   // Replaces the player's sound (stopping it).
   virtual void Load(int slot, std::vector<int16_t> samples) = 0;
+  // Starts the player's sound from its beginning; a player still playing
+  // plays on, untouched, as a sound buffer asked to play again does.
   virtual void Play(int slot, bool loop) = 0;
   virtual void Stop(int slot) = 0;
   // Attenuation in hundredths of a decibel: 0 is full volume, -800 is -8 dB.

@@ -188,8 +188,8 @@ void TQVfmScrSvr::CreateAnimation() {
   TAnimEnvironment environment{&clock_, workers, [temp, exeFolder](const std::string& stored) {
                                  return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
                                }};
-  animProject_ = std::make_unique<TProject>(environment);
-  animEngine_ = std::make_unique<TAnimEngine>();
+  animProject_ = std::make_unique<TProject>();
+  animEngine_ = std::make_unique<TAnimEngine>(environment);
   TAnimatedItemContext context;
   context.clock = &clock_;
   context.player = soundEffect_.get();
@@ -197,6 +197,7 @@ void TQVfmScrSvr::CreateAnimation() {
   context.exeFolder = exeFolder;
   context.stepWorkers = services_.stepWorkers;
   context.processMessages = [this] { display_.ProcessMessages(*this); };
+  context.note = services_.note;
   animated_ = std::make_unique<TAnimatedItem>(*animProject_, *animEngine_, std::move(context));
   animated_->SetShowValues(settings_.speed, settings_.sound);
 }
@@ -320,11 +321,11 @@ void TQVfmScrSvr::FormClose() {
   display_.Hide();
   if (item_) item_->Stop();
   item_ = nullptr;
-  // The project goes first: its objects' workers end before anything they
-  // read is freed.
+  // The engine goes first: its objects' workers end before the project and
+  // the workers they run on are freed.
   animated_.reset();
-  animProject_.reset();
   animEngine_.reset();
+  animProject_.reset();
   ownWorkers_.reset();
   if (soundEffect_) soundEffect_->StopAll();
   music_.reset();
@@ -407,6 +408,7 @@ void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& servi
   }
   project.FileList().SetAllEnabled(true);
   if (readUserSettings) ApplyUserSettings(project, UserSettingsFiles(services.exePath).ForReading());
+  services.overrides.ApplyTo(project.Setting());
   if (!services.display && services.openDisplay) services.display = services.openDisplay();
   if (!services.display) return;
   TQVfmScrSvr window(project, services);

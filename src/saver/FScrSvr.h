@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "platform/Worker.h"
+#include "project/uRunOverrides.h"
 #include "saver/uAnimatedItem.h"
 #include "saver/uSlideshow.h"
 #include "saver/uSlideshowItem.h"
@@ -55,6 +56,12 @@ struct TSaverServices {
   std::function<bool()> verifyPassword;
   // Told of every transition played, with its effect number.
   std::function<void(int effect)> onTransition;
+  // A one-line note for the user's terminal (a picture that plays though
+  // its file holds more than it needs).
+  std::function<void(const std::string& note)> note;
+  // Settings of this run alone (a daemon's switches), applied over the
+  // project and the user's settings.
+  TRunOverrides overrides;
 };
 
 class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHost {
@@ -181,7 +188,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
 };
 
 // Run mode: reports an empty project, enables every picture, folds in the
-// user settings when asked, and shows the saver window until it closes.
+// user settings when asked and the run's overrides, and shows the saver window until it closes.
 void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& services);
 
 // Shows one picture full-screen with the display settings of `project`.

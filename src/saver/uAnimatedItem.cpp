@@ -30,6 +30,8 @@ void TAnimatedItem::Load(const std::string& file, const TItemFitting& fitting) {
     StopSoundEffects();
     throw EQVError(file + ": " + project_.LoadError());
   }
+  if (context_.note)
+    for (const std::string& surplus : project_.LoadNotes()) context_.note(FileNamePart(file) + ": " + surplus);
   project_.SetSpeed(speed_);
   TSize size{project_.Picture().Width(), project_.Picture().Height()};
   if (fitting.directDraw) {
@@ -42,9 +44,8 @@ void TAnimatedItem::Load(const std::string& file, const TItemFitting& fitting) {
 
   // An object's file that is not where the project says was extracted with
   // the project, under its bare name.
-  TAnimObjects& objects = project_.Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) {
-    std::string& name = objects[i].Description().Filename;
+  for (TObjectDescription& object : project_.Objects()) {
+    std::string& name = object.Filename;
     if (name.empty() || context_.tempFolder.empty()) continue;
     if (LocateProjectFile(name, TLookupKind::Picture, "", "", "").empty())
       name = JoinPath(context_.tempFolder, FileNamePart(name));
@@ -76,19 +77,18 @@ void TAnimatedItem::Tick() {
 
 void TAnimatedItem::Stop() {
   StopSoundEffects();
-  TAnimObjects& objects = project_.Objects();
-  for (size_t i = 0; i < objects.Count(); ++i) objects[i].Stop();
+  engine_.StopObjects();
 }
 
 void TAnimatedItem::KeyF1() { engine_.Reset(); }
 
 int32_t TAnimatedItem::RandomDelay(const TSoundSlot& sound) const {
-  // Whole seconds from the lower bound up to, not including, the upper one;
-  // a sound never comes round more often than once a second.
+  // Whole seconds from the lower bound up to, not including, the upper one.
+  // 0 plays the sound back to back: one still playing is not started again.
   int64_t delay = sound.Interval;
   if (sound.IntervalMax > sound.Interval)
     delay += Random(static_cast<uint32_t>(int64_t{sound.IntervalMax} - sound.Interval));
-  return static_cast<int32_t>(std::clamp<int64_t>(delay, 1, INT32_MAX));
+  return static_cast<int32_t>(std::clamp<int64_t>(delay, 0, INT32_MAX));
 }
 
 void TAnimatedItem::LoadProjectSounds() {
@@ -112,7 +112,7 @@ void TAnimatedItem::LoadProjectSounds() {
     }
     slot.loaded = true;
     if (sound.PlayMode == 1) slot.delay = RandomDelay(sound);
-    else if (sound.PlayMode == 2) slot.delay = std::max(sound.Interval, 1);
+    else if (sound.PlayMode == 2) slot.delay = std::max(sound.Interval, 0);
   }
 }
 

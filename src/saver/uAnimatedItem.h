@@ -31,6 +31,8 @@ struct TAnimatedItemContext {
   std::function<void()> stepWorkers;
   // Called after every sound started: the window handles pending messages.
   std::function<void()> processMessages;
+  // Told what a loaded project's file holds beyond what it needs.
+  std::function<void(const std::string& note)> note;
 };
 
 class TAnimatedItem final : public TSlideshowItem {
@@ -63,7 +65,7 @@ class TAnimatedItem final : public TSlideshowItem {
   void Advance() override;
   // The sounds' schedule, when sound is on.
   void Tick() override;
-  // The sounds stop and the objects pause.
+  // The sounds stop and the objects end.
   void Stop() override;
   // Every second F1: the frame is built again from the picture.
   void KeyF1() override;

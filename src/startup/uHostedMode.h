@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "project/uRunOverrides.h"
+
 namespace qv {
 
 struct THostedRequest {
@@ -18,6 +20,8 @@ struct THostedRequest {
   std::string note;
   // True when the arguments cannot be followed (a bad --window-id).
   bool invalid = false;
+  // Settings for this run only, from the switches below.
+  TRunOverrides overrides;
 };
 
 // "-root" or "--root" draws into the window XSCREENSAVER_WINDOW names (the
@@ -26,6 +30,11 @@ struct THostedRequest {
 // of run mode) while XSCREENSAVER_WINDOW holds a window id into that one. A
 // variable that is no window id (a token of a Wayland session) counts as not
 // given, with a note.
+// Beside them, with one dash or two, the switches a daemon's settings pass:
+// "-duration SECONDS" (also "--duration=SECONDS"), "-music" / "-no-music",
+// "-sound" / "-no-sound", "-transitions" / "-no-transitions". A duration that
+// is no whole number from kMinOverrideDuration to kMaxOverrideDuration is
+// ignored, with a note.
 THostedRequest HostedRequest(const std::vector<std::string>& args, std::optional<std::string> xscreensaverWindow);
 
 }  // namespace qv

@@ -127,7 +127,8 @@ int QVMain(const std::vector<std::string>& args, TStartServices& services) {
   switch (mode) {
     case TRunMode::Run:
       if (services.endRequested && services.endRequested()) break;
-      if (hosted.hosted) return services.runHosted(project, extracted->ExePath(), extracted->TempFolder(), hosted.window);
+      if (hosted.hosted) return services.runHosted(project, extracted->ExePath(), extracted->TempFolder(), hosted.window,
+                                  hosted.overrides);
       if (services.runSaver) return services.runSaver(project, extracted->ExePath(), extracted->TempFolder());
       break;
     case TRunMode::Configure:

@@ -15,6 +15,7 @@ namespace qv {
 
 class TBitmap32;
 class TQVCProject;
+struct TRunOverrides;
 
 enum class TRunMode { Run, Configure, Preview, Password, None };
 
@@ -61,8 +62,9 @@ struct TStartServices {
   // (given the window, 0 for the root window). Without runHosted the
   // daemons' arguments are not looked at (Windows).
   std::optional<std::string> xscreensaverWindow;
+  // The run's own settings from the daemon's switches come with it.
   std::function<int(TQVCProject& project, const std::string& exePath, const std::string& tempFolder,
-                    uint64_t window)>
+                    uint64_t window, const TRunOverrides& overrides)>
       runHosted;
 };
 

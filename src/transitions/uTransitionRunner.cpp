@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/CommaText.h"
 #include "common/Error.h"
 #include "common/MulDiv.h"
 #include "common/Random.h"
@@ -14,42 +15,6 @@ namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
-bool IsBlank(char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; }
-
-// Comma text as the string lists read it: blanks before and after an item are
-// skipped, one comma ends an item, "" inside quotes is one quote.
-std::vector<std::string> SplitCommaText(const std::string& text) {
-  std::vector<std::string> items;
-  const char* p = text.c_str();
-  while (IsBlank(*p)) ++p;
-  while (*p != '\0') {
-    std::string item;
-    if (*p == '"') {
-      ++p;
-      while (*p != '\0') {
-        if (*p == '"') {
-          if (p[1] != '"') {
-            ++p;
-            break;
-          }
-          ++p;
-        }
-        item += *p++;
-      }
-    } else {
-      const char* start = p;
-      while (*p != '\0' && !IsBlank(*p) && *p != ',') ++p;
-      item.assign(start, p);
-    }
-    items.push_back(std::move(item));
-    while (IsBlank(*p)) ++p;
-    if (*p == ',') {
-      do ++p;
-      while (IsBlank(*p));
-    }
-  }
-  return items;
-}
 
 }  // namespace
 
@@ -66,7 +31,7 @@ int EffectNumber(const std::string& item) {
 
 std::vector<int> EffectNumbersIn(const std::string& transitionEffects) {
   std::vector<int> list;
-  for (const std::string& item : SplitCommaText(transitionEffects))
+  for (const std::string& item : CommaTextItems(transitionEffects))
     if (const int n = EffectNumber(item)) list.push_back(n);
   return list;
 }
@@ -79,7 +44,7 @@ std::vector<int> LoadEffectList(const std::string& transitionEffects) {
 
 std::vector<std::string> DroppedEffectItems(const std::string& transitionEffects) {
   std::vector<std::string> dropped;
-  for (const std::string& item : SplitCommaText(transitionEffects))
+  for (const std::string& item : CommaTextItems(transitionEffects))
     if (EffectNumber(item) == 0) dropped.push_back(item);
   return dropped;
 }

@@ -48,8 +48,8 @@ TWaveParam Wave(int amplitude, bool horizontal, bool vertical) {
 class Engine : public ::testing::Test {
  protected:
   qvtest::TSteppedWorld world;
-  TProject project{world.env()};
-  TAnimEngine engine;
+  TProject project;
+  TAnimEngine engine{world.env()};
 
   // A project held in memory: the picture, its mask, area 1's parameters.
   void Use(const TBitmap32& picture, const TBitmap32& mask, const TWaveParam& area1) {
@@ -331,9 +331,9 @@ qv::TProjectFileParts Harbour(qvtest::TempDir& dir) {
 // Frames 0..n-1 of the harbour fitted to 96 x 72, each as a hash.
 std::vector<uint64_t> RenderHarbour(int n) {
   qvtest::TSteppedWorld world;
-  TProject project{world.env()};
+  TProject project;
   EXPECT_TRUE(project.Load(qvtest::WriteProject(world.dir, "harbour.qvp", Harbour(world.dir)))) << project.LoadError();
-  TAnimEngine engine;
+  TAnimEngine engine(world.env());
   TAnimEngine::FitProject(true, project, 96, 96);
   engine.Bind(project);
   engine.SetWeather(false);
@@ -367,7 +367,8 @@ TEST_F(Engine, StartedObjectsAreDrawnInUnfittedPictureUnitsOverTheWater) {
   ASSERT_TRUE(project.Load(qvtest::WriteProject(world.dir, "h.qvp", parts)));
   TAnimEngine::FitProject(false, project, 128, 96);  // twice the size
   StartAt(world.clock.TickCount());
-  ASSERT_TRUE(project.Objects()[0].State().running);
+  ASSERT_NE(engine.Objects(), nullptr) << "the objects come to life when the picture starts";
+  ASSERT_TRUE((*engine.Objects())[0].State().running);
   world.workers.Advance(33);
   engine.Frame(world.clock.TickCount());
   // The 8 x 4 boat centred on (20, 10) picture units covers (16..24, 8..12)
@@ -381,7 +382,7 @@ TEST_F(Engine, StartedObjectsAreDrawnInUnfittedPictureUnitsOverTheWater) {
 
 TEST(EngineFit, FitProjectScalesThePictureMaskAmplitudeAndJitter) {
   qvtest::TSteppedWorld world;
-  TProject project{world.env()};
+  TProject project;
   ASSERT_TRUE(project.Load(qvtest::WriteProject(world.dir, "h.qvp", Harbour(world.dir))));
   project.Area(0).Amplitude = 4;
   project.Area(0).Jitter = 3;
@@ -408,7 +409,7 @@ TEST(EngineFit, FitProjectScalesThePictureMaskAmplitudeAndJitter) {
 
   // Wider than the target: the width is kept. Jitter 3 on 100 rows made 150
   // is 4.5, which rounds to 4 (halves to even).
-  TProject wide{world.env()};
+  TProject wide;
   wide.Picture() = Where(200, 100);
   wide.Mask() = Band(200, 100, 50, 99, kArea1);
   wide.Area(0).Jitter = 3;
@@ -423,7 +424,7 @@ TEST(EngineFit, FitProjectScalesThePictureMaskAmplitudeAndJitter) {
   EXPECT_EQ(wide.Picture().Height(), 90);
   EXPECT_EQ(wide.Mask().Height(), 90);
   // Nothing to fit, or nowhere to fit it: nothing changes.
-  TProject empty{world.env()};
+  TProject empty;
   TAnimEngine::FitProject(true, empty, 300, 300);
   EXPECT_TRUE(empty.Picture().Empty());
   TAnimEngine::FitProject(true, wide, 0, 300);

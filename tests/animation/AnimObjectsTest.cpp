@@ -27,7 +27,7 @@ constexpr int kPicW = 100, kPicH = 80;
 class Objects : public ::testing::Test {
  protected:
   TSteppedWorld world;
-  TAnimObjects objects{world.env()};
+  qvtest::TLiveObjects objects{world.env()};
 
   // Loads one object of `type` from key lines, with a 10 x 6 red sprite on
   // a blue key at its bottom-left corner, and starts it.
@@ -51,9 +51,9 @@ TEST_F(Objects, SectionsAreTriedByNumberUpToTheSectionCount) {
 
   objects.Load("[Obj0]\nObjType=IMG\nMotion=1\n[Obj1]\nObjType=Sprite\nMotion=4\n[Obj2]\nObjType=GIF\nMotion=7\n");
   ASSERT_EQ(objects.Count(), 2u) << "an unknown type creates nothing";
-  EXPECT_EQ(objects[1].Type(), "GIF");
-  EXPECT_EQ(objects[1].Number(), 1);
-  EXPECT_EQ(objects[1].Description().Motion, 4) << "the object reads the section of its list position";
+  EXPECT_EQ(objects[1].Type(), std::string("GIF"));
+  EXPECT_EQ(objects[1].Number(), 1) << "numbered by its list position";
+  EXPECT_EQ(objects[1].Description().Motion, 7) << "the object reads its own section, not its neighbour's";
 
   objects.Load("[obj0]\nObjType=gif\n[OBJ1]\nObjType=IMG\n");
   ASSERT_EQ(objects.Count(), 1u) << "section names ignore case, the type does not";
@@ -100,15 +100,29 @@ TEST_F(Objects, MissingKeysTakeTheirDefaultsAndByteKeysKeepTheirLowBits) {
   EXPECT_EQ(d.Filename, "a b.bmp");
 }
 
-TEST_F(Objects, KeysWithoutADefaultKeepTheCurrentValueWhenReadAgain) {
-  objects.Load("[Obj0]\nObjType=IMG\nWidth=33\nSpeed=70\nMoveAreaRectright=50\nTransparentColor=255\n");
-  TAnimObject& o = objects[0];
-  o.ReadObject(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"));
-  EXPECT_EQ(o.Description().Width, 33);
-  EXPECT_EQ(o.Description().MoveAreaRectright, 50);
-  EXPECT_EQ(o.Description().TransparentColor, 255);
-  EXPECT_EQ(o.Description().Height, 4);
-  EXPECT_EQ(o.Description().Speed, 10) << "a key with a default goes back to it";
+TEST(ObjectDescriptions, KeysWithoutADefaultKeepTheCurrentValueWhenReadAgain) {
+  std::vector<qv::TObjectDescription> list =
+      qv::ReadObjectDescriptions("[Obj0]\nObjType=IMG\nWidth=33\nSpeed=70\nMoveAreaRectright=50\nTransparentColor=255\n");
+  ASSERT_EQ(list.size(), 1u);
+  qv::TObjectDescription& d = list[0];
+  qv::ReadObjectDescription(qv::TIniFile::FromText("[Obj0]\nHeight=4\n"), 0, d);
+  EXPECT_EQ(d.Width, 33);
+  EXPECT_EQ(d.MoveAreaRectright, 50);
+  EXPECT_EQ(d.TransparentColor, 255);
+  EXPECT_EQ(d.Height, 4);
+  EXPECT_EQ(d.Speed, 10) << "a key with a default goes back to it";
+}
+
+// Reading an animated picture's objects starts nothing: they are data until
+// the engine plays the picture.
+TEST(ObjectDescriptions, ReadingAHundredObjectsMakesNoWorker) {
+  qvtest::TSteppedWorld world;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "[Obj" + std::to_string(i) + "]\nObjType=GIF\nFilename=x.gif\n";
+  EXPECT_EQ(qv::ReadObjectDescriptions(text).size(), 100u);
+  EXPECT_EQ(world.workers.Alive(), 0u);
+  qv::TAnimObjects live(world.env(), qv::ReadObjectDescriptions(text));
+  EXPECT_EQ(world.workers.Alive(), 100u) << "one each once they play";
 }
 
 TEST_F(Objects, WriteGivesEveryKeyInItsOrderWithTheTypeKeysLast) {
@@ -132,7 +146,7 @@ TEST_F(Objects, WriteGivesEveryKeyInItsOrderWithTheTypeKeysLast) {
   EXPECT_NE(text.find("DirFlip=1\r\n"), std::string::npos) << "booleans as INI booleans";
   EXPECT_NE(text.find("InitialPos=0\r\n"), std::string::npos);
   // What Write gives, Read takes back.
-  TAnimObjects again(world.env());
+  qvtest::TLiveObjects again(world.env());
   again.Load(text);
   ASSERT_EQ(again.Count(), 1u);
   EXPECT_EQ(again[0].Write(), text);
@@ -172,6 +186,40 @@ TEST_F(Objects, TheLeftAndTopEdgesCentreTheScaledFrameOnThePosition) {
   EXPECT_EQ(o.State().left, 70);  // (40 - 5) x 2
   EXPECT_EQ(o.State().top, 54);   // (30 - 3) x 2
   EXPECT_EQ(o.State().frameWidth, 10);
+}
+
+// A sprite drawn larger than its file is smooth, not blocky, and its outline
+// is the nearest pixel's: the key colour neither shows nor bleeds in.
+TEST_F(Objects, AStretchedSpriteIsSmoothAndKeepsItsOutline) {
+  constexpr uint32_t kKey = 0xFFFF00FFu;
+  TBitmap32 sprite(4, 3);
+  const uint32_t rows[3][4] = {{kRed, kRed, kBlue, kBlue}, {kRed, kRed, kBlue, kBlue}, {kKey, kRed, kBlue, kKey}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) sprite.SetPixel(x, y, rows[y][x]);
+  qvtest::WriteBmp(world.dir, "wide.bmp", sprite);
+  objects.Load("[Obj0]\nObjType=IMG\nFilename=wide.bmp\nPosLeft=20\nPosTop=20\n");
+  objects[0].SetDisplay({0, 0, 400, 320}, kPicW, kPicH);  // four times the size
+  objects[0].Run();
+  TBitmap32 frame = qvtest::Filled(400, 320, kBlack);
+  objects[0].DrawOnto(frame);
+  const int left = objects[0].State().left, top = objects[0].State().top;  // (20 - 2) x 4, (20 - 1.5) x 4
+  ASSERT_EQ(left, 72);
+  ASSERT_EQ(top, 74);
+  int blends = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x) {
+      const uint32_t p = frame.Pixel(left + x, top + y);
+      const bool keyCell = y / 4 == 2 && (x / 4 == 0 || x / 4 == 3);
+      if (keyCell) {
+        EXPECT_EQ(p, kBlack) << x << "," << y << ": the key colour is not drawn";
+        continue;
+      }
+      EXPECT_EQ((p >> 8) & 0xFF, 0u) << x << "," << y << ": no key colour bled in";
+      if (p != kRed && p != kBlue) ++blends;
+    }
+  EXPECT_GT(blends, 8) << "red turns into blue smoothly across the middle";
+  EXPECT_EQ(frame.Pixel(left + 1, top + 1), kRed);
+  EXPECT_EQ(frame.Pixel(left + 14, top + 1), kBlue);
 }
 
 TEST_F(Objects, TheDisplayScheduleOnTheManualClock) {
@@ -343,7 +391,7 @@ TEST_F(Objects, TheSameSeedAndClockGiveTheSameRun) {
     TBitmap32 sprite = qvtest::Filled(10, 6, kRed);
     qvtest::WriteBmp(w.dir, "s.bmp", sprite);
     w.clock.Advance(static_cast<uint32_t>(seedTime));
-    TAnimObjects list(w.env());
+    qvtest::TLiveObjects list(w.env());
     list.Load("[Obj0]\nObjType=IMG\nFilename=s.bmp\nMotion=1\nPosLeftType=4\n"
               "[Obj1]\nObjType=IMG\nFilename=s.bmp\nMotion=2\nPosLeftType=4\n");
     std::vector<double> track;
@@ -496,6 +544,19 @@ TEST_F(GifObjects, FramesChangeAfterTheirDelayAtTheSpeedPercent) {
   EXPECT_EQ(still.FrameIndex(), 0) << "0 % stops the animation";
 }
 
+// A sprite drawn on colour 0 whose file leaves transparency off: the object
+// turns it on for every frame, at the graphic control's index.
+TEST_F(GifObjects, TransparencyIsTurnedOnForEveryFrameAtItsControlsIndex) {
+  const qvtest::Bytes gif =
+      qvtest::SpriteGif(3, 2, kPalette, {{0, 0, 3, 2, 100, 1, -1, {0, 1, 0, 0, 2, 0}, 0}});
+  const uint32_t k = TGifObject::kKeyColor;
+  const TBitmap32 frame = Gif(gif, "").Frame();
+  EXPECT_EQ(frame.Pixel(0, 0) & 0xFFFFFF, k) << "index 0 is see-through by default";
+  EXPECT_EQ(frame.Pixel(1, 0) & 0xFFFFFF, 0x00FF00u);
+  EXPECT_EQ(frame.Pixel(1, 1) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(Gif(gif, "Transparent=0\n").Frame().Pixel(0, 0) & 0xFFFFFF, 0xFF0000u) << "unless transparency is off";
+}
+
 TEST_F(GifObjects, TransparencyFollowsTheTypeAndTheKeyColourShowsThrough) {
   // One 3 x 2 frame: top row red green blue, bottom row black green red; the
   // file makes green (1) transparent.
@@ -581,7 +642,7 @@ TEST(ObjectThreads, ObjectsMoveOnRealWorkersWhileTheWindowThreadReadsAndDraws) {
   }());
   qv::platform::TSystemClock clock;
   qv::platform::TThreadWorkers workers;
-  TAnimObjects objects({&clock, &workers, [&dir](const std::string& s) { return dir.file(s); }});
+  qvtest::TLiveObjects objects({&clock, &workers, [&dir](const std::string& s) { return dir.file(s); }});
   objects.Load(
       "[Obj0]\nObjType=IMG\nFilename=s.bmp\nMotion=1\nMotionSpeed=200\n"
       "[Obj1]\nObjType=GIF\nFilename=g.gif\nMotion=2\nMotionSpeed=200\nAnimSpeed=30\n"
@@ -608,7 +669,7 @@ TEST(ObjectThreads, ObjectsMoveOnRealWorkersWhileTheWindowThreadReadsAndDraws) {
   const qv::TObjectState stopped = objects[0].State();
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(objects[0].State().x, stopped.x) << "a stopped object does not move";
-  objects.Clear();
+  objects.Load("");
 }
 
 }  // namespace

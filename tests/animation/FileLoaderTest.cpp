@@ -164,14 +164,28 @@ TEST(FileLoader, AbsurdLengthsFailBeforeAnythingIsMade) {
   }
 }
 
-TEST(FileLoader, AreaCountsAboveFourOrBelowZeroAreRefusedAndFewerLeaveTheRestAlone) {
-  for (int count : {5, 100, -1}) {
+// Surplus area records are passed over and noted, so the picture plays; a
+// count whose records are not there, or a negative one, is refused.
+TEST(FileLoader, AreaRecordsPastFourArePassedOverAndFewerLeaveTheRestAlone) {
+  const size_t countAt = 8 + 4 + 7 + 4 + 7 + 4 + qvtest::FullParts().preview.size();
+  TProjectFileParts six = qvtest::FullParts();
+  six.areas.resize(6);
+  six.areas[4].Amplitude = 44;
+  Bytes bytes = qv::EncodeProjectFile(six);
+  TFileLoader surplus;
+  ASSERT_EQ(ReadError(bytes, &surplus), "");
+  std::array<qv::TWaveParam, 4> read;
+  surplus.CopyAreas(read);
+  EXPECT_EQ(read[0], six.areas[0]);
+  EXPECT_EQ(surplus.Parts().areas.size(), 4u);
+  ASSERT_EQ(surplus.Notes().size(), 1u);
+  EXPECT_EQ(surplus.Notes()[0], "it holds 6 water areas; the first 4 play");
+  EXPECT_EQ(surplus.Parts().picture, six.picture) << "the fields after them are read in place";
+  for (int count : {100, -1}) {
     TProjectFileParts parts = qvtest::FullParts();
-    parts.areas.assign(static_cast<size_t>(std::max(count, 0)) % 8, qv::TWaveParam{});
-    Bytes bytes = qv::EncodeProjectFile(parts);
-    qv::StoreLE32(bytes.data() + 8 + 4 + 7 + 4 + 7 + 4 + parts.preview.size(), static_cast<uint32_t>(count));
-    EXPECT_NE(ReadError(bytes).find("Incorrect Project File!"), std::string::npos) << count;
-    EXPECT_NE(ReadError(bytes).find("at most 4"), std::string::npos) << count;
+    Bytes cut = qv::EncodeProjectFile(parts);
+    qv::StoreLE32(cut.data() + countAt, static_cast<uint32_t>(count));
+    EXPECT_NE(ReadError(cut), "") << count;
   }
   TProjectFileParts two = qvtest::FullParts();
   two.areas.resize(2);
@@ -208,9 +222,6 @@ TEST(FileLoaderMask, UnknownCodesOverlongRunsAndBadSizesAreRefused) {
       {{4}, "no size"},
       {{3, 2, 25}, "unknown area code 5"},
       {{3, 2, 19}, "unknown area code 9"},
-      {{3, 2, 61, 11}, "past its last pixel"},
-      {{3, 2, 50, 21}, "past its last pixel"},
-      {{3, 2, 2147483641}, "past its last pixel"},
       {{3, 2, -10}, "negative run"},
       {{0, 2}, "too large or has no pixels"},
       {{-3, 2}, "too large or has no pixels"},
@@ -226,6 +237,19 @@ TEST(FileLoaderMask, UnknownCodesOverlongRunsAndBadSizesAreRefused) {
       EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
     }
   }
+}
+
+TEST(FileLoaderMask, RunsPastTheLastPixelAreCutThere) {
+  for (const std::vector<int32_t>& entries :
+       {std::vector<int32_t>{3, 2, 61, 11}, std::vector<int32_t>{3, 2, 50, 21}, std::vector<int32_t>{3, 2, 2147483641}}) {
+    bool surplus = false;
+    const qv::TBitmap32 mask = qv::DecodeMask(entries, &surplus);
+    EXPECT_TRUE(surplus);
+    EXPECT_EQ(mask.Width() * mask.Height(), 6);
+  }
+  bool surplus = true;
+  EXPECT_EQ(qv::DecodeMask(std::vector<int32_t>{3, 2, 61}, &surplus).Bits()[5], qv::kAreaColors[0]);
+  EXPECT_FALSE(surplus) << "exactly to the last pixel";
 }
 
 TEST(FileLoaderMask, APictureOfAreaColoursCodesToRunsAndBack) {

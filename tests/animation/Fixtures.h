@@ -3,9 +3,12 @@
 #pragma once
 #include <gif_lib.h>
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "animation/uAnimObjects.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
 #include "graphics/Bitmap32.h"
@@ -71,6 +74,9 @@ struct TSpriteFrame {
   int disposal;
   int transparent;
   std::vector<uint8_t> indices;
+  // With no transparent index: the index the graphic control holds beside
+  // its cleared flag (-1: giflib's own).
+  int controlIndex = -1;
 };
 
 inline int AppendGif(GifFileType* gif, const GifByteType* data, int n) {
@@ -97,6 +103,7 @@ inline Bytes SpriteGif(int w, int h, const std::vector<uint32_t>& colors, const 
     GraphicsControlBlock gcb{f.disposal, false, f.delayMs / 10, f.transparent};
     GifByteType ext[4];
     EGifGCBToExtension(&gcb, ext);
+    if (f.transparent < 0 && f.controlIndex >= 0) ext[3] = static_cast<GifByteType>(f.controlIndex);
     EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, ext);
     EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, nullptr);
     std::vector<GifPixelType> line(static_cast<size_t>(f.width));
@@ -121,6 +128,24 @@ struct TSteppedWorld {
                                   return stored.find('/') == std::string::npos ? dir.file(stored) : stored;
                                 }};
   }
+};
+
+// The objects a description text lists, brought to life on an environment,
+// as the engine brings them when it starts a picture.
+class TLiveObjects {
+ public:
+  explicit TLiveObjects(const qv::TAnimEnvironment& environment) : environment_(environment) {}
+  void Load(std::string_view text) {
+    list_.reset();
+    list_ = std::make_unique<qv::TAnimObjects>(environment_, qv::ReadObjectDescriptions(text));
+  }
+  size_t Count() const { return list_ ? list_->Count() : 0; }
+  bool Empty() const { return Count() == 0; }
+  qv::TAnimObject& operator[](size_t index) { return (*list_)[index]; }
+
+ private:
+  qv::TAnimEnvironment environment_;
+  std::unique_ptr<qv::TAnimObjects> list_;
 };
 
 }  // namespace qvtest

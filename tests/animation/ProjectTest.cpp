@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "Fixtures.h"
 #include "animation/uProject.h"
 #include "common/Error.h"
@@ -13,11 +15,35 @@ using qv::TProjectFileParts;
 class Project : public ::testing::Test {
  protected:
   qvtest::TSteppedWorld world;
-  TProject project{world.env()};
+  TProject project;
   std::string Write(const TProjectFileParts& parts, const std::string& name = "p.qvp") {
     return qvtest::WriteProject(world.dir, name, parts);
   }
 };
+
+// The threads of this process, where the system lists them.
+int ThreadCount() {
+  std::error_code ec;
+  int n = 0;
+  for (auto it = std::filesystem::directory_iterator("/proc/self/task", ec); !ec && it != std::filesystem::directory_iterator();
+       it.increment(ec))
+    ++n;
+  return ec ? -1 : n;
+}
+
+// Reading an animated picture starts nothing: its objects are data until the
+// engine plays it (the configuration window's previews and qvp info read
+// many).
+TEST_F(Project, LoadingAHundredObjectsStartsNoThread) {
+  TProjectFileParts parts = qvtest::FullParts();
+  parts.objects.clear();
+  for (int i = 0; i < 100; ++i) parts.objects += "[Obj" + std::to_string(i) + "]\r\nObjType=GIF\r\nFilename=g.gif\r\n";
+  const int before = ThreadCount();
+  if (before < 0) GTEST_SKIP() << "this system does not list a process's threads";
+  ASSERT_TRUE(project.Load(Write(parts))) << project.LoadError();
+  EXPECT_EQ(project.Objects().size(), 100u);
+  EXPECT_EQ(ThreadCount(), before);
+}
 
 TEST_F(Project, LoadCopiesEveryPartOut) {
   ASSERT_TRUE(project.Load(Write(qvtest::FullParts()))) << project.LoadError();
@@ -35,8 +61,8 @@ TEST_F(Project, LoadCopiesEveryPartOut) {
   EXPECT_EQ(project.SoundCount(), 2);
   EXPECT_EQ(project.Sound(0).Name, "C:\\Sounds\\gull.wav");
   EXPECT_EQ(project.Sound(0).IntervalMax, 20);
-  ASSERT_EQ(project.Objects().Count(), 1u);
-  EXPECT_EQ(project.Objects()[0].Description().Filename, "boat.bmp");
+  ASSERT_EQ(project.Objects().size(), 1u);
+  EXPECT_EQ(project.Objects()[0].Filename, "boat.bmp");
   EXPECT_EQ(project.Speed(), 100);
   project.SetSpeed(40);
   EXPECT_EQ(project.Speed(), 40);
@@ -69,7 +95,7 @@ TEST_F(Project, TheSingleSoundNameTakesTheFirstFreeSlotUnlessItIsTheNoSoundMarke
   ASSERT_TRUE(project.Load(Write(parts)));
   ASSERT_EQ(project.SoundCount(), 1);
   EXPECT_EQ(project.Sound(0), (qv::TSoundSlot{"bell.wav", 0, 0, 0}));
-  EXPECT_TRUE(project.Objects().Empty());
+  EXPECT_TRUE(project.Objects().empty());
 
   parts.later = 3;
   for (int i = 0; i < 8; ++i) parts.sounds[static_cast<size_t>(i)] = {"s" + std::to_string(i), 2, 9, 0};
@@ -101,7 +127,7 @@ TEST_F(Project, AFailedLoadSaysWhyWithoutAMessageAndLeavesNoOldContent) {
   EXPECT_FALSE(project.Loaded());
   EXPECT_TRUE(project.Picture().Empty());
   EXPECT_EQ(project.Title(), "");
-  EXPECT_TRUE(project.Objects().Empty());
+  EXPECT_TRUE(project.Objects().empty());
 
   EXPECT_FALSE(project.Load(world.dir.file("none.qvp")));
   EXPECT_EQ(project.LoadError(), "File not found");
@@ -132,18 +158,5 @@ TEST_F(Project, LoadHeaderReadsThePreviewAndTitleOrShowsTheFileAndTheError) {
   EXPECT_EQ(dialogs.shown[0], "error: File: " + world.dir.file("x.qvp") + "\nIncorrect Project File!");
 }
 
-TEST(CommaText, ItemsSplitAtCommasAndBlanksUnlessQuoted) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(qv::CommaTextItems("a,b c"), (V{"a", "b", "c"}));
-  EXPECT_EQ(qv::CommaTextItems("  a , ,b"), (V{"a", "", "b"}));
-  EXPECT_EQ(qv::CommaTextItems("\"x y\",\"say \"\"hi\"\"\",z"), (V{"x y", "say \"hi\"", "z"}));
-  EXPECT_EQ(qv::CommaTextItems("\"open"), (V{"open"}));
-  EXPECT_EQ(qv::CommaTextItems(""), V{});
-  EXPECT_EQ(qv::CommaTextItems(std::string("a,b\0,c", 6)), (V{"a", "b"}));
-  const V items = {"[BuildScr]", "Filename=a b.scr", "x\"y", "", "Music=1"};
-  EXPECT_EQ(qv::ToCommaText(items), "[BuildScr],\"Filename=a b.scr\",\"x\"\"y\",,Music=1");
-  EXPECT_EQ(qv::CommaTextItems(qv::ToCommaText(items)), items);
-  EXPECT_EQ(qv::ToCommaText({""}), "\"\"");
-}
 
 }  // namespace

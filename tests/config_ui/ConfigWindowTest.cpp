@@ -83,8 +83,6 @@ class ConfigWindow : public ::testing::Test {
   qvtest::TempDir dir, config;
   TQVCProject project;
   platform::TRecordingDialogs dialogs;
-  platform::TManualClock clock{1000};
-  platform::TSteppedWorkers workers{clock};
   TConfigServices services;
   TQVForms skin;
   std::string exe;
@@ -109,7 +107,6 @@ class ConfigWindow : public ::testing::Test {
     services.dialogs = &dialogs;
     services.exePath = exe;
     services.firstArgument = "/S";
-    services.animation = TAnimEnvironment{&clock, &workers, {}};
     services.setApplicationTitle = [this](const std::string& t) { titles.push_back(t); };
     services.runWindow = [this](TfmQVCOnfigWindow& w) {
       opened.push_back(w.Name());
@@ -210,8 +207,8 @@ TEST_F(ConfigWindow, TagsShowAndHideComponentsButSheetsAndTimers) {
     EXPECT_TRUE(Find(w, "Sheet").Visible());    // Tag 0, but a tab sheet
     EXPECT_FALSE(Find(w, "Timer1").Visible());  // timers are left as they are
     EXPECT_FALSE(static_cast<TEdit&>(Find(w, "Entry")).ReadOnly());
-    // Components of these classes take no clicks.
-    EXPECT_FALSE(Find(w, "Preview").OnClick);
+    // A preview is a picture control and takes clicks; a grid does not.
+    EXPECT_TRUE(Find(w, "Preview").OnClick);
     EXPECT_FALSE(Find(w, "Grid").OnClick);
   });
 }
@@ -375,8 +372,29 @@ TEST_F(ConfigWindow, AWallpaperPictureThatCannotBeReadIsReported) {
   services.setDesktopWallpaper = [&](const std::string&, std::string&) { return handed = true; };
   WithMain([&](TfmQVCOnfigWindow& w) { Click(w, "WallButton"); });
   EXPECT_FALSE(handed);
-  ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[1].rfind("error: ", 0), 0u) << dialogs.shown[1];
+  // The preview said so once when it could not show it, the wallpaper again.
+  ASSERT_EQ(dialogs.shown.size(), 3u);
+  EXPECT_EQ(dialogs.shown[0].rfind("error: ", 0), 0u) << dialogs.shown[0];
+  EXPECT_EQ(dialogs.shown[2].rfind("error: ", 0), 0u) << dialogs.shown[2];
+}
+
+// A skin may give its preview an action, as any picture control; and a
+// picture that cannot be shown is said once and shows the control's colour.
+TEST_F(ConfigWindow, APreviewRunsItsActionAndSaysOnceWhyAPictureDoesNotShow) {
+  TSkinRecord main{kMainForm, {{"Preview", Act(atNextPicture)}}};
+  skin.LoadSkinText(SkinFileText({main}));
+  qvtest::WriteFile(dir.file("p1.bmp"), "BM broken");
+  WithMain([&](TfmQVCOnfigWindow& w) {
+    EXPECT_EQ(w.CurrentIndex(), 0);
+    Click(w, "Preview");
+    EXPECT_EQ(w.CurrentIndex(), 1) << "the click ran the preview's action";
+    auto& preview = static_cast<TQVPreview&>(Find(w, "Preview"));
+    EXPECT_EQ(preview.Picture().Pixel(3, 3), ColorToPixel(preview.Color()));
+    Click(w, "Preview");
+    w.SelectPicture(1);
+  });
+  ASSERT_EQ(dialogs.shown.size(), 1u) << "once for the picture, however often it is shown";
+  EXPECT_NE(dialogs.shown[0].find("p1.bmp"), std::string::npos) << dialogs.shown[0];
 }
 
 TEST_F(ConfigWindow, OpenUrlOpensTheProjectsWebsiteAndReportsAFailure) {
@@ -501,7 +519,7 @@ TEST_F(ConfigWindow, AnimatedPicturesShowTheirPreviewInTheGridAndTheirPictureInT
     const TBitmap32& shown = static_cast<TQVPreview&>(Find(w, "Preview")).Picture();
     EXPECT_GT(shown.Pixel(30, 20) & 0xFF, 0xF0u);
   });
-  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
 }
 
 TEST_F(ConfigWindow, TheBuiltInWindowRunsTheSameActions) {

@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "config_ui/uQVForms.h"
-#include "platform/doubles/ManualClock.h"
 #include "platform/doubles/RecordingDialogs.h"
-#include "platform/doubles/SteppedWorkers.h"
 #include "project/uQVProject.h"
 #include "support/TempDir.h"
 
@@ -24,8 +22,6 @@ class ConfigureMode : public ::testing::Test {
   qvtest::TempDir dir;
   TQVCProject project;
   platform::TRecordingDialogs dialogs;
-  platform::TManualClock clock{1000};
-  platform::TSteppedWorkers workers{clock};
   TConfigServices services;
   std::vector<std::string> notes;
   // The window shown: "own" (the skin's), "built-in", or what else it was.
@@ -35,7 +31,6 @@ class ConfigureMode : public ::testing::Test {
     services.dialogs = &dialogs;
     services.exePath = dir.file("Sea.scr");
     services.firstArgument = "/S";
-    services.animation = TAnimEnvironment{&clock, &workers, {}};
     services.report = [this](const std::string& note) { notes.push_back(note); };
     services.runWindow = [this](TfmQVCOnfigWindow& w) {
       if (w.Components().Find("OwnLabel")) shown.push_back("own");

@@ -59,7 +59,7 @@ TEST_F(Preview, OtherFilesLeaveAnEmptyBitmapOfThePanesSize) {
   qvtest::WriteFile(dir.file("song.mp3"), "\x01\x02\x03");
   for (const std::string& name : {dir.file("song.mp3"), dir.file("noextension")}) {
     EXPECT_TRUE(preview.LoadPicture(name)) << name;
-    EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000000u)) << name;
+    EXPECT_EQ(preview.Picture(), Filled(236, 176, ColorToPixel(preview.Color()))) << name;
   }
 }
 
@@ -67,7 +67,9 @@ TEST_F(Preview, AnUnreadablePictureSaysWhyAndShowsAnEmptyBitmap) {
   qvtest::WriteFile(dir.file("broken.bmp"), std::string("BM\0\0", 4));
   EXPECT_FALSE(preview.LoadPicture(dir.file("broken.bmp")));
   EXPECT_FALSE(preview.LastError().empty());
-  EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000000u));
+  preview.SetColor(clNavy);
+  preview.Reload();
+  EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000080u)) << "the control's colour, not black";
   EXPECT_FALSE(preview.LoadPicture(dir.file("gone.gif")));
   EXPECT_NE(preview.LastError().find("gone.gif"), std::string::npos);
 }
@@ -85,7 +87,7 @@ TEST_F(Preview, ResizingKeepsThePictureUntilTheNextLoad) {
 
 TEST_F(Preview, AnimatedPicturesComeFromTheProjectReader) {
   EXPECT_FALSE(preview.LoadPicture(dir.file("sea.qvp")));
-  EXPECT_EQ(preview.Picture(), Filled(236, 176, 0xFF000000u));
+  EXPECT_EQ(preview.Picture(), Filled(236, 176, ColorToPixel(preview.Color())));
   preview.SetProjectPictureReader([](const std::string&, TBitmap32& picture) {
     picture = Filled(640, 480, 0xFF204060u);
     return true;

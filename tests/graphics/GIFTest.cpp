@@ -128,7 +128,7 @@ TEST(GIFCompositing, DisposalKeepRestorePreviousAndBackgroundAreHonoured) {
   EXPECT_EQ(row(3), (std::vector<uint32_t>{kWhite, kRed, kRed, 0u}));
   EXPECT_EQ(a.frames[1].left, 1);
   EXPECT_EQ(a.frames[1].width, 2);
-  EXPECT_EQ(a.frames[1].disposal, DISPOSE_PREVIOUS);
+  EXPECT_EQ(a.frames[1].disposal, TGifDisposal::Previous);
   EXPECT_EQ(a.frames[3].transparentIndex, 0);
   EXPECT_EQ(a.frames[0].delayMs, 50);
 }
@@ -193,7 +193,7 @@ TEST(GIFStored, FramesComeAsStoredWithTheirTablesRectanglesAndControls) {
   ASSERT_EQ(a.frames.size(), 3u);
   EXPECT_EQ(a.frames[0].indices, std::vector<uint8_t>(20, 1));
   EXPECT_EQ(a.frames[0].transparentIndex, 2);
-  EXPECT_EQ(a.frames[0].disposal, DISPOSE_BACKGROUND);
+  EXPECT_EQ(a.frames[0].disposal, TGifDisposal::Background);
   EXPECT_EQ(a.frames[0].delayMs, 50);
   EXPECT_TRUE(a.frames[0].colors.empty()) << "no local table: the global one applies";
   const TGifStoredFrame& spill = a.frames[1];
@@ -201,7 +201,7 @@ TEST(GIFStored, FramesComeAsStoredWithTheirTablesRectanglesAndControls) {
       << "a rectangle past the screen is kept as stored";
   EXPECT_EQ(spill.indices, (std::vector<uint8_t>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
   EXPECT_EQ(spill.transparentIndex, -1);
-  EXPECT_EQ(spill.disposal, DISPOSE_PREVIOUS);
+  EXPECT_EQ(spill.disposal, TGifDisposal::Previous);
   EXPECT_EQ(a.frames[2].indices, (std::vector<uint8_t>{0, 1, 2, 3})) << "interlacing is undone";
 }
 

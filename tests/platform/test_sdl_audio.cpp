@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <cstdlib>
 #include <string>
@@ -104,6 +105,36 @@ TEST_F(DiskAudio, ASoundEffectIsHeardAtMinusEightDecibels) {
   const int loudest = LoudestSample(dir.file("out.raw"));
   EXPECT_GT(loudest, 7000);
   EXPECT_LT(loudest, 9000);
+}
+
+// Asked to play while it plays, a player plays on from where it is: a sound
+// on a short interval is heard whole, never cut back to its start.
+TEST_F(DiskAudio, APlayingSoundIsNotStartedAgain) {
+  WriteTone(dir.file("tone.wav"), 440, 0.5, 44100, 20000);
+  {
+    TSdlAudio audio;
+    ASSERT_TRUE(audio.Open());
+    {
+      qv::TSoundEffect effect(audio.Sounds());
+      ASSERT_EQ(effect.Add(dir.file("tone.wav")), 0);
+      effect.Play(0, false);
+      SDL_Delay(250);
+      effect.Play(0, false);  // half way through
+      SDL_Delay(700);
+    }
+    audio.Close();
+  }
+  // Frames that hold sound: half a second of it, not three quarters.
+  const std::string pcm = qvtest::ReadFile(dir.file("out.raw"));
+  size_t loud = 0;
+  for (size_t i = 0; i + 4 <= pcm.size(); i += 4) {
+    int16_t left;
+    std::memcpy(&left, pcm.data() + i, 2);
+    if (std::abs(left) > 100) ++loud;
+  }
+  const double seconds = static_cast<double>(loud) / 44100;
+  EXPECT_GT(seconds, 0.4);
+  EXPECT_LT(seconds, 0.6) << "the sound started again half way";
 }
 
 TEST_F(DiskAudio, TheEndOfATrackReachesTheHandlerOnThisThread) {

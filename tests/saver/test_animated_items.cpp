@@ -179,6 +179,19 @@ TEST_F(AnimatedRun, ASoundOnlyBesideTheExecutableIsFoundAndAMissingOneKeepsTheOt
   EXPECT_LE(Count("sound.play 2 once"), 30u / 2 + 1);
 }
 
+// An interval of 0 plays the sound back to back: asked at every check, a
+// player still playing plays on (the platform's rule), so nothing stutters.
+TEST_F(AnimatedRun, AnIntervalOfNoSecondsAsksAtEveryCheck) {
+  qvtest::WriteFile(dir.file("temp/bell.wav"), qvtest::Tone(660, 0.1));
+  qv::TProjectFileParts parts = Living();
+  parts.sounds[0] = {"bell.wav", 2, 0, 0};
+  parts.sounds[1] = {"bell.wav", 1, 0, 0};
+  project.FileList().Add(Write(parts), true);
+  RunFor(3000);
+  EXPECT_GT(Count("sound.play 0 once"), 30u) << "no one-second floor under the interval";
+  EXPECT_GT(Count("sound.play 1 once"), 30u) << "nor under a random delay of 0";
+}
+
 TEST_F(AnimatedRun, SoundOffPlaysNothing) {
   qvtest::WriteFile(dir.file("temp/surf.wav"), qvtest::Tone(220, 0.2));
   qv::TProjectFileParts parts = Living();

@@ -51,6 +51,40 @@ TEST(HostedMode, AVariableThatIsNoWindowIdIsIgnoredAndSaid) {
   EXPECT_FALSE(qv::HostedRequest({"saver", "/S"}, "").hosted);
 }
 
+TEST(HostedMode, TheDaemonsSwitchesOverrideTheProjectForThisRun) {
+  auto r = qv::HostedRequest({"saver", "-root", "-duration", "7", "-no-music", "--sound", "--no-transitions"}, "0x5");
+  EXPECT_TRUE(r.hosted);
+  EXPECT_EQ(r.overrides.duration, 7);
+  EXPECT_EQ(r.overrides.music, false);
+  EXPECT_EQ(r.overrides.sound, true);
+  EXPECT_EQ(r.overrides.transition, false);
+  EXPECT_TRUE(r.note.empty()) << r.note;
+  r = qv::HostedRequest({"saver", "--duration=300", "--music", "--root"}, std::nullopt);
+  EXPECT_EQ(r.overrides.duration, 300);
+  EXPECT_EQ(r.overrides.music, true);
+  EXPECT_FALSE(r.overrides.sound.has_value());
+  // What is not given keeps the project's value.
+  qv::TQVCSetting setting;
+  setting.Duration = 45;
+  setting.Sound = false;
+  setting.Transition = false;
+  r.overrides.ApplyTo(setting);
+  EXPECT_EQ(setting.Duration, 300);
+  EXPECT_TRUE(setting.Music);
+  EXPECT_FALSE(setting.Sound);
+  EXPECT_FALSE(setting.Transition);
+  // A duration that cannot be followed is said and left out; the run goes on.
+  for (const char* bad : {"0", "-3", "ten", "", "86401", "99999999999"}) {
+    r = qv::HostedRequest({"saver", "-root", "-duration", bad}, std::nullopt);
+    EXPECT_TRUE(r.hosted) << bad;
+    EXPECT_FALSE(r.invalid) << bad;
+    EXPECT_FALSE(r.overrides.duration.has_value()) << bad;
+    EXPECT_NE(r.note.find("--duration takes whole seconds"), std::string::npos) << bad;
+  }
+  // A trailing -duration without its value.
+  EXPECT_FALSE(qv::HostedRequest({"saver", "-root", "-duration"}, std::nullopt).overrides.duration.has_value());
+}
+
 TEST(HostedMode, QVMainRunsTheHostedSaverWithTheExtractedProject) {
   qvtest::TempDir tmp;
   qv::TStartServices services;
@@ -61,7 +95,8 @@ TEST(HostedMode, QVMainRunsTheHostedSaverWithTheExtractedProject) {
   std::vector<std::string> said;
   services.report = [&](const std::string& why) { said.push_back(why); };
   services.runSaver = [&](qv::TQVCProject&, const std::string&, const std::string&) { return fullScreen = true, 0; };
-  services.runHosted = [&](qv::TQVCProject&, const std::string&, const std::string& folder, uint64_t window) {
+  services.runHosted = [&](qv::TQVCProject&, const std::string&, const std::string& folder, uint64_t window,
+                           const qv::TRunOverrides&) {
     hostedIn = window;
     EXPECT_FALSE(folder.empty());
     return 0;

@@ -14,8 +14,6 @@
 #include "common/Limits.h"
 #include "graphics/SoundFormats/uWave.h"
 #include "platform/Files.h"
-#include "platform/doubles/ManualClock.h"
-#include "platform/doubles/SteppedWorkers.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
 
@@ -47,9 +45,7 @@ class Demo : public ::testing::Test {
 
   // The living picture, loaded as the saver loads it, without its objects.
   struct Living {
-    qv::platform::TManualClock clock;
-    qv::platform::TSteppedWorkers workers{clock};
-    qv::TProject project{{&clock, &workers, {}}};
+    qv::TProject project;
   };
   static void LoadLiving(Living& living) {
     ASSERT_TRUE(living.project.Load(File("src/winter-lake.qvp"))) << living.project.LoadError();
@@ -85,8 +81,8 @@ TEST_F(Demo, CarriesALivingPictureWithWaterObjectsSnowAndASound) {
   EXPECT_GT(pixels[1], p.Mask().Width() * p.Mask().Height() / 5) << "the lake";
   EXPECT_GT(pixels[2], 1000) << "the brook";
   EXPECT_EQ(p.Weather().Kind, 1);
-  ASSERT_EQ(p.Objects().Count(), 2u);
-  EXPECT_EQ(p.Objects()[0].Type(), "GIF");
+  ASSERT_EQ(p.Objects().size(), 2u);
+  EXPECT_EQ(p.Objects()[0].Type, qv::TObjectType::Gif);
   ASSERT_EQ(p.SoundCount(), 1);
   EXPECT_EQ(p.Sound(0).PlayMode, 0);
 
@@ -222,7 +218,7 @@ TEST_F(Demo, TheLakeMirrorsTheShoreWithoutTearingOnLargeScreens) {
     Living living;
     LoadLiving(living);
     qv::TProject& p = living.project;
-    p.Objects().Clear();
+    p.Objects().clear();
     qv::TAnimEngine::FitProject(true, p, width, height);
     CodeRows(p.Picture());
     const std::vector<bool> deep = DeepIn(p.Mask(), qv::kAreaColors[0], p.Area(0).Amplitude);

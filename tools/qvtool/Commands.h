@@ -17,6 +17,7 @@ int Play(const Args& args);
 int Render(const Args& args);
 int Install(const Args& args);
 int Uninstall(const Args& args);
+int Deb(const Args& args);
 int UiSample(const Args& args);
 int Qvp(const Args& args);
 

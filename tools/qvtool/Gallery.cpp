@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Commands.h"
+#include "Markup.h"
 #include "Options.h"
 #include "PngWriter.h"
 #include "ToolFiles.h"
@@ -70,21 +71,6 @@ qv::TBitmap32 Loaded(const std::string& path, int w, int h) {
   return fitted;
 }
 
-std::string HtmlEscaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 std::string SheetName(int n) {
   char name[32];
   std::snprintf(name, sizeof name, "effect-%03d.png", n);
@@ -131,9 +117,9 @@ int Gallery(const Args& args) {
     const std::string name = SheetName(n);
     SavePNG(sheet, (dir / name).string());
     html += "<h2>" + std::to_string(n) + " " +
-            HtmlEscaped(table[static_cast<size_t>(n - 1)].Name) + "</h2>\n<img src=\"" + name +
+            MarkupEscaped(table[static_cast<size_t>(n - 1)].Name) + "</h2>\n<img src=\"" + name +
             "\" width=\"" + std::to_string(sheetW) + "\" height=\"" + std::to_string(h) +
-            "\" alt=\"" + HtmlEscaped(table[static_cast<size_t>(n - 1)].Name) + "\">\n";
+            "\" alt=\"" + MarkupEscaped(table[static_cast<size_t>(n - 1)].Name) + "\">\n";
   }
   html += "</body>\n</html>\n";
 

@@ -1,6 +1,7 @@
-// qvtool install and uninstall: a screensaver file becomes this user's
-// screensaver for the Linux daemons that take third-party savers, and goes
-// again without a trace.
+// qvtool install and uninstall for this user: a screensaver file becomes this
+// user's screensaver for the Linux daemons that take savers from anywhere
+// (xscreensaver, XSecureLock), and goes again without a trace. --system
+// hands over to SystemInstall.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,10 +11,11 @@
 
 #include "Commands.h"
 #include "Extract.h"
+#include "InstallFiles.h"
 #include "Options.h"
+#include "SystemInstall.h"
 #include "XScreensaverFile.h"
 #include "common/Error.h"
-#include "common/Limits.h"
 #include "platform/Files.h"
 #include "platform/System.h"
 #include "project/uIniFile.h"
@@ -25,6 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+const char kAppDefaults[] = "/etc/X11/app-defaults/XScreenSaver";
+
 // Where things go for this user.
 struct TPlaces {
   std::string home;      // ~/.xscreensaver lives here
@@ -32,9 +36,8 @@ struct TPlaces {
   std::string Folder() const { return dataHome + "qvsaver/"; }
   std::string Saver(const std::string& name) const { return Folder() + name + ".scr"; }
   std::string Record(const std::string& name) const { return Folder() + name + ".install"; }
-  std::string Desktop(const std::string& name) const {
-    return dataHome + "applications/screensavers/qvsaver-" + name + ".desktop";
-  }
+  // What every install made that no single one owns: folders, the programs file.
+  std::string Shared() const { return Folder() + "installs.ini"; }
   std::string XScreensaver() const { return home + "/.xscreensaver"; }
 };
 
@@ -49,196 +52,189 @@ TPlaces Places() {
   return p;
 }
 
-// A path as a shell reads it (xscreensaver runs its programs through one).
-std::string ShellQuoted(const std::string& path) {
-  if (path.find_first_of(" '\"\\$`!*?[]{}()<>|&;#~") == std::string::npos) return path;
-  std::string q = "'";
-  for (char c : path) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// A path as a desktop entry's Exec reads it.
-std::string ExecQuoted(const std::string& path) {
-  if (path.find_first_of(" \"'\\$`") == std::string::npos) return path;
-  std::string q = "\"";
-  for (char c : path) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') q += '\\';
-    q += c;
-  }
-  return q + "\"";
-}
-
-std::string ReadText(const std::string& path) {
-  try {
-    return qv::platform::ReadWholeText(path, qv::kMaxIniFileSize);
-  } catch (const qv::platform::EFileUnreadable& e) {
-    if (e.Missing()) return {};
-    throw;
-  }
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  if (!qv::platform::CreateFolders(fs::path(path).parent_path().string()))
-    throw qv::EQVError("cannot make the folder for " + path);
-  std::string reason;
-  if (!qv::platform::ReplaceFileContents(path, text, reason)) throw qv::EQVError("cannot write " + path + ": " + reason);
-}
-
-void CopyFile(const std::string& from, const std::string& to) {
-  if (!qv::platform::CreateFolders(fs::path(to).parent_path().string()))
-    throw qv::EQVError("cannot make the folder for " + to);
-  std::error_code ec;
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
-  if (ec) throw qv::EQVError("cannot copy " + from + " to " + to + ": " + ec.message());
-  fs::permissions(to, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                          fs::perms::others_read | fs::perms::others_exec, ec);
-}
-
-std::string DesktopEntry(const std::string& prettyName, const std::string& saver) {
-  return "[Desktop Entry]\n"
-         "Type=Application\n"
-         "Name=" + prettyName + "\n"
-         "Comment=A picture slideshow screensaver\n"
-         "TryExec=" + saver + "\n"
-         "Exec=" + ExecQuoted(saver) + " -root\n"
-         "StartupNotify=false\n"
-         "Terminal=false\n"
-         "Categories=Screensaver;\n"
-         "OnlyShowIn=XFCE;MATE;\n";
-}
-
-struct TOptions {
-  std::string target;
-  bool dryRun = false;
-};
-
-TOptions Parse(const Args& args, const char* usage) {
-  TOptions o;
-  std::vector<std::string> targets;
-  TOptionReader(usage).Switch("--dry-run", o.dryRun).Plain(targets, 1, 1).Read(args);
-  o.target = targets[0];
-  return o;
-}
-
 // The line a user of XSecureLock puts in their setup.
 std::string XSecureLockLine(const std::string& saver) {
   return "XSECURELOCK_SAVER=" + ShellQuoted(saver) + " xsecurelock";
 }
 
+std::string SystemProgramsList() { return NewFileFromDefaults(ReadText(kAppDefaults)); }
+
+// What install takes: a screensaver file to copy, or one installed for every
+// user already (by --system or a package), which is only listed.
+struct TTarget {
+  std::string file;        // the screensaver
+  std::string name;        // its name in this user's places
+  std::string prettyName;  // the product's name
+  bool systemWide = false;
+};
+
+TTarget Target(const std::string& given) {
+  TTarget t;
+  std::error_code ec;
+  const std::string installed = SystemSaverPath(given);
+  t.systemWide = !installed.empty() && (!fs::exists(given, ec) || fs::equivalent(given, installed, ec));
+  t.file = t.systemWide ? installed : given;
+  if (!t.systemWide && given.find('/') == std::string::npos && !fs::exists(given, ec))
+    throw qv::EQVError("there is no file " + given + " here, and no screensaver of that name is installed for every user");
+  t.name = fs::path(t.file).filename().string();
+  if (const size_t dot = t.name.rfind('.'); !t.systemWide && dot != std::string::npos && dot > 0) t.name.erase(dot);
+  if (t.name.empty()) throw UsageError{"cannot tell a name from " + given};
+  // It must be a screensaver: its project is read (and removed again).
+  std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(t.file);
+  t.prettyName = extracted->Project().Setting().ProductName;
+  if (extracted->Project().FileList().Count() == 0)
+    std::fprintf(stderr, "qvtool install: note: %s carries no pictures\n", t.file.c_str());
+  if (t.prettyName.empty()) t.prettyName = t.name;
+  return t;
+}
+
+struct TOptions {
+  std::string target;
+  bool dryRun = false;
+  bool system = false;
+  std::string name;  // --system: the name to install under
+  std::string root;  // --system: a staging folder instead of /
+};
+
+TOptions Parse(const Args& args, const char* usage, bool installing) {
+  TOptions o;
+  std::vector<std::string> targets;
+  TOptionReader reader(usage);
+  reader.Switch("--dry-run", o.dryRun).Switch("--system", o.system).Plain(targets, 1, 1);
+  if (installing) reader.Value("--name", o.name).Value("--root", o.root);
+  reader.Read(args);
+  o.target = targets[0];
+  if (!o.system && (!o.name.empty() || !o.root.empty())) throw UsageError{"--name and --root go with --system"};
+  return o;
+}
+
 }  // namespace
 
 int Install(const Args& args) {
-  const TOptions o = Parse(args, "usage: qvtool install FILE.scr [--dry-run]");
-  std::string name = fs::path(o.target).filename().string();
-  if (const size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
-  if (name.empty()) throw UsageError{"cannot tell a name from " + o.target};
-  // It must be a screensaver: its project is read (and removed again).
-  std::string prettyName;
-  {
-    std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(o.target);
-    prettyName = extracted->Project().Setting().ProductName;
-    if (extracted->Project().FileList().Count() == 0)
-      std::fprintf(stderr, "qvtool install: note: %s carries no pictures\n", o.target.c_str());
-  }
-  if (prettyName.empty()) prettyName = name;
+  const TOptions o = Parse(args,
+                           "usage: qvtool install FILE.scr [--dry-run]\n"
+                           "       qvtool install NAME [--dry-run]       (one installed with --system)\n"
+                           "       qvtool install --system FILE.scr [--name NAME] [--root DIR] [--dry-run]",
+                           true);
+  if (o.system) return InstallSystemWide(o.target, o.name, o.root, o.dryRun);
+  const TTarget target = Target(o.target);
+  const std::string& name = target.name;
+  const std::string& prettyName = target.prettyName;
 
   const TPlaces places = Places();
-  const std::string saver = places.Saver(name);
+  const std::string saver = target.systemWide ? target.file : places.Saver(name);
   const std::string command = ShellQuoted(saver) + " -root";
   const std::string xsFile = places.XScreensaver();
   std::error_code ec;
   const bool xsExisted = fs::exists(xsFile, ec);
   const std::string before = xsExisted ? ReadText(xsFile) : std::string();
-  const std::string base = xsExisted ? before : NewFileFromDefaults(ReadText("/etc/X11/app-defaults/XScreenSaver"));
+  const std::string base = xsExisted ? before : SystemProgramsList();
   const std::string after = AddProgram(base, ProgramLine(prettyName, command), command);
   const bool listed = HasProgram(before, command);
 
   const char* verb = o.dryRun ? "would" : "did";
   std::printf("qvtool install %s (%s):\n", name.c_str(), o.dryRun ? "a dry run, nothing is written" : "done");
-  std::printf("  %s copy %s to %s\n", verb, o.target.c_str(), saver.c_str());
+  if (target.systemWide)
+    std::printf("  %s is installed for every user; it is listed, not copied\n", saver.c_str());
+  else
+    std::printf("  %s copy %s to %s\n", verb, o.target.c_str(), saver.c_str());
   if (listed) std::printf("  %s is in the programs of %s already\n", prettyName.c_str(), xsFile.c_str());
   else std::printf("  %s add \"%s\" to the programs of %s%s\n", verb, prettyName.c_str(), xsFile.c_str(),
                    xsExisted ? "" : " (made from the system's list)");
-  std::printf("  xscreensaver notices the change by itself; its settings program takes option descriptions only\n"
-              "  from the system's folder, so none is written\n");
-  std::printf("  %s write %s for xfce4-screensaver and mate-screensaver\n", verb, places.Desktop(name).c_str());
+  std::printf("  xscreensaver notices the change by itself; pick it in xscreensaver-settings\n");
+  if (target.systemWide)
+    std::printf("  xfce4-screensaver and mate-screensaver list it already\n");
+  else
+    std::printf("xfce4-screensaver and mate-screensaver run only savers installed for every user:\n"
+                "  sudo qvtool install --system %s\n", ShellQuoted(o.target).c_str());
   std::printf("For XSecureLock, start it as: %s\n", XSecureLockLine(saver).c_str());
   if (o.dryRun) return 0;
 
-  // Folders install makes are taken away again by uninstall, when empty.
-  std::string madeFolders;
-  for (const std::string& folder : {places.dataHome, places.Folder(), places.dataHome + "applications/",
-                                    places.dataHome + "applications/screensavers/"})
-    if (!fs::exists(folder, ec)) madeFolders += folder + "\n";
-  const std::string earlierFolders = qv::TIniFile::FromFile(places.Record(name)).ReadString("Install", "MadeFolders", "");
-  CopyFile(o.target, saver);
+  // What install makes that no single screensaver owns is kept in one shared
+  // record, so the last uninstall takes it away, whichever install made it.
+  const std::vector<std::string> madeFolders = MissingFolders({places.Folder()});
+  MakeFolders(places.Folder(), 0);
+  qv::TIniDocument shared = qv::TIniDocument::FromFile(places.Shared());
+  std::vector<std::string> folders = SplitList(shared.Parsed().ReadString("Made", "Folders", ""));
+  for (const std::string& folder : madeFolders)
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  shared.WriteString("Made", "Folders", JoinList(folders));
+  if (!xsExisted) shared.WriteBool("Made", "ProgramsFile", true);
+  shared.SaveAtomically(places.Shared());
+
+  if (!target.systemWide) CopyWhole(target.file, saver, 0755);
   if (!listed) WriteText(xsFile, after);
-  WriteText(places.Desktop(name), DesktopEntry(prettyName, saver));
   // What was done, so that uninstall undoes exactly that.
+  const qv::TIniFile earlier = qv::TIniFile::FromFile(places.Record(name));
   qv::TIniDocument record;
   record.WriteString("Install", "Screensaver", saver);
+  record.WriteBool("Install", "Copied", !target.systemWide);
   record.WriteString("Install", "Command", command);
-  record.WriteString("Install", "Desktop", places.Desktop(name));
-  record.WriteBool("Install", "AddedProgram", !listed || qv::TIniFile::FromFile(places.Record(name)).ReadBool("Install", "AddedProgram", false));
-  record.WriteBool("Install", "MadeProgramsFile", !xsExisted || qv::TIniFile::FromFile(places.Record(name)).ReadBool("Install", "MadeProgramsFile", false));
-  std::string folders = earlierFolders;
-  for (size_t at = 0; at < madeFolders.size();) {
-    const size_t end = madeFolders.find('\n', at);
-    if (!folders.empty()) folders += ';';
-    folders += madeFolders.substr(at, end - at);
-    at = end + 1;
-  }
-  record.WriteString("Install", "MadeFolders", folders);
+  record.WriteBool("Install", "AddedProgram", !listed || earlier.ReadBool("Install", "AddedProgram", false));
   record.SaveAtomically(places.Record(name));
   return 0;
 }
 
 int Uninstall(const Args& args) {
-  const TOptions o = Parse(args, "usage: qvtool uninstall NAME [--dry-run]");
+  const TOptions o = Parse(args,
+                           "usage: qvtool uninstall NAME [--dry-run]\n"
+                           "       qvtool uninstall --system NAME [--dry-run]",
+                           false);
+  if (o.system) return UninstallSystemWide(o.target, o.dryRun);
   const TPlaces places = Places();
   const std::string name = o.target;
   const qv::TIniFile record = qv::TIniFile::FromFile(places.Record(name));
   if (!record.SectionExists("Install")) throw qv::EQVError(name + " is not installed (" + places.Record(name) + ")");
   const std::string saver = record.ReadString("Install", "Screensaver", "");
+  const bool copied = record.ReadBool("Install", "Copied", true);
   const std::string command = record.ReadString("Install", "Command", "");
+  // Installs of earlier versions wrote a desktop entry too.
   const std::string desktop = record.ReadString("Install", "Desktop", "");
   const std::string xsFile = places.XScreensaver();
 
+  // The last one to go takes what installs made together.
+  std::error_code ec;
+  bool last = true;
+  for (const fs::directory_entry& entry : fs::directory_iterator(places.Folder(), ec))
+    if (entry.path().extension() == ".install" && entry.path().string() != places.Record(name)) last = false;
+  const qv::TIniFile shared = qv::TIniFile::FromFile(places.Shared());
+  // Records of earlier versions kept what their install made themselves.
+  std::vector<std::string> madeFolders = SplitList(shared.ReadString("Made", "Folders", ""));
+  for (const std::string& folder : SplitList(record.ReadString("Install", "MadeFolders", "")))
+    if (std::find(madeFolders.begin(), madeFolders.end(), folder) == madeFolders.end()) madeFolders.push_back(folder);
+  const bool madeFile = shared.ReadBool("Made", "ProgramsFile", false) || record.ReadBool("Install", "MadeProgramsFile", false);
+
   const char* verb = o.dryRun ? "would" : "did";
   std::printf("qvtool uninstall %s (%s):\n", name.c_str(), o.dryRun ? "a dry run, nothing is changed" : "done");
-  std::printf("  %s remove %s\n", verb, saver.c_str());
-  std::error_code ec;
+  if (copied) std::printf("  %s remove %s\n", verb, saver.c_str());
   std::string xsAfter;
   bool dropFile = false;
   if (record.ReadBool("Install", "AddedProgram", false) && fs::exists(xsFile, ec)) {
     const std::string text = ReadText(xsFile);
     xsAfter = RemoveProgram(text, command);
     // A file install made from the system's list goes when it is that list again.
-    dropFile = record.ReadBool("Install", "MadeProgramsFile", false) &&
-               xsAfter == NewFileFromDefaults(ReadText("/etc/X11/app-defaults/XScreenSaver"));
+    dropFile = last && madeFile && xsAfter == SystemProgramsList();
     if (dropFile) std::printf("  %s remove %s, which install made\n", verb, xsFile.c_str());
     else if (xsAfter != text) std::printf("  %s take it out of the programs of %s\n", verb, xsFile.c_str());
   }
-  std::printf("  %s remove %s\n", verb, desktop.c_str());
+  if (!desktop.empty()) std::printf("  %s remove %s\n", verb, desktop.c_str());
   if (o.dryRun) return 0;
 
   if (!xsAfter.empty() || dropFile) {
     if (dropFile) qv::platform::RemoveFile(xsFile);
     else WriteText(xsFile, xsAfter);
   }
-  for (const std::string& file : {saver, desktop, places.Record(name)})
+  for (const std::string& file : {copied ? saver : std::string(), desktop, places.Record(name)})
     if (!file.empty()) qv::platform::RemoveFile(file);
-  // The folders install made, deepest first, when nothing else is in them.
-  std::vector<std::string> folders;
-  std::string list = record.ReadString("Install", "MadeFolders", "");
-  for (size_t at = 0; at < list.size();) {
-    size_t end = list.find(';', at);
-    if (end == std::string::npos) end = list.size();
-    if (end > at) folders.push_back(list.substr(at, end - at));
-    at = end + 1;
+  if (last) {
+    qv::platform::RemoveFile(places.Shared());
+    RemoveEmptyFolders(madeFolders);
+  } else if (madeFile || !madeFolders.empty()) {
+    qv::TIniDocument kept = qv::TIniDocument::FromFile(places.Shared());
+    kept.WriteString("Made", "Folders", JoinList(madeFolders));
+    kept.WriteBool("Made", "ProgramsFile", madeFile);
+    kept.SaveAtomically(places.Shared());
   }
-  std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-  for (const std::string& folder : folders) qv::platform::RemoveEmptyFolder(folder);
   return 0;
 }
 

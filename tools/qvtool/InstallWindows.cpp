@@ -1,5 +1,7 @@
-// qvtool install and uninstall on Windows: Windows installs a screensaver
-// itself, so these only say how.
+// qvtool install, uninstall and deb on Windows: Windows installs a
+// screensaver itself, so these only say how.
+#include <string>
+
 #include "Commands.h"
 
 namespace qvtool {
@@ -15,5 +17,9 @@ const char kHowWindowsInstalls[] =
 int Install(const Args&) { throw UsageError{kHowWindowsInstalls}; }
 
 int Uninstall(const Args&) { throw UsageError{kHowWindowsInstalls}; }
+
+int Deb(const Args&) {
+  throw UsageError{std::string("Debian packages are made on Linux. ") + kHowWindowsInstalls};
+}
 
 }  // namespace qvtool

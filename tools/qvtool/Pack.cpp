@@ -16,9 +16,7 @@
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/ThreadWorker.h"
 #include "project/uIniFile.h"
 #include "project/uBlockContainer.h"
 #include "project/uQVProject.h"
@@ -150,9 +148,7 @@ void CopyFileInto(std::FILE* out, const std::string& path, uint64_t length = UIN
 // that travel nowhere in the project: the engine would find them only in the
 // shared folder or beside the screensaver on the user's machine.
 std::vector<std::string> MissingNamedFiles(const StoredFile& animated, const std::vector<StoredFile>& stored) {
-  qv::platform::TSystemClock clock;
-  qv::platform::TThreadWorkers workers;
-  qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
+  qv::TProject project;
   if (!project.Load(animated.source))
     return {animated.source + " does not load as an animated picture (" + project.LoadError() +
             "): the saver will pass it over"};
@@ -166,8 +162,8 @@ std::vector<std::string> MissingNamedFiles(const StoredFile& animated, const std
     named.push_back({bare, {what}});
   };
   for (int i = 0; i < project.SoundCount(); ++i) note(project.Sound(i).Name, "sound " + std::to_string(i + 1));
-  for (size_t i = 0; i < project.Objects().Count(); ++i)
-    note(project.Objects()[i].Description().Filename, "object " + std::to_string(i));
+  for (const qv::TObjectDescription& object : project.Objects())
+    note(object.Filename, "object " + std::to_string(object.Number));
   std::vector<std::string> missing;
   for (const auto& [file, users] : named) {
     const bool packed = std::any_of(stored.begin(), stored.end(),

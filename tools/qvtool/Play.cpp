@@ -44,7 +44,9 @@ class StderrDialogs final : public qv::platform::IDialogs {
 }  // namespace
 
 int Play(const Args& args) {
-  const char* usage = "usage: qvtool play FILE [/C | --root | --window-id ID]";
+  const char* usage =
+      "usage: qvtool play FILE [/C | --root | --window-id ID] [--duration SECONDS] [--[no-]music] [--[no-]sound]\n"
+      "                        [--[no-]transitions]";
   for (const std::string& a : args)
     if (a == "--help" || a == "-h") throw HelpAsked{usage};
   if (args.empty() || args[0].rfind("-", 0) == 0) throw UsageError{usage};
@@ -75,7 +77,8 @@ int Play(const Args& args) {
   if (hosted.hosted) {
     const qv::app::THostedRunner runHosted = qv::app::HostedRunner();
     if (!runHosted) throw UsageError{"--root and --window-id are for the screensaver daemons of Linux"};
-    return runHosted(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window);
+    return runHosted(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window,
+                     hosted.overrides);
   }
   return qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
 }
@@ -130,6 +133,7 @@ int Render(const Args& args) {
   services.workers = &workers;
   services.stepWorkers = [&workers] { workers.RunDue(); };
   services.dialogs = &dialogs;
+  services.note = [](const std::string& note) { std::fprintf(stderr, "qvtool render: %s\n", note.c_str()); };
   services.exePath = extracted->ExePath();
   services.tempFolder = extracted->TempFolder();
   services.seed = seed;

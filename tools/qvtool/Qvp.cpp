@@ -12,14 +12,13 @@
 #include "ToolFiles.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
+#include "common/CommaText.h"
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
 #include "graphics/ImageFormats/PictureLoader.h"
-#include "platform/Clock.h"
 #include "platform/Files.h"
-#include "platform/ThreadWorker.h"
 #include "project/uIniFile.h"
 
 namespace qvtool {
@@ -143,10 +142,9 @@ int QvpInfo(const Args& args) {
   std::vector<std::string> files;
   TOptionReader("usage: qvtool qvp info FILE.qvp").Plain(files, 1, 1).Read(args);
   const Args& file = files;
-  qv::platform::TSystemClock clock;
-  qv::platform::TThreadWorkers workers;
-  qv::TProject project(qv::TAnimEnvironment{&clock, &workers, {}});
+  qv::TProject project;
   if (!project.Load(file[0])) throw qv::EQVError(file[0] + ": " + project.LoadError());
+  for (const std::string& note : project.LoadNotes()) std::fprintf(stderr, "qvtool qvp: %s: %s\n", file[0].c_str(), note.c_str());
 
   JsonWriter json;
   json.BeginObject();
@@ -193,11 +191,9 @@ int QvpInfo(const Args& args) {
   json.EndArray();
 
   json.Key("objects").BeginArray();
-  for (size_t i = 0; i < project.Objects().Count(); ++i) {
-    const qv::TAnimObject& o = project.Objects()[i];
-    const qv::TObjectDescription& d = o.Description();
-    json.BeginObject().Key("ObjType").Value(o.Type());
-    for (const qv::TObjectKey* k : o.Keys()) {
+  for (const qv::TObjectDescription& d : project.Objects()) {
+    json.BeginObject().Key("ObjType").Value(qv::ObjectTypeName(d.Type));
+    for (const qv::TObjectKey* k : qv::ObjectKeys(d.Type)) {
       json.Key(k->name);
       switch (k->kind) {
         case qv::TObjectKey::Int: json.Value(d.*k->intField); break;

@@ -21,10 +21,14 @@ const char kUsage[] =
     "                      run the project of FILE (any file with an overlay) full-screen,\n"
     "                      in a screensaver daemon's window, or (/C) open its configuration window\n"
     "  install FILE.scr [--dry-run]\n"
-    "                      make FILE this user's screensaver for xscreensaver, XSecureLock,\n"
-    "                      xfce4-screensaver and mate-screensaver\n"
-    "  uninstall NAME [--dry-run]\n"
+    "                      make FILE this user's screensaver for xscreensaver and XSecureLock\n"
+    "  install --system FILE.scr [--name NAME] [--root DIR] [--dry-run]\n"
+    "                      install FILE for every user, where every daemon finds it (xfce4-screensaver\n"
+    "                      and mate-screensaver run only these); as root\n"
+    "  uninstall [--system] NAME [--dry-run]\n"
     "                      take out exactly what install put in\n"
+    "  deb FILE.scr [--out DIR] [--name NAME] [--version VERSION] [--maintainer \"NAME <EMAIL>\"]\n"
+    "                      a Debian package of FILE that installs it as --system does\n"
     "  render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]\n"
     "                      run it headless on simulated time, writing frames as BMP files\n"
     "  demo --engine ENGINE --out OUT [--sources DIR]\n"
@@ -67,6 +71,7 @@ int main(int argc, char** argv) {
     if (command == "render") return qvtool::Render(args);
     if (command == "install") return qvtool::Install(args);
     if (command == "uninstall") return qvtool::Uninstall(args);
+    if (command == "deb") return qvtool::Deb(args);
     if (command == "ui-sample") return qvtool::UiSample(args);
     if (command == "qvp") return qvtool::Qvp(args);
     if (command == "--help" || command == "help" || command == "-h") {

@@ -6,6 +6,7 @@
 
 #include "config_ui/fltk/FlMyControls.h"
 #include "config_ui/fltk/FlPaint.h"
+#include "config_ui/fltk/FlStdControls.h"
 
 namespace qv::ui {
 
@@ -129,6 +130,11 @@ TFlQVPreview::TFlQVPreview(int x, int y, int w, int h, TQVPreview& control) : Fl
 void TFlQVPreview::resize(int x, int y, int w, int h) {
   Fl_Widget::resize(x, y, w, h);
   preview_.SetBounds(preview_.Left(), preview_.Top(), w, h);
+}
+
+int TFlQVPreview::handle(int event) {
+  const int used = ForwardMouse(event, *this, preview_);
+  return used ? used : Fl_Widget::handle(event);
 }
 
 void TFlQVPreview::draw() {

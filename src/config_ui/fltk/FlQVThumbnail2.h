@@ -38,6 +38,7 @@ class TFlQVPreview : public Fl_Widget {
   ~TFlQVPreview() override;
   TQVPreview& Control() { return preview_; }
   void draw() override;
+  int handle(int event) override;
   void resize(int x, int y, int w, int h) override;
 
  private:

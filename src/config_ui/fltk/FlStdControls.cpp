@@ -45,18 +45,6 @@ Fl_Cursor FlCursor(TCursor cursor) {
   return FL_CURSOR_DEFAULT;
 }
 
-// Mouse input of a control without a window of its own.
-int ForwardMouse(int event, Fl_Widget& widget, TGraphicControl& control) {
-  switch (event) {
-    case FL_PUSH: control.MouseDown(EventAt(widget.x(), widget.y())); return 1;
-    case FL_DRAG:
-    case FL_MOVE: control.MouseMove(EventAt(widget.x(), widget.y())); return 1;
-    case FL_RELEASE: control.MouseUp(EventAt(widget.x(), widget.y())); return 1;
-    case FL_ENTER: ShowCursorOf(widget, control, true); return 1;
-    case FL_LEAVE: ShowCursorOf(widget, control, false); return 1;
-    default: return 0;
-  }
-}
 
 // Bevel lines of one kind, `width` pixels, `inset` pixels in from the edges.
 void DrawBevel(int x, int y, int w, int h, int inset, int width, TBevelCut cut) {
@@ -84,6 +72,19 @@ Fl_Align AlignOf(TAlignment alignment) {
 }
 
 }  // namespace
+
+// Mouse input of a control without a window of its own.
+int ForwardMouse(int event, Fl_Widget& widget, TGraphicControl& control) {
+  switch (event) {
+    case FL_PUSH: control.MouseDown(EventAt(widget.x(), widget.y())); return 1;
+    case FL_DRAG:
+    case FL_MOVE: control.MouseMove(EventAt(widget.x(), widget.y())); return 1;
+    case FL_RELEASE: control.MouseUp(EventAt(widget.x(), widget.y())); return 1;
+    case FL_ENTER: ShowCursorOf(widget, control, true); return 1;
+    case FL_LEAVE: ShowCursorOf(widget, control, false); return 1;
+    default: return 0;
+  }
+}
 
 void ShowCursorOf(Fl_Widget& widget, const TControl& control, bool inside) {
   if (Fl_Window* window = widget.window()) window->cursor(inside ? FlCursor(control.Cursor()) : FL_CURSOR_DEFAULT);

@@ -101,4 +101,8 @@ class TFlPageControl : public Fl_Tabs {
   TPageControl& pages_;
 };
 
+// Mouse input of a control without a window of its own: presses, moves and
+// releases (a release over it after a press is its click), and its cursor.
+int ForwardMouse(int event, Fl_Widget& widget, TGraphicControl& control);
+
 }  // namespace qv::ui

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -58,47 +59,53 @@ int InterlacedRow(int n, int height) {
 struct TControl {
   int delayMs = 0;
   int transparentIndex = -1;
-  int disposal = 0;
+  int index = 0;
+  TGifDisposal disposal = TGifDisposal::Unspecified;
 };
 
-void ClearRect(TBitmap32& canvas, int left, int top, int width, int height) {
-  const int x0 = std::max(0, left), x1 = std::min(canvas.Width(), left + width);
-  const int y0 = std::max(0, top), y1 = std::min(canvas.Height(), top + height);
-  for (int y = y0; y < y1; ++y) std::fill(canvas.Row(y) + x0, canvas.Row(y) + std::max(x0, x1), 0u);
+std::vector<uint32_t> ColorTable(const ColorMapObject* map) {
+  std::vector<uint32_t> colors;
+  if (!map) return colors;
+  for (int i = 0; i < map->ColorCount; ++i) {
+    const GifColorType& c = map->Colors[i];
+    colors.push_back(0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue);
+  }
+  return colors;
 }
 
-}  // namespace
+// What a walk over the records hands its reader.
+struct TGifReader {
+  // Before a frame's pixels are read: throws to refuse it (its size, or one
+  // frame too many).
+  std::function<void(int width, int height)> expect;
+  // The frame, read whole; false ends the walk.
+  std::function<bool(TGifStoredFrame& frame)> take;
+};
 
-bool IsGIF(const uint8_t* data, size_t size) {
-  return size >= 6 && std::memcmp(data, "GIF", 3) == 0 &&
-         (std::memcmp(data + 3, "87a", 3) == 0 || std::memcmp(data + 3, "89a", 3) == 0);
-}
-
-TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& options) {
+// The one walk over a GIF's records: the logical screen into `screen`
+// (frames stay empty), then every frame through the reader. A stream that
+// breaks off after whole frames ends the walk; before the first it fails.
+void WalkGif(const uint8_t* data, size_t size, TGifStoredAnimation& screen, const TGifReader& reader) {
   if (!IsGIF(data, size)) Fail("picture cannot be read: not a GIF file");
   TSource source{data, size, 0};
   int error = 0;
   std::unique_ptr<GifFileType, TGifCloser> gif(DGifOpen(&source, ReadMemory, &error));
   if (!gif) FailGiflib(error);
+  if (!PictureSizeAllowed(gif->SWidth, gif->SHeight)) Fail("picture is too large or has no pixels");
+  // A screen that could not be shown is refused whatever its frames cover.
+  if (!DecodeFits(gif->SWidth, gif->SHeight, int64_t{gif->SWidth} * gif->SHeight * 4))
+    Fail("picture is too large to show");
+  screen.width = gif->SWidth;
+  screen.height = gif->SHeight;
+  screen.globalColors = ColorTable(gif->SColorMap);
+  screen.backgroundIndex = gif->SBackGroundColor;
 
-  TGifAnimation animation;
-  const int sw = gif->SWidth, sh = gif->SHeight;
-  if (!PictureSizeAllowed(sw, sh)) Fail("picture is too large or has no pixels");
-  // The canvas and its saved copy come first, whatever the frames cover.
-  if (!DecodeFits(sw, sh, int64_t{sw} * sh * 4)) Fail("picture is too large to show");
-  animation.width = sw;
-  animation.height = sh;
-
-  TBitmap32 canvas(sw, sh);  // starts transparent
-  TBitmap32 saved;
+  size_t taken = 0;
   TControl control;
-  std::vector<GifPixelType> line;
-  const int64_t screenBytes = int64_t{sw} * sh * 4;
-
   for (;;) {
     GifRecordType record;
     if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {
-      if (animation.frames.empty()) FailGiflib(gif->Error);
+      if (taken == 0) FailGiflib(gif->Error);
       break;  // keep the whole frames read so far
     }
     if (record == TERMINATE_RECORD_TYPE) break;
@@ -107,7 +114,7 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
       int code = 0;
       GifByteType* ext = nullptr;
       if (DGifGetExtension(gif.get(), &code, &ext) == GIF_ERROR) {
-        if (animation.frames.empty()) FailGiflib(gif->Error);
+        if (taken == 0) FailGiflib(gif->Error);
         break;
       }
       bool looping = false;
@@ -116,153 +123,23 @@ TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& opt
         if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
           control.delayMs = gcb.DelayTime * 10;
           control.transparentIndex = gcb.TransparentColor;
-          control.disposal = gcb.DisposalMode;
+          control.disposal = gcb.DisposalMode >= 0 && gcb.DisposalMode <= 3 ? static_cast<TGifDisposal>(gcb.DisposalMode)
+                                                                            : TGifDisposal::Unspecified;
         }
+        // The block is its size, the flags, two bytes of delay, the index.
+        if (ext[0] >= 4) control.index = ext[4];
       } else if (code == APPLICATION_EXT_FUNC_CODE && ext && ext[0] == 11 &&
                  (std::memcmp(ext + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(ext + 1, "ANIMEXTS1.0", 11) == 0)) {
         looping = true;
       }
-      while (ext) {
-        if (DGifGetExtensionNext(gif.get(), &ext) == GIF_ERROR) {
-          if (animation.frames.empty()) FailGiflib(gif->Error);
-          ext = nullptr;
-          break;
-        }
-        if (looping && ext && ext[0] >= 3 && ext[1] == 1) animation.loopCount = ext[2] | (ext[3] << 8);
-      }
-      continue;
-    }
-
-    if (record != IMAGE_DESC_RECORD_TYPE) continue;
-    if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
-      if (animation.frames.empty()) FailGiflib(gif->Error);
-      break;
-    }
-    const GifImageDesc& desc = gif->Image;
-    if (!PictureSizeAllowed(desc.Width, desc.Height)) Fail("frame is too large or has no pixels");
-    // The frames kept so far, this one, the canvas and its saved copy.
-    const int64_t frames = static_cast<int64_t>(animation.frames.size()) + 1;
-    if (animation.frames.size() >= kMaxGifFrames || frames * screenBytes > options.maxFrameBytes ||
-        (frames + 2) * screenBytes > kMaxDecodeBytes)
-      Fail("has too many frames");
-    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map) Fail("frame has no colour table");
-
-    // The previous frame's disposal applies before this one is drawn.
-    if (!animation.frames.empty()) {
-      const TGifFrame& prev = animation.frames.back();
-      if (prev.disposal == DISPOSE_BACKGROUND)
-        ClearRect(canvas, prev.left, prev.top, prev.width, prev.height);
-      else if (prev.disposal == DISPOSE_PREVIOUS && !saved.Empty())
-        canvas = saved;
-    }
-    if (control.disposal == DISPOSE_PREVIOUS) saved = canvas;
-
-    TGifFrame frame;
-    frame.delayMs = control.delayMs;
-    frame.transparentIndex = control.transparentIndex;
-    frame.disposal = control.disposal;
-    frame.left = desc.Left;
-    frame.top = desc.Top;
-    frame.width = desc.Width;
-    frame.height = desc.Height;
-    control = TControl{};
-
-    uint32_t colors[256];
-    for (int i = 0; i < 256; ++i) {
-      const GifColorType& c = map->Colors[std::min(i, map->ColorCount - 1)];
-      colors[i] = 0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
-    }
-    line.resize(desc.Width);
-    bool complete = true;
-    for (int n = 0; n < desc.Height; ++n) {
-      if (DGifGetLine(gif.get(), line.data(), desc.Width) == GIF_ERROR) {
-        complete = false;
-        break;
-      }
-      const int y = desc.Top + (desc.Interlace ? InterlacedRow(n, desc.Height) : n);
-      if (y < 0 || y >= sh) continue;
-      uint32_t* row = canvas.Row(y);
-      for (int i = 0; i < desc.Width; ++i) {
-        const int x = desc.Left + i;
-        if (x >= sw) break;
-        const int index = line[i];
-        if (index != frame.transparentIndex && index < map->ColorCount) row[x] = colors[index];
-      }
-    }
-    if (!complete) {
-      if (animation.frames.empty()) Fail("file is truncated");
-      break;
-    }
-    frame.image = canvas;
-    animation.frames.push_back(std::move(frame));
-    if (options.firstFrameOnly) break;
-  }
-  if (animation.frames.empty()) Fail("file has no pictures");
-  return animation;
-}
-
-}  // namespace qv
-
-namespace qv {
-
-TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGifStoredOptions& options) {
-  if (!IsGIF(data, size)) Fail("picture cannot be read: not a GIF file");
-  TSource source{data, size, 0};
-  int error = 0;
-  std::unique_ptr<GifFileType, TGifCloser> gif(DGifOpen(&source, ReadMemory, &error));
-  if (!gif) FailGiflib(error);
-
-  TGifStoredAnimation animation;
-  if (!PictureSizeAllowed(gif->SWidth, gif->SHeight)) Fail("picture is too large or has no pixels");
-  const int64_t canvasBytes = 2 * int64_t{gif->SWidth} * gif->SHeight * 4;
-  if (!DecodeFits(gif->SWidth, gif->SHeight, canvasBytes / 2)) Fail("picture is too large to show");
-  animation.width = gif->SWidth;
-  animation.height = gif->SHeight;
-  auto table = [](const ColorMapObject* map) {
-    std::vector<uint32_t> colors;
-    if (!map) return colors;
-    for (int i = 0; i < map->ColorCount; ++i) {
-      const GifColorType& c = map->Colors[i];
-      colors.push_back(0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue);
-    }
-    return colors;
-  };
-  animation.globalColors = table(gif->SColorMap);
-  animation.backgroundIndex = gif->SBackGroundColor;
-
-  TControl control;
-  int64_t bytes = canvasBytes;
-  for (;;) {
-    GifRecordType record;
-    if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) {
-      if (animation.frames.empty()) FailGiflib(gif->Error);
-      break;
-    }
-    if (record == TERMINATE_RECORD_TYPE) break;
-
-    if (record == EXTENSION_RECORD_TYPE) {
-      int code = 0;
-      GifByteType* ext = nullptr;
-      if (DGifGetExtension(gif.get(), &code, &ext) == GIF_ERROR) {
-        if (animation.frames.empty()) FailGiflib(gif->Error);
-        break;
-      }
-      if (code == GRAPHICS_EXT_FUNC_CODE && ext) {
-        GraphicsControlBlock gcb;
-        if (DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
-          control.delayMs = gcb.DelayTime * 10;
-          control.transparentIndex = gcb.TransparentColor;
-          control.disposal = gcb.DisposalMode;
-        }
-      }
       bool broken = false;
       while (ext) {
         if (DGifGetExtensionNext(gif.get(), &ext) == GIF_ERROR) {
-          if (animation.frames.empty()) FailGiflib(gif->Error);
+          if (taken == 0) FailGiflib(gif->Error);
           broken = true;
           break;
         }
+        if (looping && ext && ext[0] >= 3 && ext[1] == 1) screen.loopCount = ext[2] | (ext[3] << 8);
       }
       if (broken) break;
       continue;
@@ -270,28 +147,27 @@ TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGif
 
     if (record != IMAGE_DESC_RECORD_TYPE) continue;
     if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
-      if (animation.frames.empty()) FailGiflib(gif->Error);
+      if (taken == 0) FailGiflib(gif->Error);
       break;
     }
     const GifImageDesc& desc = gif->Image;
     if (!PictureSizeAllowed(desc.Width, desc.Height)) Fail("frame is too large or has no pixels");
-    const int64_t frameBytes = int64_t{desc.Width} * desc.Height;
-    if (animation.frames.size() >= options.maxFrames || bytes + frameBytes > options.maxBytes)
-      Fail("has too many frames");
     if (!desc.ColorMap && !gif->SColorMap) Fail("frame has no colour table");
+    reader.expect(desc.Width, desc.Height);
 
     TGifStoredFrame frame;
     frame.left = desc.Left;
     frame.top = desc.Top;
     frame.width = desc.Width;
     frame.height = desc.Height;
-    frame.colors = table(desc.ColorMap);
+    frame.colors = ColorTable(desc.ColorMap);
     frame.delayMs = control.delayMs;
     frame.transparentIndex = control.transparentIndex;
+    frame.controlIndex = control.index;
     frame.disposal = control.disposal;
     control = TControl{};
 
-    frame.indices.resize(static_cast<size_t>(frameBytes));
+    frame.indices.resize(static_cast<size_t>(int64_t{desc.Width} * desc.Height));
     bool complete = true;
     for (int n = 0; n < desc.Height; ++n) {
       const int y = desc.Interlace ? InterlacedRow(n, desc.Height) : n;
@@ -307,13 +183,114 @@ TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGif
     GifFreeSavedImages(gif.get());
     gif->ImageCount = 0;
     if (!complete) {
-      if (animation.frames.empty()) Fail("file is truncated");
+      if (taken == 0) Fail("file is truncated");
       break;
     }
-    bytes += frameBytes;
-    animation.frames.push_back(std::move(frame));
+    ++taken;
+    if (!reader.take(frame)) break;
   }
-  if (animation.frames.empty()) Fail("file has no pictures");
+  if (taken == 0) Fail("file has no pictures");
+}
+
+}  // namespace
+
+bool IsGIF(const uint8_t* data, size_t size) {
+  return size >= 6 && std::memcmp(data, "GIF", 3) == 0 &&
+         (std::memcmp(data + 3, "87a", 3) == 0 || std::memcmp(data + 3, "89a", 3) == 0);
+}
+
+TGifCompositor::TGifCompositor(int width, int height, uint32_t background)
+    : canvas_(width, height), background_(background) {
+  canvas_.Clear(background_);
+}
+
+void TGifCompositor::Restart() {
+  canvas_.Clear(background_);
+  saved_ = TBitmap32();
+  previous_ = {};
+}
+
+void TGifCompositor::Draw(const TGifStoredFrame& frame, const std::vector<uint32_t>& globalColors) {
+  if (previous_.drawn) {
+    const TPrevious& p = previous_;
+    if (p.disposal == TGifDisposal::Background) {
+      const int x0 = std::clamp(p.left, 0, canvas_.Width()), x1 = std::clamp(p.left + p.width, 0, canvas_.Width());
+      for (int y = std::max(p.top, 0); y < std::min(p.top + p.height, canvas_.Height()); ++y)
+        std::fill(canvas_.Row(y) + x0, canvas_.Row(y) + std::max(x0, x1), background_);
+    } else if (p.disposal == TGifDisposal::Previous && !saved_.Empty()) {
+      canvas_ = saved_;
+    }
+  }
+  if (frame.disposal == TGifDisposal::Previous) saved_ = canvas_;
+  previous_ = {true, frame.left, frame.top, frame.width, frame.height, frame.disposal};
+
+  const std::vector<uint32_t>& colors = frame.colors.empty() ? globalColors : frame.colors;
+  for (int y = 0; y < frame.height; ++y) {
+    const int ty = frame.top + y;
+    if (ty < 0 || ty >= canvas_.Height()) continue;
+    const uint8_t* src = frame.indices.data() + static_cast<size_t>(y) * frame.width;
+    uint32_t* dst = canvas_.Row(ty);
+    for (int x = 0; x < frame.width; ++x) {
+      const int tx = frame.left + x;
+      if (tx >= canvas_.Width()) break;
+      const int i = src[x];
+      if (tx < 0 || i == frame.transparentIndex || static_cast<size_t>(i) >= colors.size()) continue;
+      dst[tx] = colors[static_cast<size_t>(i)];
+    }
+  }
+}
+
+TGifAnimation DecodeGIF(const uint8_t* data, size_t size, const TGifOptions& options) {
+  TGifStoredAnimation screen;
+  TGifAnimation animation;
+  std::unique_ptr<TGifCompositor> compositor;
+  TGifReader reader;
+  reader.expect = [&](int, int) {
+    // The frames kept so far, this one, the canvas and its saved copy.
+    const int64_t screenBytes = int64_t{screen.width} * screen.height * 4;
+    const int64_t frames = static_cast<int64_t>(animation.frames.size()) + 1;
+    if (animation.frames.size() >= kMaxGifFrames || frames * screenBytes > options.maxFrameBytes ||
+        (frames + 2) * screenBytes > kMaxDecodeBytes)
+      Fail("has too many frames");
+  };
+  reader.take = [&](TGifStoredFrame& stored) {
+    // The canvas starts transparent, and a frame's background is transparent.
+    if (!compositor) compositor = std::make_unique<TGifCompositor>(screen.width, screen.height, 0u);
+    compositor->Draw(stored, screen.globalColors);
+    TGifFrame frame;
+    frame.image = compositor->Canvas();
+    frame.delayMs = stored.delayMs;
+    frame.transparentIndex = stored.transparentIndex;
+    frame.disposal = stored.disposal;
+    frame.left = stored.left;
+    frame.top = stored.top;
+    frame.width = stored.width;
+    frame.height = stored.height;
+    animation.frames.push_back(std::move(frame));
+    return !options.firstFrameOnly;
+  };
+  WalkGif(data, size, screen, reader);
+  animation.width = screen.width;
+  animation.height = screen.height;
+  animation.loopCount = screen.loopCount;
+  return animation;
+}
+
+TGifStoredAnimation DecodeGIFStored(const uint8_t* data, size_t size, const TGifStoredOptions& options) {
+  TGifStoredAnimation animation;
+  int64_t bytes = 0;
+  TGifReader reader;
+  reader.expect = [&](int width, int height) {
+    if (bytes == 0) bytes = 2 * int64_t{animation.width} * animation.height * 4;
+    if (animation.frames.size() >= options.maxFrames || bytes + int64_t{width} * height > options.maxBytes)
+      Fail("has too many frames");
+  };
+  reader.take = [&](TGifStoredFrame& frame) {
+    bytes += int64_t{frame.width} * frame.height;
+    animation.frames.push_back(std::move(frame));
+    return true;
+  };
+  WalkGif(data, size, animation, reader);
   return animation;
 }
 

@@ -42,6 +42,13 @@ class TSteppedWorkers final : public IWorkers {
     while (!Before(clock_.TickCount(), next_)) Round();
   }
 
+  // Workers not terminated, paused or not.
+  size_t Alive() const {
+    size_t n = 0;
+    for (const auto& e : entries_) n += !e->ended;
+    return n;
+  }
+
   // Running workers (resumed, not terminated).
   size_t Running() const {
     size_t n = 0;

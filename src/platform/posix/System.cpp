@@ -1,5 +1,7 @@
 #include "platform/System.h"
 
+#include "platform/posix/RunProgram.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -29,76 +31,6 @@ namespace {
 // Written by the signal handler, read by the window's message processing.
 volatile sig_atomic_t endSignal = 0;
 void OnEndSignal(int) { endSignal = 1; }
-
-// What became of a program run without a shell.
-struct TRun {
-  bool started = false;  // false: not found or not runnable (error says why)
-  bool ended = false;    // false: still running when the time was up
-  int exitCode = -1;
-  std::string out;       // what it wrote to standard output
-  std::string error;
-};
-
-// Runs a program found on PATH with these arguments, standard input and
-// error on /dev/null, and waits up to `waitMs` for it to end. A program still
-// running then is left to go on (`kill` ends it instead).
-TRun RunProgram(const std::vector<std::string>& argv, int waitMs, bool kill) {
-  TRun run;
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-    run.error = std::strerror(errno);
-    return run;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipeFds[1]);
-  if (spawned != 0) {
-    ::close(pipeFds[0]);
-    run.error = argv[0] + (spawned == ENOENT ? std::string(" was not found") : ": " + std::string(std::strerror(spawned)));
-    return run;
-  }
-  run.started = true;
-  const uint32_t start = TickCount();
-  bool open = true;
-  for (;;) {
-    int status = 0;
-    const int elapsed = static_cast<int>(TickCount() - start);
-    if (open) {
-      pollfd p{pipeFds[0], POLLIN, 0};
-      if (::poll(&p, 1, std::max(0, std::min(50, waitMs - elapsed))) > 0) {
-        char buffer[512];
-        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
-        if (n > 0 && run.out.size() < 65536) run.out.append(buffer, static_cast<size_t>(n));
-        if (n == 0) open = false;
-      }
-    } else {
-      SleepMs(10);
-    }
-    if (::waitpid(pid, &status, WNOHANG) == pid) {
-      run.ended = true;
-      run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      break;
-    }
-    if (static_cast<int>(TickCount() - start) >= waitMs) {
-      if (kill) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-      }
-      break;
-    }
-  }
-  ::close(pipeFds[0]);
-  return run;
-}
 
 // A path as a file: URI, with every byte but the unreserved ones escaped.
 std::string FileUri(const std::string& path) {

@@ -166,6 +166,8 @@ void TSdlSoundPlayers::Load(int slot, std::vector<int16_t> samples) {
 
 void TSdlSoundPlayers::Play(int slot, bool loop) {
   if (!Valid(slot) || !chunks_[slot]) return;
+  // The mixer would start a playing channel again from the beginning.
+  if (Mix_Playing(slot)) return;
   Mix_PlayChannel(slot, chunks_[slot], loop ? -1 : 0);
 }
 

@@ -1,0 +1,81 @@
+#include "platform/posix/RunProgram.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/System.h"
+
+extern char** environ;
+
+namespace qv::platform {
+
+TRun RunProgram(const std::vector<std::string>& argv, const TRunOptions& options) {
+  TRun run;
+  int pipeFds[2];
+  if (argv.empty() || ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    run.error = argv.empty() ? "no program to run" : std::strerror(errno);
+    return run;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  if (options.captureErrors) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+  else posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (!options.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipeFds[1]);
+  if (spawned != 0) {
+    ::close(pipeFds[0]);
+    run.error = argv[0] + (spawned == ENOENT ? std::string(" was not found") : ": " + std::string(std::strerror(spawned)));
+    return run;
+  }
+  run.started = true;
+  const int waitMs = options.waitMs;
+  const uint32_t start = TickCount();
+  bool open = true;
+  for (;;) {
+    int status = 0;
+    const int elapsed = static_cast<int>(TickCount() - start);
+    if (open) {
+      pollfd p{pipeFds[0], POLLIN, 0};
+      if (::poll(&p, 1, std::max(0, std::min(50, waitMs - elapsed))) > 0) {
+        char buffer[512];
+        const ssize_t n = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (n > 0 && run.out.size() < 65536) run.out.append(buffer, static_cast<size_t>(n));
+        if (n == 0) open = false;
+      }
+    } else {
+      SleepMs(10);
+    }
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      run.ended = true;
+      run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      break;
+    }
+    if (static_cast<int>(TickCount() - start) >= waitMs) {
+      if (options.kill) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+      }
+      break;
+    }
+  }
+  ::close(pipeFds[0]);
+  return run;
+}
+
+}  // namespace qv::platform
