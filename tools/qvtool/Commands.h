@@ -19,6 +19,7 @@ int Install(const Args& args);
 int Uninstall(const Args& args);
 int UiSample(const Args& args);
 int Qvp(const Args& args);
+int Watch(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

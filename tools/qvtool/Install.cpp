@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "DesktopEntry.h"
 #include "Extract.h"
 #include "Options.h"
 #include "XScreensaverFile.h"
@@ -57,17 +58,6 @@ std::string ShellQuoted(const std::string& path) {
   return q + "'";
 }
 
-// A path as a desktop entry's Exec reads it.
-std::string ExecQuoted(const std::string& path) {
-  if (path.find_first_of(" \"'\\$`") == std::string::npos) return path;
-  std::string q = "\"";
-  for (char c : path) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') q += '\\';
-    q += c;
-  }
-  return q + "\"";
-}
-
 std::string ReadText(const std::string& path) {
   std::string text, reason;
   if (qv::platform::ReadRegularFile(path, qv::kMaxIniFileSize, text, reason) == qv::platform::TOpenResult::Refused)
@@ -98,7 +88,7 @@ std::string DesktopEntry(const std::string& prettyName, const std::string& saver
          "Name=" + prettyName + "\n"
          "Comment=A picture slideshow screensaver\n"
          "TryExec=" + saver + "\n"
-         "Exec=" + ExecQuoted(saver) + " -root\n"
+         "Exec=" + ExecArgument(saver) + " -root\n"
          "StartupNotify=false\n"
          "Terminal=false\n"
          "Categories=Screensaver;\n"
