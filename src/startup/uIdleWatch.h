@@ -37,6 +37,6 @@ enum class TWatchEnd { Signal, SessionEnded };
 TWatchEnd RunIdleWatch(const TIdleWatchServices& services);
 
 // How long a stopped saver is given to tidy up before it is ended for good.
-inline constexpr uint32_t kSaverStopGraceMs = 3000;
+inline constexpr uint32_t kSaverStopGraceMs = 5000;
 
 }  // namespace qv
