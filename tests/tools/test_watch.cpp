@@ -300,6 +300,63 @@ TEST_F(WatchX11, HonoursOrgFreedesktopScreenSaverInhibitionsWhileTheirProgramHol
   EndsWithItsSaver(*watch, savers[0]);
 }
 
+// The desktop's own org.freedesktop.ScreenSaver (KDE Plasma's, Xfce's power
+// manager's): its screensaver shows, or not.
+class StandInDesktopScreenSaver {
+ public:
+  explicit StandInDesktopScreenSaver(sd_bus* bus) : bus_(bus) {
+    sd_bus_add_object_vtable(bus_, &slot_, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", kVtable, this);
+    sd_bus_request_name(bus_, "org.freedesktop.ScreenSaver", 0);
+  }
+  ~StandInDesktopScreenSaver() { sd_bus_slot_unref(slot_); }
+  bool active = true;
+  void Pump() {
+    while (sd_bus_process(bus_, nullptr) > 0) {
+    }
+    sd_bus_flush(bus_);
+  }
+  void Leave() {
+    sd_bus_release_name(bus_, "org.freedesktop.ScreenSaver");
+    sd_bus_flush(bus_);
+  }
+
+ private:
+  static int GetActive(sd_bus_message* m, void* self, sd_bus_error*) {
+    return sd_bus_reply_method_return(m, "b", static_cast<StandInDesktopScreenSaver*>(self)->active ? 1 : 0);
+  }
+  static constexpr sd_bus_vtable kVtable[] = {SD_BUS_VTABLE_START(0),
+                                              SD_BUS_METHOD("GetActive", "", "b", &GetActive, SD_BUS_VTABLE_UNPRIVILEGED),
+                                              SD_BUS_VTABLE_END};
+  sd_bus* bus_;
+  sd_bus_slot* slot_ = nullptr;
+};
+
+TEST_F(WatchX11, WhereTheDesktopOffersTheServiceItsActiveScreensaverHoldsTheSaverBack) {
+  PrivateBus bus;
+  ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
+  sd_bus* connection = bus.Connect();
+  ASSERT_NE(connection, nullptr);
+  StandInDesktopScreenSaver desktop(connection);
+  desktop.Pump();
+  auto watch = StartWatch({"DISPLAY=" + x.Name(), "DBUS_SESSION_BUS_ADDRESS=" + bus.Address()});
+  const auto pump = [&] { desktop.Pump(); };
+  ASSERT_TRUE(WaitUntil([&] { return Err().find("idle, but") != std::string::npos; }, kPatienceMs, pump)) << Err();
+  EXPECT_NE(Err().find("(the desktop's): its inhibitions are the desktop's to honour"), std::string::npos) << Err();
+  EXPECT_NE(Err().find("idle, but the desktop's own screensaver is active"), std::string::npos) << Err();
+  EXPECT_TRUE(Children(watch->pid()).empty());
+
+  // The desktop's service goes: the watch, queued for the name, serves it
+  // and counts the idle time from then.
+  desktop.Leave();
+  const auto left = Clock::now();
+  ASSERT_TRUE(WaitUntil([&] { return SaverShows(); }, kPatienceMs, pump)) << Err();
+  EXPECT_GE(MsSince(left), 2500);
+  const std::vector<pid_t> savers = Children(watch->pid());
+  ASSERT_EQ(savers.size(), 1u);
+  EndsWithItsSaver(*watch, savers[0]);
+  sd_bus_flush_close_unref(connection);
+}
+
 // ---- GNOME -------------------------------------------------------------------
 
 // GNOME's idle monitor as the compositor offers it: idle watches fire on

@@ -176,11 +176,10 @@ class TScreenSaverService final : public IIdleInhibitions {
     if (sd_bus_message_read(m, "sss", &name, &before, &after) < 0) return 0;
     s->owner_ = after ? after : "";
     const bool serving = !s->self_.empty() && s->owner_ == s->self_;
-    if (s->serving_ && !serving && !s->inhibitions_.empty()) {
-      // Handed over: the new owner takes the requests from now on.
-      s->inhibitions_.clear();
-      s->news_ = true;
-    }
+    // Handed over either way: whoever owns it now takes the requests, and
+    // the idle time counts from now.
+    if (serving != s->serving_) s->news_ = true;
+    if (!serving) s->inhibitions_.clear();
     s->serving_ = serving;
     return 0;
   }
