@@ -541,11 +541,22 @@ class HeadlessSway {
     }
     return {};
   }
+  // The middle of the first output.
   uint32_t ScreenCentre() {
     const std::string shot = runtime_.file("shot.png");
-    if (std::system(("WAYLAND_DISPLAY=" + Quote(Socket()) + " grim " + Quote(shot) + " 2>/dev/null").c_str()) != 0)
+    if (std::system(("WAYLAND_DISPLAY=" + Quote(Socket()) + " grim -o HEADLESS-1 " + Quote(shot) + " 2>/dev/null").c_str()) != 0)
       return 0;
     return PngCentre(shot);
+  }
+  // sway's own command line, on its IPC socket.
+  std::string Command(const std::string& args) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(runtime_.path(), ec))
+      if (entry.path().filename().string().rfind("sway-ipc.", 0) == 0) {
+        qvtest::TempDir scratch;
+        return RunCommand("SWAYSOCK=" + Quote(entry.path().string()) + " swaymsg " + args, scratch).out;
+      }
+    return {};
   }
   // A key typed through a virtual keyboard; the compositor needs a moment
   // with the keyboard's keymap before the key.
@@ -563,6 +574,8 @@ TEST_F(WatchTest, OnAHeadlessSwayTheKdeIdleProtocolStartsTheSaverDrawnThroughWay
     if (!OnPath(program)) GTEST_SKIP() << program << " is not installed (scripts/setup.sh installs it)";
   HeadlessSway sway;
   ASSERT_FALSE(sway.Socket().empty()) << "sway did not start";
+  // A second monitor, which the saver covers in black.
+  ASSERT_NE(sway.Command("create_output").find("\"success\": true"), std::string::npos);
   const auto started = Clock::now();
   auto watch = StartWatch({"WAYLAND_DISPLAY=" + sway.Socket()});
   const auto saverShows = [&] { return !Children(watch->pid()).empty() && sway.ScreenCentre() == kRed; };
@@ -570,6 +583,19 @@ TEST_F(WatchTest, OnAHeadlessSwayTheKdeIdleProtocolStartsTheSaverDrawnThroughWay
   EXPECT_GE(MsSince(started), 2900);
   EXPECT_NE(Err().find("idle notifications (org_kde_kwin_idle)"), std::string::npos) << Err();
   const pid_t first = Children(watch->pid()).at(0);
+  // A window on each output: the slideshow on the first, black on the other.
+  std::string tree;
+  const auto windows = [&] {
+    tree = sway.Command("-t get_tree");
+    size_t count = 0;
+    for (size_t at = tree.find("\"pid\": "); at != std::string::npos; at = tree.find("\"pid\": ", at + 1)) ++count;
+    return count;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return windows() == 2; }, 5000)) << tree;
+  const size_t second = tree.find("\"name\": \"HEADLESS-2\"");
+  ASSERT_NE(second, std::string::npos) << tree;
+  EXPECT_LT(tree.find("\"pid\": ", tree.find("\"name\": \"HEADLESS-1\"")), second) << tree;
+  EXPECT_NE(tree.find("\"pid\": ", second), std::string::npos) << tree;
 
   // A key through a virtual keyboard ends the saver; the watch stays.
   sway.Type("q");
