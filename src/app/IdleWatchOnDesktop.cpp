@@ -2,9 +2,11 @@
 
 #include <poll.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 
+#include "platform/Files.h"
 #include "platform/System.h"
 #include "platform/posix/Process.h"
 #include "platform/sdbus/MutterIdleMonitor.h"
@@ -27,18 +29,30 @@ bool Set(const char* variable) {
 // The first source this session has, in the order that sees the most: GNOME
 // (X11 or Wayland) counts its own inhibitions; a Wayland session's X server
 // would see only the input of X programs.
-std::unique_ptr<IIdleMonitor> OpenIdleSource(uint32_t idleMs, bool& fromX11, std::string& why) {
+// One watch for one session: a lock named after the user and what the idle
+// time comes from (the bus, the compositor's socket, the display).
+std::string SessionLock(const std::string& session) {
+  std::string name;
+  for (char c : session.substr(0, 80)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return RuntimeFolder() + "qvsaver-watch-" + CurrentUserId() + "-" + name + ".lock";
+}
+
+std::unique_ptr<IIdleMonitor> OpenIdleSource(uint32_t idleMs, bool& fromX11, std::string& session, std::string& why) {
   fromX11 = false;
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  session = std::string("gnome-") + (bus ? bus : "");
   std::string reason;
   if (auto monitor = OpenMutterIdleMonitor(idleMs, reason)) return monitor;
   why = "GNOME: " + reason;
   if (Set("WAYLAND_DISPLAY")) {
+    session = std::string("wayland-") + std::getenv("WAYLAND_DISPLAY");
     if (auto monitor = OpenWaylandIdleMonitor(idleMs, reason)) return monitor;
     why += "; Wayland: " + reason;
   } else {
     why += "; Wayland: WAYLAND_DISPLAY is not set";
   }
   if (Set("DISPLAY")) {
+    session = std::string("x11-") + std::getenv("DISPLAY");
     if (auto monitor = OpenX11IdleMonitor(idleMs, reason)) {
       fromX11 = true;
       return monitor;
@@ -56,9 +70,16 @@ int RunIdleWatchOnDesktop(uint32_t idleMs, const std::vector<std::string>& saver
                           const std::function<void(const std::string&)>& report) {
   std::string why;
   bool fromX11 = false;
-  std::unique_ptr<IIdleMonitor> monitor = OpenIdleSource(idleMs, fromX11, why);
+  std::string session;
+  std::unique_ptr<IIdleMonitor> monitor = OpenIdleSource(idleMs, fromX11, session, why);
   if (!monitor) {
     report("this session tells no idle time (" + why + ")");
+    return 1;
+  }
+  const std::string lockPath = SessionLock(session);
+  TFile lock;
+  if (!TakeNamedLock(lockPath, lock)) {
+    report("another qvtool watch runs in this session already (" + lockPath + ")");
     return 1;
   }
   report("idle time from " + monitor->Name());
@@ -92,6 +113,7 @@ int RunIdleWatchOnDesktop(uint32_t idleMs, const std::vector<std::string>& saver
     DrainWakeDescriptor();
   };
   RunIdleWatch(services);
+  ReleaseNamedLock(lockPath, lock);
   return 0;
 }
 

@@ -101,7 +101,7 @@ bool Exists(pid_t pid) { return pid > 0 && (::kill(pid, 0) == 0 || errno != ESRC
 // A red picture as a screensaver, and what the watch is run with.
 class WatchTest : public ::testing::Test {
  protected:
-  qvtest::TempDir dir, tmp;
+  qvtest::TempDir dir, tmp, runtime;
 
   void SetUp() override {
     qv::TBitmap32 red(320, 240);
@@ -125,7 +125,7 @@ class WatchTest : public ::testing::Test {
       if (!given) argv.insert(argv.end(), {"-u", name});
     }
     for (const std::string& e : env) argv.push_back(e);
-    argv.insert(argv.end(), {"TMPDIR=" + tmp.path(), "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0", kTool,
+    argv.insert(argv.end(), {"TMPDIR=" + tmp.path(), "XDG_RUNTIME_DIR=" + runtime.path(), "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0", kTool,
                              "watch", dir.file("Red.scr"), "--after", after});
     return std::make_unique<qvtest::Process>(argv, std::vector<std::string>{});
   }
@@ -140,6 +140,8 @@ class WatchTest : public ::testing::Test {
     EXPECT_EQ(watch.exitCode(), 0) << Err();
     EXPECT_TRUE(WaitUntil([&] { return !Exists(saver); }, 2000)) << "the saver outlived the watch";
     EXPECT_TRUE(fs::is_empty(tmp.path())) << "the saver's files were left behind";
+    for (const auto& left : fs::directory_iterator(runtime.path()))
+      EXPECT_NE(left.path().filename().string().rfind("qvsaver-watch", 0), 0u) << "the watch's lock was left behind";
   }
 };
 
@@ -236,6 +238,12 @@ TEST_F(WatchX11, IdleStartsTheSaverInputEndsItTheWatchGoesOnAndASignalEndsBoth) 
       << Err();
   ASSERT_EQ(Children(watch->pid()).size(), 1u);
   const pid_t first = Children(watch->pid())[0];
+  // One watch a session.
+  auto second = RunCommand("env -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS DISPLAY=" + x.Name() + " XDG_RUNTIME_DIR=" +
+                               Quote(runtime.path()) + " timeout -s TERM 10 " + kTool + " watch " + Quote(dir.file("Red.scr")),
+                           dir);
+  EXPECT_EQ(second.exitCode, 1);
+  EXPECT_NE(second.err.find("another qvtool watch runs in this session already"), std::string::npos) << second.err;
 
   // The pointer moves (XTest): the saver ends, the watch stays.
   x.Xdotool("mousemove 100 100");
