@@ -228,6 +228,57 @@ class WatchX11 : public WatchTest {
   bool SaverShows() { return x.CentrePixel() == kRed; }
 };
 
+// A service of the desktop, played by the test on a connection of its own
+// to the private bus, and a fixture with that bus.
+class StandInService {
+ public:
+  StandInService(sd_bus* bus, const char* name, const char* path, const char* interface, const sd_bus_vtable* vtable)
+      : bus_(bus), name_(name) {
+    sd_bus_add_object_vtable(bus_, &slot_, path, interface, vtable, this);
+    sd_bus_request_name(bus_, name_, 0);
+  }
+  ~StandInService() { sd_bus_slot_unref(slot_); }
+  StandInService(const StandInService&) = delete;
+  StandInService& operator=(const StandInService&) = delete;
+
+  // Answers what came; the test calls it while it waits.
+  void Pump() {
+    while (sd_bus_process(bus_, nullptr) > 0) {
+    }
+    sd_bus_flush(bus_);
+  }
+  // The desktop's program ends: its name goes from the bus.
+  void Leave() {
+    sd_bus_release_name(bus_, name_);
+    sd_bus_flush(bus_);
+  }
+
+ protected:
+  sd_bus* bus_;
+
+ private:
+  const char* name_;
+  sd_bus_slot* slot_ = nullptr;
+};
+
+class WatchOnABus : public WatchX11 {
+ protected:
+  PrivateBus bus;
+  sd_bus* connection = nullptr;
+  void SetUp() override {
+    WatchX11::SetUp();
+    ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
+    connection = bus.Connect();
+    ASSERT_NE(connection, nullptr);
+  }
+  void TearDown() override {
+    if (connection) sd_bus_flush_close_unref(connection);
+  }
+  std::unique_ptr<qvtest::Process> StartWatchOnTheBus() {
+    return StartWatch({"DISPLAY=" + x.Name(), "DBUS_SESSION_BUS_ADDRESS=" + bus.Address()});
+  }
+};
+
 TEST_F(WatchX11, IdleStartsTheSaverInputEndsItTheWatchGoesOnAndASignalEndsBoth) {
   const auto started = Clock::now();
   auto watch = StartWatch({"DISPLAY=" + x.Name()});
@@ -261,10 +312,8 @@ TEST_F(WatchX11, IdleStartsTheSaverInputEndsItTheWatchGoesOnAndASignalEndsBoth) 
   EndsWithItsSaver(*watch, savers[0]);
 }
 
-TEST_F(WatchX11, HonoursOrgFreedesktopScreenSaverInhibitionsWhileTheirProgramHoldsThem) {
-  PrivateBus bus;
-  ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
-  auto watch = StartWatch({"DISPLAY=" + x.Name(), "DBUS_SESSION_BUS_ADDRESS=" + bus.Address()});
+TEST_F(WatchOnABus, HonoursOrgFreedesktopScreenSaverInhibitionsWhileTheirProgramHoldsThem) {
+  auto watch = StartWatchOnTheBus();
   sd_bus* player = bus.Connect();
   ASSERT_NE(player, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return !NameOwner(player, "org.freedesktop.ScreenSaver").empty(); }, kPatienceMs))
@@ -293,16 +342,13 @@ TEST_F(WatchX11, HonoursOrgFreedesktopScreenSaverInhibitionsWhileTheirProgramHol
   EXPECT_GE(MsSince(released), 2500);
 
   // Who asks learns that the screensaver shows.
-  sd_bus* asker = bus.Connect();
-  ASSERT_NE(asker, nullptr);
   int active = 0;
-  ASSERT_GE(sd_bus_call_method(asker, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
+  ASSERT_GE(sd_bus_call_method(connection, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
                                "org.freedesktop.ScreenSaver", "GetActive", nullptr, &reply, ""),
             0);
   sd_bus_message_read(reply, "b", &active);
   sd_bus_message_unref(reply);
   EXPECT_TRUE(active);
-  sd_bus_flush_close_unref(asker);
   const std::vector<pid_t> savers = Children(watch->pid());
   ASSERT_EQ(savers.size(), 1u);
   EndsWithItsSaver(*watch, savers[0]);
@@ -310,23 +356,12 @@ TEST_F(WatchX11, HonoursOrgFreedesktopScreenSaverInhibitionsWhileTheirProgramHol
 
 // The desktop's own org.freedesktop.ScreenSaver (KDE Plasma's, Xfce's power
 // manager's): its screensaver shows, or not.
-class StandInDesktopScreenSaver {
+class StandInDesktopScreenSaver : public StandInService {
  public:
-  explicit StandInDesktopScreenSaver(sd_bus* bus) : bus_(bus) {
-    sd_bus_add_object_vtable(bus_, &slot_, "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", kVtable, this);
-    sd_bus_request_name(bus_, "org.freedesktop.ScreenSaver", 0);
-  }
-  ~StandInDesktopScreenSaver() { sd_bus_slot_unref(slot_); }
+  explicit StandInDesktopScreenSaver(sd_bus* bus)
+      : StandInService(bus, "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver",
+                       kVtable) {}
   bool active = true;
-  void Pump() {
-    while (sd_bus_process(bus_, nullptr) > 0) {
-    }
-    sd_bus_flush(bus_);
-  }
-  void Leave() {
-    sd_bus_release_name(bus_, "org.freedesktop.ScreenSaver");
-    sd_bus_flush(bus_);
-  }
 
  private:
   static int GetActive(sd_bus_message* m, void* self, sd_bus_error*) {
@@ -335,18 +370,12 @@ class StandInDesktopScreenSaver {
   static constexpr sd_bus_vtable kVtable[] = {SD_BUS_VTABLE_START(0),
                                               SD_BUS_METHOD("GetActive", "", "b", &GetActive, SD_BUS_VTABLE_UNPRIVILEGED),
                                               SD_BUS_VTABLE_END};
-  sd_bus* bus_;
-  sd_bus_slot* slot_ = nullptr;
 };
 
-TEST_F(WatchX11, WhereTheDesktopOffersTheServiceItsActiveScreensaverHoldsTheSaverBack) {
-  PrivateBus bus;
-  ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
-  sd_bus* connection = bus.Connect();
-  ASSERT_NE(connection, nullptr);
+TEST_F(WatchOnABus, WhereTheDesktopOffersTheServiceItsActiveScreensaverHoldsTheSaverBack) {
   StandInDesktopScreenSaver desktop(connection);
   desktop.Pump();
-  auto watch = StartWatch({"DISPLAY=" + x.Name(), "DBUS_SESSION_BUS_ADDRESS=" + bus.Address()});
+  auto watch = StartWatchOnTheBus();
   const auto pump = [&] { desktop.Pump(); };
   ASSERT_TRUE(WaitUntil([&] { return Err().find("idle, but") != std::string::npos; }, kPatienceMs, pump)) << Err();
   EXPECT_NE(Err().find("(the desktop's): its inhibitions are the desktop's to honour"), std::string::npos) << Err();
@@ -362,7 +391,6 @@ TEST_F(WatchX11, WhereTheDesktopOffersTheServiceItsActiveScreensaverHoldsTheSave
   const std::vector<pid_t> savers = Children(watch->pid());
   ASSERT_EQ(savers.size(), 1u);
   EndsWithItsSaver(*watch, savers[0]);
-  sd_bus_flush_close_unref(connection);
 }
 
 // ---- GNOME -------------------------------------------------------------------
@@ -370,14 +398,11 @@ TEST_F(WatchX11, WhereTheDesktopOffersTheServiceItsActiveScreensaverHoldsTheSave
 // GNOME's idle monitor as the compositor offers it: idle watches fire on
 // every idle spell, a user-active watch once; the signal goes to the
 // watch's owner.
-class StandInIdleMonitor {
+class StandInIdleMonitor : public StandInService {
  public:
-  explicit StandInIdleMonitor(sd_bus* bus) : bus_(bus) {
-    sd_bus_add_object_vtable(bus_, &slot_, "/org/gnome/Mutter/IdleMonitor/Core", "org.gnome.Mutter.IdleMonitor",
-                             kVtable, this);
-    sd_bus_request_name(bus_, "org.gnome.Mutter.IdleMonitor", 0);
-  }
-  ~StandInIdleMonitor() { sd_bus_slot_unref(slot_); }
+  explicit StandInIdleMonitor(sd_bus* bus)
+      : StandInService(bus, "org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core",
+                       "org.gnome.Mutter.IdleMonitor", kVtable) {}
 
   struct Watch {
     std::string owner;
@@ -386,11 +411,6 @@ class StandInIdleMonitor {
   std::map<uint32_t, Watch> watches;
   uint64_t idleTime = 0;
 
-  void Pump() {
-    while (sd_bus_process(bus_, nullptr) > 0) {
-    }
-    sd_bus_flush(bus_);
-  }
   // The user has been idle for `ms`, or comes back.
   void Idle(uint64_t ms) {
     idleTime = ms;
@@ -412,11 +432,6 @@ class StandInIdleMonitor {
       if (w.interval == interval) return true;
     return false;
   }
-  void Leave() {
-    sd_bus_release_name(bus_, "org.gnome.Mutter.IdleMonitor");
-    sd_bus_flush(bus_);
-  }
-
  private:
   void Fire(uint32_t id, const std::string& owner) {
     sd_bus_message* signal = nullptr;
@@ -459,19 +474,13 @@ class StandInIdleMonitor {
       SD_BUS_SIGNAL("WatchFired", "u", 0),
       SD_BUS_VTABLE_END};
 
-  sd_bus* bus_;
-  sd_bus_slot* slot_ = nullptr;
   uint32_t last_ = 0;
 };
 
-TEST_F(WatchX11, UnderGnomeTheIdleMonitorsWatchesStartTheSaverAndItsLeavingEndsTheWatch) {
-  PrivateBus bus;
-  ASSERT_FALSE(bus.Address().empty()) << "dbus-daemon did not start";
-  sd_bus* connection = bus.Connect();
-  ASSERT_NE(connection, nullptr);
+TEST_F(WatchOnABus, UnderGnomeTheIdleMonitorsWatchesStartTheSaverAndItsLeavingEndsTheWatch) {
   StandInIdleMonitor mutter(connection);
   mutter.Pump();
-  auto watch = StartWatch({"DISPLAY=" + x.Name(), "DBUS_SESSION_BUS_ADDRESS=" + bus.Address()});
+  auto watch = StartWatchOnTheBus();
   const auto pump = [&] { mutter.Pump(); };
   ASSERT_TRUE(WaitUntil([&] { return mutter.Has(3000); }, kPatienceMs, pump)) << Err();
   EXPECT_NE(Err().find("idle time from GNOME's idle monitor"), std::string::npos) << Err();
@@ -500,7 +509,6 @@ TEST_F(WatchX11, UnderGnomeTheIdleMonitorsWatchesStartTheSaverAndItsLeavingEndsT
   EXPECT_NE(Err().find("the session ended"), std::string::npos) << Err();
   EXPECT_TRUE(WaitUntil([&] { return !Exists(second); }, 2000));
   EXPECT_TRUE(fs::is_empty(tmp.path()));
-  sd_bus_flush_close_unref(connection);
 }
 
 // ---- Wayland -------------------------------------------------------------
