@@ -125,7 +125,8 @@ class WatchTest : public ::testing::Test {
       if (!given) argv.insert(argv.end(), {"-u", name});
     }
     for (const std::string& e : env) argv.push_back(e);
-    argv.insert(argv.end(), {"TMPDIR=" + tmp.path(), "XDG_RUNTIME_DIR=" + runtime.path(), "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0", kTool,
+    argv.insert(argv.end(), {"TMPDIR=" + tmp.path(), "XDG_RUNTIME_DIR=" + runtime.path(), "SDL_AUDIODRIVER=dummy",
+                             "ASAN_OPTIONS=detect_leaks=0", kTool,
                              "watch", dir.file("Red.scr"), "--after", after});
     return std::make_unique<qvtest::Process>(argv, std::vector<std::string>{});
   }
@@ -560,7 +561,8 @@ class HeadlessSway {
   // The middle of the first output.
   uint32_t ScreenCentre() {
     const std::string shot = runtime_.file("shot.png");
-    if (std::system(("WAYLAND_DISPLAY=" + Quote(Socket()) + " grim -o HEADLESS-1 " + Quote(shot) + " 2>/dev/null").c_str()) != 0)
+    const std::string grim = "WAYLAND_DISPLAY=" + Quote(Socket()) + " grim -o HEADLESS-1 " + Quote(shot) + " 2>/dev/null";
+    if (std::system(grim.c_str()) != 0)
       return 0;
     return PngCentre(shot);
   }
@@ -662,9 +664,9 @@ TEST_F(WatchTest, AutostartWritesTheSessionsEntryAndNoAutostartTakesOnlyItsOwnOu
   const std::string entry = config.file("autostart/qvsaver-watch.desktop");
   const std::string text = ReadFile(entry);
   // The file's path as the desktop entry specification quotes it.
-  EXPECT_NE(text.find("Exec=" + fs::canonical(kTool).string() + " watch \"" + dir.path() + "/Sea \\\\$Life.scr\" --after 90s\n"),
-            std::string::npos)
-      << text;
+  const std::string exec =
+      "Exec=" + fs::canonical(kTool).string() + " watch \"" + dir.path() + "/Sea \\\\$Life.scr\" --after 90s\n";
+  EXPECT_NE(text.find(exec), std::string::npos) << text;
   EXPECT_NE(text.find("Type=Application\n"), std::string::npos);
   EXPECT_NE(written.out.find(entry), std::string::npos);
   // Written again with another time: one entry, the new time.

@@ -95,7 +95,8 @@ class TWaylandIdleMonitor final : public IIdleMonitor {
     if (!m->seat_ && std::strcmp(interface, wl_seat_interface.name) == 0)
       m->seat_ = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
     else if (std::strcmp(interface, ext_idle_notifier_v1_interface.name) == 0)
-      m->extNotifier_ = static_cast<ext_idle_notifier_v1*>(wl_registry_bind(registry, name, &ext_idle_notifier_v1_interface, 1));
+      m->extNotifier_ =
+          static_cast<ext_idle_notifier_v1*>(wl_registry_bind(registry, name, &ext_idle_notifier_v1_interface, 1));
     else if (std::strcmp(interface, org_kde_kwin_idle_interface.name) == 0)
       m->kdeIdle_ = static_cast<org_kde_kwin_idle*>(wl_registry_bind(registry, name, &org_kde_kwin_idle_interface, 1));
   }
