@@ -1,6 +1,7 @@
 #include "platform/sdbus/SessionBus.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace qv::platform {
@@ -19,8 +20,10 @@ bool TSessionBus::Open(std::string& why) {
   const int r = sd_bus_open_user(&bus_);
   if (r < 0) {
     bus_ = nullptr;
-    why = r == -ENOMEDIUM ? std::string("no session bus (DBUS_SESSION_BUS_ADDRESS is not set)")
-                          : std::string("no session bus (") + std::strerror(-r) + ")";
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) why = std::string("no session bus (") + std::strerror(-r) + ")";
+    else if (r == -ENOMEDIUM || r == -ENOENT) why = "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)";
+    else why = std::string("no session bus (DBUS_SESSION_BUS_ADDRESS is not set; ") + std::strerror(-r) + ")";
     return false;
   }
   sd_bus_set_method_call_timeout(bus_, kCallTimeoutUs);
