@@ -5,7 +5,8 @@
 # A folder includes its own layer or lower ones. platform/ implements the
 # interfaces the core talks through: anyone may include it, and it includes
 # only platform, graphics and common. SDL and FLTK headers appear only in
-# platform/sdl, platform/fltk, app and config_ui/fltk.
+# platform/sdl, platform/fltk, app and config_ui/fltk; X11, Wayland and
+# sd-bus headers only in platform's subfolders and app.
 set -u
 src=${1:-$(dirname "$0")/../../src}
 cd "$src" || exit 2
@@ -46,6 +47,12 @@ while IFS= read -r file; do
     case "$file" in
       platform/sdl/*|platform/fltk/*|app/*|config_ui/fltk/*) ;;
       *) fault "$file includes SDL or FLTK outside platform/sdl, platform/fltk, app and config_ui/fltk" ;;
+    esac
+  fi
+  if grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(X11/|wayland-|systemd/)' "$file"; then
+    case "$file" in
+      platform/*/*|app/*) ;;
+      *) fault "$file includes X11, Wayland or sd-bus outside platform's subfolders and app" ;;
     esac
   fi
 done < <(find . -type f \( -name '*.h' -o -name '*.cpp' \) | sed 's|^\./||' | sort)
