@@ -5,8 +5,9 @@
 # A folder includes its own layer or lower ones. platform/ implements the
 # interfaces the core talks through: it includes only platform, graphics and
 # common, and the layers above those two may include it. SDL and FLTK headers
-# appear only in platform/sdl, platform/fltk, app and config_ui/fltk; X11 and
-# Win32 headers and Win32 calls only in platform and app.
+# appear only in platform/sdl, platform/fltk, app and config_ui/fltk; X11,
+# Wayland and sd-bus headers only in platform's subfolders and app; Win32
+# headers and Win32 calls only in platform and app.
 set -u
 src=${1:-$(dirname "$0")/../../src}
 cd "$src" || exit 2
@@ -28,8 +29,8 @@ rank() {
   esac
 }
 
-system_headers='X11/|windows\.h|win[a-z0-9]*\.h|shlobj\.h|shellapi\.h|shlwapi\.h|shobjidl\.h|objbase\.h|ole2\.h'
-system_headers+='|knownfolders\.h|aclapi\.h|sddl\.h|commctrl\.h|commdlg\.h|dwmapi\.h|mmsystem\.h|userenv\.h'
+win32_headers='windows\.h|win[a-z0-9]*\.h|shlobj\.h|shellapi\.h|shlwapi\.h|shobjidl\.h|objbase\.h|ole2\.h'
+win32_headers+='|knownfolders\.h|aclapi\.h|sddl\.h|commctrl\.h|commdlg\.h|dwmapi\.h|mmsystem\.h|userenv\.h'
 # Win32 calls (their W and A forms, a few without) and Win32 types.
 win32_calls='\b([A-Z][A-Za-z0-9]*[a-z0-9](W|A|ExW|ExA)|GetLastError|CloseHandle|LocalFree|GetProcAddress'
 win32_calls+='|LoadLibrary[A-Za-z]*|FreeLibrary|CoInitialize(Ex)?|CoTaskMemFree|CoCreateInstance)[[:space:]]*\('
@@ -65,11 +66,17 @@ while IFS= read -r file; do
       *) fault "$file includes SDL or FLTK outside platform/sdl, platform/fltk, app and config_ui/fltk" ;;
     esac
   fi
+  if grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(X11/|wayland-|systemd/)' "$file"; then
+    case "$file" in
+      platform/*/*|app/*) ;;
+      *) fault "$file includes X11, Wayland or sd-bus outside platform's subfolders and app" ;;
+    esac
+  fi
   case "$file" in
     platform/*|app/*) ;;
     *)
-      grep -qiE "^[[:space:]]*#[[:space:]]*include[[:space:]]*<($system_headers)" "$file" &&
-        fault "$file includes an X11 or Win32 header outside platform and app"
+      grep -qiE "^[[:space:]]*#[[:space:]]*include[[:space:]]*<($win32_headers)" "$file" &&
+        fault "$file includes a Win32 header outside platform and app"
       sed 's://.*$::' "$file" | grep -qE "$win32_calls" && fault "$file uses Win32 outside platform and app"
       ;;
   esac

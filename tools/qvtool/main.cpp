@@ -29,6 +29,9 @@ const char kUsage[] =
     "                      take out exactly what install put in\n"
     "  deb FILE.scr [--out DIR] [--name NAME] [--version VERSION] [--maintainer \"NAME <EMAIL>\"]\n"
     "                      a Debian package of FILE that installs it as --system does\n"
+    "  watch FILE [--after TIME] | --autostart FILE [--after TIME] | --no-autostart\n"
+    "                      start FILE's saver when the session has been idle for TIME (default 10m),\n"
+    "                      or start that watch with every session (Linux)\n"
     "  render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]\n"
     "                      run it headless on simulated time, writing frames as BMP files\n"
     "  demo --engine ENGINE --out OUT [--sources DIR]\n"
@@ -74,6 +77,7 @@ int main(int argc, char** argv) {
     if (command == "deb") return qvtool::Deb(args);
     if (command == "ui-sample") return qvtool::UiSample(args);
     if (command == "qvp") return qvtool::Qvp(args);
+    if (command == "watch") return qvtool::Watch(args);
     if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
