@@ -66,7 +66,7 @@ built_tests=$EPOCHREALTIME
 
 say "running the tests under Wine"
 status=0
-(cd "$build" && ctest --output-on-failure -j2 --timeout 300) || status=$?
+(cd "$build" && ctest --output-on-failure -j2 --timeout 300 --repeat after-timeout:2) || status=$?
 
 finished=$EPOCHREALTIME
 say "$(seconds "$start" "$finished") s in all: libraries and programs $(seconds "$start" "$built_programs") s," \

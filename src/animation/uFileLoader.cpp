@@ -22,15 +22,13 @@ constexpr size_t kSlotNameBytes = 255;
 
 [[noreturn]] void ReadBeyondEnd() { throw EQVError("Read beyond end of file"); }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  std::vector<uint8_t> bytes;
-  std::string reason;
-  switch (platform::ReadRegularFile(fileName, kMaxProjectFileBytes, bytes, reason)) {
-    case platform::TOpenResult::Ok: return bytes;
-    case platform::TOpenResult::Missing: throw EQVError("File not found");
-    case platform::TOpenResult::Refused: break;
+// The project file's own messages for a file that cannot be read.
+std::vector<uint8_t> ReadProjectFile(const std::string& fileName) {
+  try {
+    return platform::ReadWholeFile(fileName, kMaxProjectFileBytes);
+  } catch (const platform::EFileUnreadable& e) {
+    throw EQVError(e.Missing() ? "File not found" : "Cannot read the file: " + e.Reason());
   }
-  throw EQVError("Cannot read the file: " + reason);
 }
 
 TWaveParam ParseArea(std::span<const uint8_t> b) {
@@ -82,7 +80,7 @@ std::string Text(std::span<const uint8_t> bytes) { return std::string(bytes.begi
 
 // TMyStream
 
-TMyStream::TMyStream(const std::string& fileName) : bytes_(ReadWholeFile(fileName)), reader_(bytes_) {}
+TMyStream::TMyStream(const std::string& fileName) : bytes_(ReadProjectFile(fileName)), reader_(bytes_) {}
 
 TMyStream::TMyStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)), reader_(bytes_) {}
 

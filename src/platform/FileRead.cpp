@@ -48,15 +48,4 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes) {
 
 std::string ReadWholeText(const std::string& path, uint64_t maxBytes) { return ReadWhole<std::string>(path, maxBytes); }
 
-TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes,
-                            std::string& reason) {
-  try {
-    bytes = ReadWholeFile(path, maxBytes);
-    return TOpenResult::Ok;
-  } catch (const EFileUnreadable& e) {
-    reason = e.Reason();
-    return e.Missing() ? TOpenResult::Missing : TOpenResult::Refused;
-  }
-}
-
 }  // namespace qv::platform

@@ -87,11 +87,6 @@ std::string ReadWholeText(const std::string& path, uint64_t maxBytes);
 // EFileUnreadable.
 TFile OpenFileToRead(const std::string& path, uint64_t maxBytes);
 
-// ReadWholeFile's results as a code and a reason, for the animated-picture
-// reader until it takes ReadWholeFile; nothing else uses it.
-TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes,
-                            std::string& reason);
-
 enum class TCreateResult { Created, Exists, Failed };
 
 // Makes a folder that only this user may enter, in one step; Exists when the
