@@ -72,13 +72,22 @@ TProgress ProgressAt(int W, int H, int Percent) {
 }
 
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent) {
+                       const TBitmap32& New, TBitmap32& Work, int Percent, platform::IBands* bands,
+                       TBitmap32* scratch) {
   if (effect < 1 || static_cast<size_t>(effect) > table.size())
     throw EQVError("There is no transition effect " + std::to_string(effect));
-  Work.Assign(Old);
-  const int W = Work.Width(), H = Work.Height();
+  const TEffect& e = table[static_cast<size_t>(effect - 1)];
+  const int W = Old.Width(), H = Old.Height();
   const TProgress p = ProgressAt(W, H, Percent);
-  table[static_cast<size_t>(effect - 1)].Proc(Work, New, W, H, p.X, p.Y, Percent);
+  if (bands && e.Banded && &Work != &Old) {
+    // Each band starts its own rows from Old: no copy of the whole frame first.
+    if (Work.Width() != W || Work.Height() != H) Work.SetSize(W, H);
+    TBitmap32 own;
+    e.Banded(TBandedFrame{Work, Old, New, scratch ? *scratch : own, *bands}, W, H, p.X, p.Y, Percent);
+    return;
+  }
+  Work.Assign(Old);
+  e.Proc(Work, New, W, H, p.X, p.Y, Percent);
 }
 
 TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New,

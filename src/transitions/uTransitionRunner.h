@@ -41,9 +41,13 @@ struct TProgress {
 TProgress ProgressAt(int W, int H, int Percent);
 
 // One frame as the runner draws it: Work = Old, then effect `effect` of `table`
-// with the progress of Percent. New must have Old's size.
+// with the progress of Percent. New must have Old's size. With `bands` an
+// effect that can is drawn in bands of rows at once, with the same pixels
+// and the same draws from the shared generator; `scratch` is its working
+// bitmap (a fresh one when none is given).
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent);
+                       const TBitmap32& New, TBitmap32& Work, int Percent, platform::IBands* bands = nullptr,
+                       TBitmap32* scratch = nullptr);
 
 // What the runner needs from the window it plays in.
 class ITransitionHost {
