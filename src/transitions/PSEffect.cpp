@@ -13,19 +13,9 @@
 
 #include "common/MulDiv.h"
 #include "common/Random.h"
+#include "common/Simd.h"
+#include "graphics/uPixelMix.h"
 #include "graphics/uStretchBlt.h"
-
-// The per-pixel loops are written so the compiler vectorises them; on x86-64 an
-// AVX2 copy of each is chosen at load time, with the generic one kept beside it
-// (an ELF loader's indirect functions: not on Windows). Under ThreadSanitizer
-// the choice would run before its runtime is ready, so such a build keeps the
-// generic loops only.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(_WIN32)
-#define QV_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QV_CLONES
-#endif
 
 namespace qv {
 
@@ -38,35 +28,10 @@ bool Fits(const TBitmap32& Dest, const TBitmap32& New, int W, int H) {
          H <= New.Height();
 }
 
-// Eight pixels at a time: the compiler maps these onto AVX2 or SSE2 registers.
-typedef uint16_t TU16x16 __attribute__((vector_size(32)));
-typedef uint32_t TU32x8 __attribute__((vector_size(32)));
-
-// d + ((a * (n - d)) >> 8) on blue, green and red, with an arithmetic shift,
-// written to out (which may be d). Written as ((256 - a) * d + a * n) >> 8,
-// which is the same number and never negative, so each channel fits a 16-bit
-// lane: no product exceeds 255 * 256.
-QV_CLONES void BlendRun(uint32_t* out, const uint32_t* d, const uint32_t* n, size_t count, uint32_t a) {
-  const uint32_t na = 256 - a;
-  size_t i = 0;
-  const TU16x16 a16 = TU16x16{} + static_cast<uint16_t>(a);
-  const TU16x16 na16 = TU16x16{} + static_cast<uint16_t>(na);
-  for (; i + 8 <= count; i += 8) {
-    TU16x16 dv, nv;
-    std::memcpy(&dv, d + i, sizeof dv);
-    std::memcpy(&nv, n + i, sizeof nv);
-    const TU16x16 lo = ((dv & 0xFF) * na16 + (nv & 0xFF) * a16) >> 8;         // blue, red
-    const TU16x16 hi = ((dv >> 8) * na16 + (nv >> 8) * a16) & 0xFF00;  // green, alpha
-    TU32x8 mixed = reinterpret_cast<TU32x8>(lo | hi) & 0x00FFFFFFu;
-    mixed |= reinterpret_cast<TU32x8>(dv) & 0xFF000000u;
-    std::memcpy(out + i, &mixed, sizeof mixed);
-  }
-  for (; i < count; ++i) {
-    const uint32_t dp = d[i], np = n[i];
-    const uint32_t rb = ((na * (dp & 0x00FF00FFu) + a * (np & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    const uint32_t g = ((na * (dp & 0x0000FF00u) + a * (np & 0x0000FF00u)) >> 8) & 0x0000FF00u;
-    out[i] = (dp & 0xFF000000u) | rb | g;
-  }
+// d + ((a * (n - d)) >> 8) on blue, green and red, the alpha kept from d,
+// written to out (which may be d).
+void BlendRun(uint32_t* out, const uint32_t* d, const uint32_t* n, size_t count, uint32_t a) {
+  MixPixels(out, d, n, count, a, TMixAlpha::First);
 }
 
 uint32_t FadeWeight(int Percent) {
