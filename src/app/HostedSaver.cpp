@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/ThreadBackground.h"
 #include "platform/ThreadWorker.h"
 #include "platform/Files.h"
 #include "platform/LastResort.h"
@@ -122,6 +123,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   }
   TSystemClock clock;
   TThreadWorkers workers;
+  TThreadBackground background;
   TVoice voice;
   std::unique_ptr<TSdlAudio> audio;
   if (voice.Speaks()) {
@@ -133,6 +135,7 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   services.display = display.get();
   services.clock = &clock;
   services.workers = &workers;
+  services.background = &background;
   services.dialogs = &dialogs;
   services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.audio = audio.get();
