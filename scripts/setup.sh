@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev libx11-dev libxrandr-dev
-  libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev
+  libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev libfftw3-dev
   xvfb xauth xdotool
   timgm6mb-soundfont
   # The screensaver daemons the install tests run, their session bus and
