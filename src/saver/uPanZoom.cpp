@@ -20,23 +20,25 @@ TPanZoomFrame PanZoomFrame(TSize picture, TSize screen, int percent) {
   // narrow as keeps the share of both sides in view.
   double widest = std::min(pw, ph * screenShape);
   double narrowest = p * std::max(pw, ph * screenShape);
+  f.shape = screenShape;
   if (narrowest > widest) {
     // Letterboxed: the box takes the shape whose view shows all of the
     // picture across its short way and the least share along its long way.
     if (pw / ph > screenShape) {
       const double shape = p * pw / ph;  // wider than the screen
       f.box = {screen.width, std::clamp(static_cast<int>(std::lround(screen.width / shape)), 1, screen.height)};
+      f.shape = shape;
       widest = narrowest = p * pw;
     } else {
       const double shape = pw / (p * ph);  // narrower than the screen
       f.box = {std::clamp(static_cast<int>(std::lround(screen.height * shape)), 1, screen.width), screen.height};
+      f.shape = shape;
       widest = narrowest = pw;
     }
   }
   f.widest = widest;
   f.narrowest = narrowest;
-  const double boxShape = static_cast<double>(f.box.width) / f.box.height;
-  const double slackX = pw - narrowest, slackY = ph - narrowest / boxShape;
+  const double slackX = pw - narrowest, slackY = ph - narrowest / f.shape;
   const bool longX = picture.width >= picture.height;
   f.alongX = (longX ? slackX : slackY) > 0.5 ? longX : slackX >= slackY;
   return f;
@@ -67,7 +69,7 @@ TViewRect PanZoomView(const TPanZoomFrame& frame, const TPanZoomPath& path, uint
   const double e = u * u * (3.0 - 2.0 * u);
   const double pw = frame.picture.width, ph = frame.picture.height;
   v.w = std::min(path.fromWidth + (path.toWidth - path.fromWidth) * e, pw);
-  v.h = std::min(v.w * frame.box.height / frame.box.width, ph);
+  v.h = std::min(v.w / frame.shape, ph);
   const double place = path.fromPlace + (path.toPlace - path.fromPlace) * e;
   v.x = frame.alongX ? place * (pw - v.w) : (pw - v.w) / 2;
   v.y = frame.alongX ? (ph - v.h) / 2 : place * (ph - v.h);

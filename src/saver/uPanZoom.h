@@ -24,6 +24,9 @@ struct TPanZoomFrame {
   // (zoomed in) that keep at least the least share of the picture's width
   // and height in view.
   double widest = 0, narrowest = 0;
+  // The views' shape, width over height: the box's, before it was rounded
+  // to whole pixels.
+  double shape = 1;
 };
 
 // `percent` is the least share kept in view, taken within 50 to 100.
