@@ -9,6 +9,7 @@
 #include "platform/ThreadWorker.h"
 #include "platform/Files.h"
 #include "platform/LastResort.h"
+#include "platform/PeerShows.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlHostedDisplay.h"
@@ -142,6 +143,13 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   services.tempFolder = tempFolder;
   services.exePath = exePath;
   services.overrides = overrides;
+  // The instance that speaks is the primary monitor's; the others learn
+  // from one another which pictures they show.
+  TPeerShows peers(exePath, voice.Speaks());
+  services.primaryInstance = voice.Speaks();
+  services.peersShowing = [&peers] { return peers.Others(); };
+  services.primaryShowing = [&peers] { return peers.Primary(); };
+  services.tellShowing = [&peers](int index) { peers.Tell(index); };
   RunSaver(project, true, services);
   return 0;
 }

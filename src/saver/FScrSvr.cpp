@@ -97,10 +97,16 @@ TItemFitting TQVfmScrSvr::FittingFor(int screen) const {
   return f;
 }
 
-void TQVfmScrSvr::ChooseItem(TScreenShow& show, int index) { show.SetCurrentIndex(index); }
+void TQVfmScrSvr::ChooseItem(TScreenShow& show, int index) {
+  show.SetCurrentIndex(index);
+  // The other processes of a daemon's monitors learn it as soon as it is chosen.
+  if (!shows_.empty() && &show == shows_[0].get() && services_.tellShowing) services_.tellShowing(index);
+}
 
 bool TQVfmScrSvr::Acceptable(const TScreenShow& show, int index, bool strict) const {
-  if (settings_.monitors != 1 || shows_.size() < 2) return true;
+  if (settings_.monitors != 1) return true;
+  if (std::find(peersShown_.begin(), peersShown_.end(), index) != peersShown_.end()) return false;
+  if (shows_.size() < 2) return true;
   for (const auto& other : shows_)
     if (other.get() != &show && (other->CurrentIndex() == index || other->LoadingIndex() == index)) return false;
   if (!strict) return true;
@@ -117,7 +123,9 @@ int TQVfmScrSvr::NextItemIndex(TScreenShow& show) {
   const int count = static_cast<int>(playlist_.size());
   const int mode = settings_.orderMode;
   const int current = show.CurrentIndex();
-  if (settings_.monitors == 1 && shows_.size() > 1) {
+  peersShown_.clear();
+  if (settings_.monitors == 1 && services_.peersShowing) peersShown_ = services_.peersShowing();
+  if (settings_.monitors == 1 && (shows_.size() > 1 || !peersShown_.empty())) {
     // Each show its own order, never taking what another shows while there
     // are others to take; the monitor's own shape first when it is known.
     for (bool strict : {true, false}) {
@@ -215,16 +223,25 @@ void TQVfmScrSvr::FormShow() {
   dirty_ = true;
   Refresh();
 
+  // With Monitors 0 an instance a daemon started on another monitor than
+  // the primary one stays black.
+  if (!playlist_.empty() && !services_.primaryInstance) {
+    TakeSettings();
+    if (settings_.monitors == 0) playlist_.clear();
+  }
+
   if (!playlist_.empty()) {
     TakeSettings();
     CreateShows();
     int index = NextPictureIndex(-1, static_cast<int>(playlist_.size()), settings_.orderMode);
+    // Another process may already show the first one on another monitor.
+    if (settings_.monitors == 1 && services_.peersShowing) index = NextItemIndex(*shows_[0]);
     for (auto& show : shows_) {
       ChooseItem(*show, index);
       // The others start where their own order takes them from the first.
       if (settings_.monitors == 1) index = NextItemIndex(*show);
     }
-  } else {
+  } else if (services_.primaryInstance) {
     services_.dialogs->Error(kPleaseConfigureMessage);
   }
 
@@ -302,6 +319,14 @@ void TQVfmScrSvr::ShowIdle(size_t index) {
     if (show.InTransition()) {
       if (show.StepTransition()) return;
       TransitionOver(show);
+    } else if (!show.Loading() && FollowsPrimaryInstance()) {
+      // Another process shows the primary monitor's picture: this one
+      // changes when it does.
+      const int primary = services_.primaryShowing();
+      if (primary >= 0 && primary < static_cast<int>(playlist_.size()) && primary != show.CurrentIndex()) {
+        ChooseItem(show, primary);
+        show.RequestLoad(primary, playlist_[static_cast<size_t>(primary)]);
+      }
     } else if (!show.Loading() && !follower) {
       const uint32_t shown = (clock_.TickCount() - show.pictureClock) / 1000;
       if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
@@ -370,6 +395,10 @@ void TQVfmScrSvr::ShowIdle(size_t index) {
 void TQVfmScrSvr::TransitionOver(TScreenShow& show) {
   if (services_.onTransition) services_.onTransition(show.Effect());
   show.pictureClock = clock_.TickCount();
+}
+
+bool TQVfmScrSvr::FollowsPrimaryInstance() const {
+  return settings_.monitors == 2 && !services_.primaryInstance && services_.primaryShowing != nullptr;
 }
 
 bool TQVfmScrSvr::AnyTransition() const {

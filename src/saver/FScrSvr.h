@@ -69,6 +69,15 @@ struct TSaverServices {
   // without).
   platform::IBands* bands = nullptr;
   platform::IBackground* background = nullptr;
+  // A daemon that starts one process per monitor: whether this one is on
+  // the primary monitor (with Monitors 0 the others stay black), the
+  // pictures the others show (with 1 they are not taken while there are
+  // others), the primary one's (with 2 the others follow it), and where this
+  // one tells its own. Unset for a saver alone on its screens.
+  bool primaryInstance = true;
+  std::function<std::vector<int>()> peersShowing;
+  std::function<int()> primaryShowing;
+  std::function<void(int index)> tellShowing;
 };
 
 class TQVfmScrSvr final : public platform::IWindowEvents {
@@ -136,6 +145,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   void TakeLoaded(size_t index);
   void TransitionOver(TScreenShow& show);
   bool AnyTransition() const;
+  bool FollowsPrimaryInstance() const;
   void LoadFirstItems();
   void Refresh();
   // The screen changed its size: the frame and the item are fitted anew.
@@ -165,6 +175,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   std::vector<bool> failed_;       // items that failed to load since the last success
   std::vector<int8_t> portrait_;   // per item: -1 not known yet, 0 not portrait, 1 portrait
   std::vector<bool> firstLoad_;    // per show: its first picture is loading beside the window
+  std::vector<int> peersShown_;    // what the other processes show, asked at each choice
   bool dirty_ = true;              // the screen no longer shows what it should
   bool resized_ = false;
   bool idleInstalled_ = false;
