@@ -12,7 +12,21 @@
 #include <utility>
 #include <vector>
 
+#include "graphics/Bitmap32.h"
+
 namespace qvbench {
+
+// A picture of noise, opaque: nothing in it repeats for a cache or a codec
+// to take advantage of.
+inline qv::TBitmap32 NoisePicture(int w, int h, uint32_t salt) {
+  qv::TBitmap32 b(w, h);
+  uint32_t v = salt * 2654435761u + 1;
+  for (int i = 0; i < w * h; ++i) {
+    v = v * 1664525u + 1013904223u;
+    b.Bits()[i] = 0xFF000000u | (v >> 8);
+  }
+  return b;
+}
 
 inline double MedianMs(std::vector<double> ms) {
   if (ms.empty()) return 0;

@@ -82,6 +82,23 @@ std::string BigJpeg(qvtest::TempDir& dir) {
   return dir.file("big.jpg");
 }
 
+// Plays the project on `screen` with the engine's own services, the real
+// clock and threads, until the screen asks it to close.
+void Play(qv::TQVCProject& project, TTimedScreen& screen, const std::string& exePath) {
+  qv::platform::TSystemClock clock;
+  qv::platform::TThreadWorkers workers;
+  qv::platform::TThreadBackground background;
+  qv::platform::TRecordingDialogs dialogs;
+  qv::TSaverServices services;
+  services.display = &screen;
+  services.clock = &clock;
+  services.workers = &workers;
+  services.background = &background;
+  services.dialogs = &dialogs;
+  services.exePath = exePath;
+  qv::RunSaver(project, false, services);
+}
+
 void BM_PictureChange(benchmark::State& state) {
   qvtest::TempDir dir;
   BigJpeg(dir);
@@ -97,20 +114,8 @@ void BM_PictureChange(benchmark::State& state) {
     s.Proportional = true;
     s.PanZoom = state.range(0) != 0;
     TTimedScreen screen(1920, 1080);
-    qv::platform::TSystemClock clock;
-    qv::platform::TThreadWorkers workers;
-    qv::platform::TThreadBackground background;
-    qv::platform::TRecordingDialogs dialogs;
-    qv::TSaverServices services;
-    services.display = &screen;
-    services.clock = &clock;
-    services.workers = &workers;
-    services.background = &background;
-    services.dialogs = &dialogs;
-    services.exePath = dir.file("none.scr");
-    const Clock::time_point start = Clock::now();
-    screen.closeAt = start + std::chrono::milliseconds(9000);
-    qv::RunSaver(project, false, services);
+    screen.closeAt = Clock::now() + std::chrono::milliseconds(9000);
+    Play(project, screen, dir.file("none.scr"));
     // The loop handles messages at least once a pass: the longest time
     // between two rounds is the longest the display waited for a frame.
     std::vector<double> gaps;
@@ -139,21 +144,10 @@ void BM_CloseDuringDecode(benchmark::State& state) {
     s.Duration = 1;
     s.ShowImageMode = 1;
     TTimedScreen screen(3840, 2160);
-    qv::platform::TSystemClock clock;
-    qv::platform::TThreadWorkers workers;
-    qv::platform::TThreadBackground background;
-    qv::platform::TRecordingDialogs dialogs;
-    qv::TSaverServices services;
-    services.display = &screen;
-    services.clock = &clock;
-    services.workers = &workers;
-    services.background = &background;
-    services.dialogs = &dialogs;
-    services.exePath = dir.file("none.scr");
     // The small picture shows at once; the large one is due a second later
     // and decodes for a while after that.
     screen.closeAt = Clock::now() + std::chrono::milliseconds(1150);
-    qv::RunSaver(project, false, services);
+    Play(project, screen, dir.file("none.scr"));
     const Clock::time_point ended = Clock::now();
     state.counters["window_gone_ms"] =
         screen.hidden && screen.closed ? std::chrono::duration<double, std::milli>(*screen.hidden - *screen.closed).count() : -1;

@@ -19,15 +19,7 @@
 
 namespace {
 
-qv::TBitmap32 Picture(int w, int h, uint32_t salt) {
-  qv::TBitmap32 b(w, h);
-  uint32_t v = salt * 2654435761u + 1;
-  for (int i = 0; i < w * h; ++i) {
-    v = v * 1664525u + 1013904223u;
-    b.Bits()[i] = 0xFF000000u | (v >> 8);
-  }
-  return b;
-}
+qv::TBitmap32 Picture(int w, int h, uint32_t salt) { return qvbench::NoisePicture(w, h, salt); }
 
 void BM_FrameCopy(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));

@@ -16,16 +16,6 @@
 
 namespace {
 
-qv::TBitmap32 Picture(int w, int h) {
-  qv::TBitmap32 b(w, h);
-  uint32_t v = 77;
-  for (int i = 0; i < w * h; ++i) {
-    v = v * 1664525u + 1013904223u;
-    b.Bits()[i] = 0xFF000000u | (v >> 8);
-  }
-  return b;
-}
-
 void BM_PanZoomFrame(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   const int threads = static_cast<int>(state.range(2));
@@ -33,7 +23,7 @@ void BM_PanZoomFrame(benchmark::State& state) {
   // larger than the screen each way.
   const qv::TSize picture{w * 2, h * 2};
   const qv::TPanZoomFrame frame = qv::PanZoomFrame(picture, {w, h}, 75);
-  const qv::TBitmap32 copy = Picture(w * 4 / 3, h * 4 / 3);
+  const qv::TBitmap32 copy = qvbench::NoisePicture(w * 4 / 3, h * 4 / 3, 77);
   qv::RandSeed = 1;
   const qv::TPanZoomPath path = qv::ChoosePanZoomPath(frame, 20000);
   qv::TBitmap32 screen(w, h);

@@ -4,6 +4,8 @@
 #include <functional>
 #include <system_error>
 
+#include "platform/System.h"
+
 namespace qv::platform {
 
 namespace {
@@ -59,22 +61,44 @@ TPeerShows::TPeerShows(const std::string& name, bool primary) {
 }
 
 TPeerShows::~TPeerShows() {
+  choosing_ = TFile();
   if (lock_.empty()) return;
   RemoveFile(lock_ + kShown);
   RemoveFile(lock_);
   held_ = TFile();
+  // The last instance takes the folder away; the choice file goes with it.
+  bool others = false;
+  ForLivePeers(folder_, lock_, [&](const std::string&) { others = true; });
+  if (!others) RemoveFile(folder_ + "choice");
   RemoveEmptyFolder(folder_);
 }
 
 void TPeerShows::Tell(int index) {
-  if (lock_.empty()) return;
-  std::string reason;
-  ReplaceFileContents(lock_ + kShown, std::to_string(index) + "\n", reason);
+  if (!lock_.empty()) {
+    std::string reason;
+    ReplaceFileContents(lock_ + kShown, std::to_string(index) + "\n", reason);
+  }
+  choosing_ = TFile();  // the choice is made: another may choose
 }
 
-std::vector<int> TPeerShows::Others() const {
+std::vector<int> TPeerShows::Others() {
   std::vector<int> shown;
   if (folder_.empty()) return shown;
+  if (!choosing_.IsOpen()) {
+    const std::string choice = folder_ + "choice";
+    for (int waited = 0; waited < 100; ++waited) {
+      TFile file;
+      std::string reason;
+      if (CreateExclusive(choice, file) != TCreateResult::Created &&
+          OpenRegularFile(choice, 16, file, reason) != TOpenResult::Ok)
+        break;
+      if (LockFile(file)) {
+        choosing_ = std::move(file);
+        break;
+      }
+      SleepMs(1);
+    }
+  }
   ForLivePeers(folder_, lock_, [&](const std::string& lock) {
     const int index = ReadIndex(lock + kShown);
     if (index >= 0) shown.push_back(index);

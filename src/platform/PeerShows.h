@@ -19,10 +19,13 @@ class TPeerShows {
   TPeerShows(const TPeerShows&) = delete;
   TPeerShows& operator=(const TPeerShows&) = delete;
 
+  // What the other live instances show. Instances choose one at a time:
+  // this holds the choice (for at most a tenth of a second of waiting for
+  // another's) until Tell says what was chosen, so two that change at once
+  // do not both take the same picture.
+  std::vector<int> Others();
   // The picture this instance shows (an index of the playlist).
   void Tell(int index);
-  // What the other live instances show.
-  std::vector<int> Others() const;
   // What the primary instance shows; -1 when there is none or it shows nothing yet.
   int Primary() const;
 
@@ -30,6 +33,7 @@ class TPeerShows {
   std::string folder_;
   std::string lock_;  // this instance's lock file; its picture is beside it
   TFile held_;
+  TFile choosing_;  // while this instance chooses
 };
 
 }  // namespace qv::platform

@@ -10,6 +10,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "support/ColourShow.h"
 #include "support/Run.h"
 #include "support/Sounds.h"
 #include "support/Spawn.h"
@@ -224,22 +225,12 @@ TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
 // Two instances on two monitors with a Monitors setting: each its own show
 // never showing what the other shows, or both the primary one's picture.
 TEST_F(HostedSaver, InstancesOnTwoMonitorsFollowTheMonitorsSetting) {
-  std::string pictures;
-  for (uint32_t colour : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
-    qv::TBitmap32 b(160, 90);
-    b.Clear(colour);
-    const std::string name = dir.file("c" + std::to_string(colour & 0xFFFFFF) + ".bmp");
-    qv::SaveBMP32(b, name);
-    pictures += " " + Quote(name);
-  }
   const Window second = MakeWindow(320, 180, 600);
   auto solid = [](unsigned long c) { return c == 0xFF0000 || c == 0x00FF00 || c == 0x0000FF; };
   for (const char* monitors : {"1", "2"}) {
-    qvtest::WriteFile(dir.file("m.ini"), std::string("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=") +
-                                             monitors + "\r\n");
-    auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
-                                         Quote(dir.file("h.scr")) + " --settings " + Quote(dir.file("m.ini")) + pictures,
-                                     dir);
+    auto packed = qvtest::PackColours(
+        dir, dir.file("h.scr"), {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}, 160, 90,
+        std::string("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=") + monitors + "\r\n");
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
     auto primary = Start({"-root"}, {"XSCREENSAVER_WINDOW=" + std::to_string(window), "XSCREENSAVER_SAVER_INDEX=0",
                                      "SDL_AUDIODRIVER=dummy", "XDG_RUNTIME_DIR=" + tmp.path(), kNoSessionBus});

@@ -9,6 +9,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "support/ColourShow.h"
 #include "support/Run.h"
 #include "support/Spawn.h"
 #include "support/TempDir.h"
@@ -59,20 +60,10 @@ class TwoMonitors : public ::testing::Test {
   // Three pictures of one colour each, changing every second without a
   // transition, with the given Monitors setting.
   std::string PackThree(const std::string& monitors) {
-    std::string pictures;
-    for (uint32_t colour : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
-      qv::TBitmap32 b(800, 600);
-      b.Clear(colour);
-      const std::string name = dir.file("c" + std::to_string(colour & 0xFFFFFF) + ".bmp");
-      qv::SaveBMP32(b, name);
-      pictures += " " + Quote(name);
-    }
-    qvtest::WriteFile(dir.file("s.ini"),
-                      "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=" + monitors + "\r\n");
     const std::string out = dir.file("m" + monitors + ".scr");
-    auto packed = qvtest::RunCommand(std::string(QV_QVTOOL) + " pack --engine " + Quote(QV_QVSAVER) + " --out " +
-                                         Quote(out) + " --settings " + Quote(dir.file("s.ini")) + pictures,
-                                     dir);
+    auto packed = qvtest::PackColours(dir, out, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}, 800, 600,
+                                      "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=" +
+                                          monitors + "\r\n");
     EXPECT_EQ(packed.exitCode, 0) << packed.err;
     return out;
   }

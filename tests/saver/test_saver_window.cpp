@@ -420,6 +420,11 @@ class TwoScreens : public SaverRun {
     };
   }
   void AddRightScreen(int w, int h) { display.AddScreen(320, 0, w, h); }
+  void AddThreeColours() {
+    AddPicture("a.bmp", kRed);
+    AddPicture("b.bmp", kGreen);
+    AddPicture("c.bmp", kBlue);
+  }
   static std::vector<uint32_t> Solid(const std::vector<std::pair<uint32_t, uint32_t>>& frames) {
     std::vector<uint32_t> out;
     for (auto [at, c] : frames)
@@ -443,9 +448,7 @@ TEST_F(TwoScreens, EachMonitorItsOwnShowNeverTheSamePictureAtOnce) {
   AddRightScreen(320, 240);
   project.Setting().Monitors = 1;
   project.Setting().ShowImageMode = 0;
-  AddPicture("a.bmp", kRed);
-  AddPicture("b.bmp", kGreen);
-  AddPicture("c.bmp", kBlue);
+  AddThreeColours();
   RunFor(60000);
   const std::vector<uint32_t> left = Solid(shown[0]), right = Solid(shown[1]);
   ASSERT_GE(left.size(), 10u);
@@ -466,9 +469,7 @@ TEST_F(TwoScreens, TheSamePictureOnEveryMonitorChangingTogether) {
   display.AddScreen(320, 0, 200, 300);  // another size and shape
   project.Setting().Monitors = 2;
   project.Setting().ShowImageMode = 0;
-  AddPicture("a.bmp", kRed);
-  AddPicture("b.bmp", kGreen);
-  AddPicture("c.bmp", kBlue);
+  AddThreeColours();
   RunFor(60000);
   const std::vector<uint32_t> left = Solid(shown[0]), right = Solid(shown[1]);
   ASSERT_GE(left.size(), 10u);
