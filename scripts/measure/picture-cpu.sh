@@ -3,9 +3,8 @@
 # full-screen on a virtual display with the user settings picking that single
 # picture (so nothing changes but the picture itself, moving or not) and
 # reports the CPU time the engine and the X server use, and the engine's
-# resident memory at the end. Extra [Setting] lines (Monitors=1, PanZoom=1)
-# come from SETTINGS, "\r\n" between them; MONITORS=2 gives the virtual
-# screen two RandR monitors side by side, each WIDTHxHEIGHT.
+# resident memory at the end. Extra [Setting] lines (PanZoom=1) come from
+# SETTINGS, "\r\n" between them.
 # Usage: scripts/measure/picture-cpu.sh [SCREENSAVER] [INDEX] [WIDTHxHEIGHT]
 #        (defaults: build/demo.scr, 1 (the demo's living picture), 1920x1080)
 set -euo pipefail
@@ -13,21 +12,14 @@ scr=$(realpath "${1:-build/demo.scr}")
 index=${2:-1}
 size=${3:-1920x1080}
 seconds=${SECONDS_MEASURED:-10}
-monitors=${MONITORS:-1}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 w=${size%x*} h=${size#*x}
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 "$((w * monitors))x${h}x24" -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${w}x${h}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 sleep 1
-if [ "$monitors" -gt 1 ]; then
-  for ((i = 0; i < monitors; i++)); do
-    primary=$([ "$i" -eq 0 ] && echo "*" || echo "")
-    DISPLAY=$display xrandr --setmonitor "${primary}M$i" "${w}/300x${h}/170+$((i * w))+0" none >/dev/null
-  done
-fi
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
