@@ -81,14 +81,26 @@ bool Groups(const TTaps& across, int from, int count, std::vector<TGroup>& group
   return true;
 }
 
+// The pixels of a group's window that its index vector names.
+[[gnu::always_inline]] inline void Pick(const TU32x8& low, const TU32x8& high, const TU32x8& index, TU32x8& picked) {
+#if defined(__GNUC__) && !defined(__clang__)
+  picked = __builtin_shuffle(low, high, index);
+#else
+  for (int k = 0; k < kGroup; ++k) picked[k] = index[k] < kGroup ? low[index[k]] : high[index[k] - kGroup];
+#endif
+}
+
 [[gnu::always_inline]] inline void MixGroupsBody(uint32_t* out, const uint32_t* line, const TGroup* groups, int count) {
   for (int g = 0; g < count; ++g, out += kGroup) {
     const TGroup& group = groups[g];
     TU32x8 low, high;
     std::memcpy(&low, line + group.base, sizeof low);
     std::memcpy(&high, line + group.base + kGroup, sizeof high);
-    const TU16x16 a = reinterpret_cast<TU16x16>(__builtin_shuffle(low, high, group.first));
-    const TU16x16 b = reinterpret_cast<TU16x16>(__builtin_shuffle(low, high, group.second));
+    TU32x8 first, second;
+    Pick(low, high, group.first, first);
+    Pick(low, high, group.second, second);
+    const TU16x16 a = reinterpret_cast<TU16x16>(first);
+    const TU16x16 b = reinterpret_cast<TU16x16>(second);
     const TU16x16 lo = ((a & 0xFF) * group.rest + (b & 0xFF) * group.weight) >> 8;  // blue, red
     const TU16x16 hi = ((a >> 8) * group.rest + (b >> 8) * group.weight) & 0xFF00;  // green, alpha
     const TU32x8 mixed = reinterpret_cast<TU32x8>(lo | hi);
