@@ -109,7 +109,7 @@ void BM_PictureChange(benchmark::State& state) {
     qv::TQVCSetting& s = project.Setting();
     s.Duration = 1;
     s.TransitionTime = 500;
-    s.TransitionEffects = "1";
+    s.TransitionEffects = std::string(1, '1');  // (a literal here trips a false -Wrestrict in GCC 12)
     s.ShowImageMode = 1;
     s.Proportional = true;
     s.PanZoom = state.range(0) != 0;

@@ -27,9 +27,9 @@ void BM_PanZoomFrame(benchmark::State& state) {
   qv::RandSeed = 1;
   const qv::TPanZoomPath path = qv::ChoosePanZoomPath(frame, 20000);
   qv::TBitmap32 screen(w, h);
-  qv::platform::TOneBand one;
+  qv::TOneBand one;
   qv::platform::TThreadBands both(2);
-  qv::platform::IBands& bands = threads > 1 ? static_cast<qv::platform::IBands&>(both) : one;
+  qv::IBands& bands = threads > 1 ? static_cast<qv::IBands&>(both) : one;
   const double k = static_cast<double>(copy.Width()) / picture.width;
   uint64_t t = 0;
   qvbench::TFrameTimes times(state, w, h);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "saver/uWave.h"
+#include "graphics/SoundFormats/uWave.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qv::TMemoryByteStream stream(std::vector<uint8_t>(data, data + size));

@@ -9,6 +9,8 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev libx11-dev libxrandr-dev
   libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev libfftw3-dev
   xvfb xauth xdotool
+  libxss-dev libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols libsystemd-dev
+  dbus sway grim wtype
   timgm6mb-soundfont
   # The screensaver daemons the install tests run, their session bus and
   # settings store, the XML checker, and the Debian packaging tools.

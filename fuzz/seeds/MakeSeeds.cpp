@@ -16,8 +16,8 @@
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
+#include "graphics/SoundFormats/uWave.h"
 #include "project/uBlockContainer.h"
-#include "saver/uWave.h"
 
 namespace {
 

@@ -4,9 +4,12 @@
 #include <cmath>
 
 #include "common/Error.h"
+#include "common/Limits.h"
+#include "common/Paths.h"
 #include "common/Rounding.h"
 #include "graphics/Colors.h"
 #include "graphics/ImageFormats/PictureLoader.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -196,7 +199,7 @@ TImgObject::~TImgObject() { EndWorker(); }
 bool TImgObject::LoadPicture(const std::string& path, uint32_t) {
   frame_ = TBitmap32();
   try {
-    frame_ = qv::LoadPicture(path).bitmap;
+    frame_ = DecodePicture(platform::ReadWholeFile(path, kMaxPictureFileBytes), path).bitmap;
   } catch (const EQVError&) {
     return false;  // a picture that cannot be read draws nothing
   }
@@ -220,7 +223,9 @@ int TGifObject::FrameIndex() const {
 
 bool TGifObject::LoadPicture(const std::string& path, uint32_t now) {
   try {
-    playback_.Load(LoadGifStored(path), Description(), now);
+    const std::vector<uint8_t> bytes = platform::ReadWholeFile(path, kMaxPictureFileBytes);
+    if (!IsGIF(bytes.data(), bytes.size())) throw EQVError("Unknown picture format: " + FileNamePart(path));
+    playback_.Load(DecodeGIFStored(bytes.data(), bytes.size()), Description(), now);
   } catch (const EQVError&) {
     playback_.Load({}, Description(), now);  // no frames: the object draws nothing
     return false;

@@ -1,12 +1,10 @@
 #include "app/ConfigureMode.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "app/SaverOnScreen.h"
-#include "common/Error.h"
-#include "common/Utf8Path.h"
 #include "config_ui/FQVConfigWindow.h"
+#include "config_ui/uConfigureMode.h"
 #include "platform/System.h"
 #if !defined(_WIN32)
 #include "platform/x11/X11Window.h"
@@ -54,32 +52,7 @@ int RunConfigureWindow(TQVCProject& project, const std::string& exePath, const s
   services.setApplicationTitle = [&dialogs](const std::string& title) { dialogs.SetTitle(title); };
   services.report = report;
 
-  // The project's skin; the built-in window when it has none, cannot be
-  // read, lacks "MainWindow" or cannot build it.
-  TQVForms skin;
-  std::string why;
-  const std::string& file = project.UISetting().UIFile;
-  std::error_code ec;
-  bool usable = false;
-  if (file.empty() || !std::filesystem::exists(PathFromUtf8(file), ec)) {
-    why = "the screensaver carries no skin";
-  } else if (std::filesystem::file_size(PathFromUtf8(file), ec) == 0 && !ec) {
-    why = "the screensaver's skin is empty";
-  } else {
-    try {
-      skin.LoadSkin(file);
-      usable = true;
-    } catch (const EQVError& e) {
-      why = std::string("the screensaver's skin cannot be read: ") + e.what();
-    }
-  }
-  if (usable && ShowSkinWindow(skin, project, kMainWindow, services, &why)) return 0;
-  report(why + "; showing the built-in configuration window");
-  if (!ShowSkinWindow(BuiltInSkin(), project, kMainWindow, services, &why)) {
-    report(why);
-    return 1;
-  }
-  return 0;
+  return ShowConfigureWindow(project, services) ? 0 : 1;
 }
 
 int RunConfigureOnScreen(TQVCProject& project, const std::string& exePath, const std::string& tempFolder,

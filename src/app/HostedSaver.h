@@ -4,6 +4,7 @@
 // but a signal or the window going away.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace qv {
@@ -22,5 +23,12 @@ namespace qv::app {
 // there is no display or no such window.
 int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,
                    const TRunOverrides& overrides);
+
+using THostedRunner = std::function<int(TQVCProject& project, const std::string& exePath,
+                                        const std::string& tempFolder, uint64_t window,
+                                        const TRunOverrides& overrides)>;
+// RunHostedSaver where the system's screensaver daemons host savers (X11);
+// an empty function where none do (Windows, which has no RunHostedSaver).
+THostedRunner HostedRunner();
 
 }  // namespace qv::app

@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "app/ConfigureMode.h"
+#include "app/HostedSaver.h"
+#include "app/ProgramStart.h"
 #include "app/SaverOnScreen.h"
 #include "platform/Files.h"
-#include "platform/fltk/FltkDialogs.h"
 #include "platform/System.h"
 #include "startup/uQVStart.h"
 #if defined(_WIN32)
 #include "platform/win32/WinPreview.h"
 #else
-#include "app/HostedSaver.h"
 #include "platform/sdl/SdlPreview.h"
-#include "platform/x11/X11Window.h"
 #endif
 
 namespace {
@@ -37,10 +36,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Installed before SDL starts, which then leaves these signals to us.
-  qv::platform::InstallEndSignals();
-  // The configuration window's toolkit ends the process on a lost display.
-  qv::platform::CatchFltkFatal("qvsaver");
+  qv::app::StartProgram("qvsaver");
   qv::TStartServices services;
   services.endRequested = qv::platform::EndSignalReceived;
   services.tickAtStart = qv::platform::TickCount();
@@ -55,13 +51,10 @@ int main(int argc, char** argv) {
   // The display settings' preview: a window of our own inside theirs.
   services.openPreviewWindow = qv::platform::OpenPreviewParent;
 #else
-  // A foreign window (the preview's) may go at any moment: an X error about
-  // it must not end the process before its files are removed.
-  qv::platform::CatchX11Errors("qvsaver");
   services.openPreviewWindow = qv::platform::OpenForeignWindow;
-  // The Linux screensaver daemons' way to host a saver.
-  services.runHosted = qv::app::RunHostedSaver;
-  if (const char* hostWindow = std::getenv("XSCREENSAVER_WINDOW")) services.xscreensaverWindow = hostWindow;
 #endif
+  // The Linux screensaver daemons' way to host a saver (none on Windows).
+  services.runHosted = qv::app::HostedRunner();
+  if (const char* hostWindow = std::getenv("XSCREENSAVER_WINDOW")) services.xscreensaverWindow = hostWindow;
   return qv::QVMain(qv::platform::CommandLineArguments(argc, argv), services);
 }

@@ -1,10 +1,5 @@
 #include "common/Paths.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "common/Utf8Path.h"
-
 namespace qv {
 
 std::string FileNamePart(std::string_view stored) {
@@ -41,28 +36,6 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   if (folder.empty()) return std::string(name);
   if (folder.back() == '/') return folder + std::string(name);
   return folder + "/" + std::string(name);
-}
-
-std::string FindInFolder(const std::string& folder, std::string_view name) {
-  namespace fs = std::filesystem;
-  if (name.empty() || name == "." || name == "..") return {};
-  std::error_code ec;
-#if !defined(_WIN32)
-  // Where names differ by letter case the exact one is asked for at once.
-  // Windows finds any spelling by the exact name, so the folder is read to
-  // give the entry's own.
-  std::string exact = JoinPath(folder, name);
-  if (fs::exists(PathFromUtf8(exact), ec)) return exact;
-#endif
-  fs::directory_iterator it(PathFromUtf8(folder.empty() ? "." : folder), ec);
-  if (ec) return {};
-  std::string found;
-  for (const fs::directory_entry& entry : it) {
-    std::string entryName = Utf8FromPath(entry.path().filename());
-    if (entryName == name) return JoinPath(folder, entryName);
-    if (found.empty() && EqualsIgnoreCase(entryName, name)) found = JoinPath(folder, entryName);
-  }
-  return found;
 }
 
 }  // namespace qv

@@ -1,5 +1,6 @@
 // Stored names come from Windows ("C:\Pictures\QVImage0.jpg"). These helpers
-// take them apart and find them on a case-sensitive file system.
+// take them apart and compare them; platform/PathRules.h finds them in a
+// folder.
 #pragma once
 #include <string>
 #include <string_view>
@@ -15,13 +16,6 @@ std::string UpperExtension(std::string_view name);
 
 std::string UpperAscii(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-
-// Looks a file name up in a folder: the exact name when it exists, else the
-// first entry whose name matches ignoring ASCII case. Returns the full path
-// with the entry's own spelling (also where the file system ignores case),
-// or an empty string when there is no such entry. `folder` may or may not end
-// with a separator.
-std::string FindInFolder(const std::string& folder, std::string_view name);
 
 // Joins a folder (with or without a trailing "/") and a file name.
 std::string JoinPath(const std::string& folder, std::string_view name);

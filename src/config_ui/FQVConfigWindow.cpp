@@ -277,7 +277,7 @@ void TfmQVCOnfigWindow::SetAsWallpaper() {
     if (!animation.Load(file)) throw EQVError(FileNamePart(file) + ": " + animation.LoadError());
     bitmap = animation.Picture();
   } else {
-    bitmap = LoadPicture(file).bitmap;
+    bitmap = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file).bitmap;
   }
   const std::string target = WallpaperFile(services_.exePath);
   std::string how;

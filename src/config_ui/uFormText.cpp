@@ -8,6 +8,7 @@
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "common/Paths.h"
+#include "graphics/TextFormats/TextEncoding.h"
 
 namespace qv {
 
@@ -58,59 +59,9 @@ TFormObject& TFormObject::Add(TFormObject child) {
 
 namespace {
 
-// Windows-1252 for the bytes 0x80 to 0x9F; the rest of the upper half is Latin-1.
-constexpr char32_t kCp1252[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                  0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-bool ValidUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t n = 0;
-    if (c < 0x80) n = 0;
-    else if (c >= 0xC2 && c <= 0xDF) n = 1;
-    else if ((c & 0xF0) == 0xE0) n = 2;
-    else if (c >= 0xF0 && c <= 0xF4) n = 3;
-    else return false;
-    if (s.size() - i < n + 1) return false;
-    for (size_t k = 1; k <= n; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += n + 1;
-  }
-  return true;
-}
-
 // Quoted text as written: UTF-8 as it is, anything else read as Windows-1252.
 std::string QuotedToUtf8(std::string_view raw) {
-  if (ValidUtf8(raw)) return std::string(raw);
-  std::string out;
-  for (char ch : raw) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) out += ch;
-    else AppendUtf8(out, c < 0xA0 ? kCp1252[c - 0x80] : char32_t{c});
-  }
-  return out;
+  return IsValidUtf8(raw) ? std::string(raw) : Utf8FromWindows1252(raw);
 }
 
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }

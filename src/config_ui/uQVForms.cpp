@@ -107,10 +107,7 @@ std::string TQVForm::PrepareFormText(std::vector<int>* lineNumbers) const {
 void TQVForms::LoadSkin(const std::string& fileName) {
   forms_.clear();
   texts_.clear();
-  std::string bytes, reason;
-  if (platform::ReadRegularFile(fileName, kMaxSkinFileBytes, bytes, reason) != platform::TOpenResult::Ok)
-    throw EQVError(reason.empty() ? fileName + " cannot be read" : reason);
-  LoadSkinText(bytes);
+  LoadSkinText(platform::ReadWholeText(fileName, kMaxSkinFileBytes));
 }
 
 void TQVForms::LoadSkinText(std::string_view text) {

@@ -5,6 +5,7 @@
 #include "common/Paths.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -22,7 +23,7 @@ bool TQVPreview::LoadPicture(const std::string& file) {
       else if (!projectReader_(file, source)) lastError_ = file + ": not readable";
     } else if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
       // Never decoded smaller than the control shows it.
-      source = qv::LoadPicture(file, {Width(), Height()}).bitmap;
+      source = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, {Width(), Height()}).bitmap;
     }
   } catch (const std::exception& e) {
     source = TBitmap32();

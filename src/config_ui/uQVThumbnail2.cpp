@@ -9,6 +9,7 @@
 #include "common/Utf8Path.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -140,7 +141,8 @@ void TQVThumbnail2::LoadThumbnails() {
       } else if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
         // Decoded no larger than needed: a thumbnail only becomes
         // PictureWidth by PictureHeight.
-        const TPicture picture = LoadPicture(file, {pictureWidth_, pictureHeight_});
+        const TPicture picture =
+            DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, {pictureWidth_, pictureHeight_});
         thumbnail = stretched(picture.bitmap);
       } else {
         loadErrors_.push_back(file + ": not a picture type that has thumbnails");

@@ -141,7 +141,7 @@ void MixOneByOne(uint32_t* out, const uint32_t* line, const int32_t* first, cons
 }  // namespace
 
 void DrawAreaBilinear(const TBitmap32& src, const TAreaF& area, TBitmap32& dst, const TRect& to,
-                      platform::IBands& bands) {
+                      IBands& bands) {
   const int left = std::max(to.Left, 0), top = std::max(to.Top, 0);
   const int right = std::min(to.Right, dst.Width()), bottom = std::min(to.Bottom, dst.Height());
   const int width = to.Right - to.Left, height = to.Bottom - to.Top;

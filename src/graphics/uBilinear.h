@@ -4,7 +4,7 @@
 #pragma once
 #include "graphics/Bitmap32.h"
 #include "graphics/Rect.h"
-#include "platform/Bands.h"
+#include "common/Bands.h"
 
 namespace qv {
 
@@ -19,6 +19,6 @@ struct TAreaF {
 // positions beyond an edge take the edge's pixels. Drawn in bands: the same
 // pixels on any number of threads.
 void DrawAreaBilinear(const TBitmap32& src, const TAreaF& area, TBitmap32& dst, const TRect& to,
-                      platform::IBands& bands);
+                      IBands& bands);
 
 }  // namespace qv

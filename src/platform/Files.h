@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Error.h"
+
 namespace qv::platform {
 
 // The system temporary path, ending with the separator: $TMPDIR when set and
@@ -61,8 +63,32 @@ enum class TOpenResult { Ok, Missing, Refused };
 // waits on a FIFO.
 TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& file, std::string& reason);
 
-// Reads a whole regular file within the cap, with the same results.
-TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::string& bytes, std::string& reason);
+// A file that cannot be opened or read. The message names the file and says
+// why, "Cannot read PATH: REASON": no such file, a folder, not a regular
+// file (a device, a FIFO), larger than the cap, or the system's reason.
+class EFileUnreadable : public EQVError {
+ public:
+  EFileUnreadable(const std::string& path, TOpenResult result, const std::string& reason);
+  bool Missing() const { return missing_; }
+  // Why, without the file's name ("no such file" when it is missing).
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  bool missing_;
+  std::string reason_;
+};
+
+// The one way to read a whole file: a regular file within the cap, by
+// OpenRegularFile's rules, or EFileUnreadable. A file that grows past the
+// cap while it is read is refused all the same.
+std::vector<uint8_t> ReadWholeFile(const std::string& path, uint64_t maxBytes);
+std::string ReadWholeText(const std::string& path, uint64_t maxBytes);
+// Opens a regular file within the cap for reading in parts, or throws
+// EFileUnreadable.
+TFile OpenFileToRead(const std::string& path, uint64_t maxBytes);
+
+// ReadWholeFile's results as a code and a reason, for the animated-picture
+// reader until it takes ReadWholeFile; nothing else uses it.
 TOpenResult ReadRegularFile(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& bytes,
                             std::string& reason);
 

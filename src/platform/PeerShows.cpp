@@ -14,10 +14,8 @@ constexpr const char* kLock = ".lock";
 constexpr const char* kShown = ".shown";
 
 int ReadIndex(const std::string& file) {
-  std::string bytes, reason;
-  if (ReadRegularFile(file, 64, bytes, reason) != TOpenResult::Ok) return -1;
   try {
-    return std::stoi(bytes);
+    return std::stoi(ReadWholeText(file, 64));
   } catch (const std::exception&) {
     return -1;
   }

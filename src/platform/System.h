@@ -28,6 +28,16 @@ void SleepMs(uint32_t ms);
 void InstallEndSignals();
 bool EndSignalReceived();
 
+#if !defined(_WIN32)
+// A descriptor that becomes readable when an end signal arrives (after
+// InstallEndSignals) or a child process ends (after WakeOnChildEnd), so a
+// poll() on it beside other descriptors waits for either without a race.
+// DrainWakeDescriptor reads it empty; look at what happened afterwards.
+int WakeDescriptor();
+void DrainWakeDescriptor();
+void WakeOnChildEnd();
+#endif
+
 // Where this user's own settings live, ending with "/": $XDG_CONFIG_HOME,
 // else ~/.config/ (Windows: the roaming application data folder, %APPDATA%).
 // Empty when none can be told.

@@ -3,7 +3,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/Bands.h"
+#include "common/Bands.h"
 
 namespace qv::platform {
 

@@ -18,6 +18,10 @@ namespace {
 // saves system calls.
 constexpr size_t kCopyBuffer = 1 << 20;
 
+// A block's length is stored in 32 bits: a file stored as one block is at
+// most 4 GiB.
+constexpr uint64_t kMaxBlockBytes = 0xFFFFFFFFull;
+
 // Reads the 4 bytes at an offset.
 bool ReadAt(const platform::TFile& file, uint8_t (&b)[4], uint64_t offset) {
   size_t got = 0;
@@ -53,18 +57,6 @@ bool CreateOutput(const std::string& path, platform::TFile& out) {
   if (!platform::IsOwnRegularFile(path)) return false;
   platform::RemoveFile(path);
   return platform::CreateExclusive(path, out) == platform::TCreateResult::Created;
-}
-
-// A file to store as one block: a regular file of at most 4 GiB.
-platform::TFile OpenBlockSource(const std::string& path) {
-  platform::TFile in;
-  std::string reason;
-  switch (platform::OpenRegularFile(path, 0xFFFFFFFFull, in, reason)) {
-    case platform::TOpenResult::Ok: return in;
-    case platform::TOpenResult::Missing: throw EQVError("Cannot open " + path);
-    case platform::TOpenResult::Refused: break;
-  }
-  throw EQVError("Cannot store " + path + ": " + reason);
 }
 
 // The container's file, opened for reading; a folder, device or FIFO never is.
@@ -209,7 +201,7 @@ void WriteBlockContainer(std::FILE* out, const std::vector<TBlockSource>& blocks
         throw EQVError("Cannot write the container");
       continue;
     }
-    platform::TFile in = OpenBlockSource(block.path);
+    platform::TFile in = platform::OpenFileToRead(block.path, kMaxBlockBytes);
     const uint64_t size = in.Size();
     put32(size);
     uint64_t left = size;
@@ -231,7 +223,7 @@ uint64_t BlockContainerSize(const std::vector<TBlockSource>& blocks) {
       size += block.bytes.size();
       continue;
     }
-    size += OpenBlockSource(block.path).Size();
+    size += platform::OpenFileToRead(block.path, kMaxBlockBytes).Size();
   }
   return size;
 }

@@ -85,10 +85,6 @@ std::string_view WithoutBom(std::string_view text, bool* had = nullptr) {
   return bom ? text.substr(kBom.size()) : text;
 }
 
-platform::TOpenResult ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
-  return platform::ReadRegularFile(path, kMaxIniFileSize, out, reason);
-}
-
 bool HasLineBreakOrNul(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
 bool IsStorableSection(std::string_view name) {
@@ -177,9 +173,11 @@ TIniFile TIniFile::FromText(std::string_view text) {
 }
 
 TIniFile TIniFile::FromFile(const std::string& path) {
-  std::string text, reason;
-  if (ReadWholeFile(path, text, reason) != platform::TOpenResult::Ok) return TIniFile();
-  return FromText(text);
+  try {
+    return FromText(platform::ReadWholeText(path, kMaxIniFileSize));
+  } catch (const platform::EFileUnreadable&) {
+    return TIniFile();  // read like a missing file: every key has its default
+  }
 }
 
 const TIniFile::TSection* TIniFile::Find(std::string_view section) const {
@@ -234,16 +232,12 @@ TIniDocument TIniDocument::FromText(std::string_view text) {
 }
 
 TIniDocument TIniDocument::FromFile(const std::string& path) {
-  std::string text, reason;
-  switch (ReadWholeFile(path, text, reason)) {
-    case platform::TOpenResult::Missing:
-      return TIniDocument();
-    case platform::TOpenResult::Refused:
-      throw EQVError("Cannot read settings file " + path + ": " + reason);
-    case platform::TOpenResult::Ok:
-      break;
+  try {
+    return FromText(platform::ReadWholeText(path, kMaxIniFileSize));
+  } catch (const platform::EFileUnreadable& e) {
+    if (e.Missing()) return TIniDocument();  // no file yet: nothing set
+    throw;
   }
-  return FromText(text);
 }
 
 std::vector<TIniDocument::TRange> TIniDocument::Sections(std::string_view section) const {

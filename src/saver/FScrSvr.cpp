@@ -163,7 +163,7 @@ void TQVfmScrSvr::CreateShows() {
     ownWorkers_ = std::make_unique<platform::TThreadWorkers>();
     workers = ownWorkers_.get();
   }
-  platform::IBands* bands = services_.bands;
+  IBands* bands = services_.bands;
   if (!bands) {
     ownBands_ = std::make_unique<platform::TThreadBands>();
     bands = ownBands_.get();

@@ -18,7 +18,7 @@
 #include "platform/Worker.h"
 #include "project/uRunOverrides.h"
 #include "platform/Background.h"
-#include "platform/Bands.h"
+#include "common/Bands.h"
 #include "saver/uScreenShow.h"
 #include "saver/uSlideshow.h"
 #include "saver/uSlideshowItem.h"
@@ -67,7 +67,7 @@ struct TSaverServices {
   // Frames drawn in bands on several threads (the window makes its own when
   // none are given), and the next picture decoded beside the window (at once
   // without).
-  platform::IBands* bands = nullptr;
+  IBands* bands = nullptr;
   platform::IBackground* background = nullptr;
   // A daemon that starts one process per monitor: whether this one is on
   // the primary monitor (with Monitors 0 the others stay black), the
@@ -165,7 +165,7 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   // The workers animated objects move on and the bands frames are drawn in,
   // when the services give none.
   std::unique_ptr<platform::IWorkers> ownWorkers_;
-  std::unique_ptr<platform::IBands> ownBands_;
+  std::unique_ptr<IBands> ownBands_;
   // One show per monitor played on; the first is the primary monitor's.
   std::vector<std::unique_ptr<TScreenShow>> shows_;
   TBitmap32 black_;  // the window before anything shows, without a playlist

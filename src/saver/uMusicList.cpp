@@ -2,6 +2,7 @@
 
 #include "common/Paths.h"
 #include "common/Random.h"
+#include "platform/PathRules.h"
 
 namespace qv {
 
@@ -18,7 +19,7 @@ std::vector<std::string> BuildMusicList(std::string_view musicFile, const std::s
     from = cut + 1;
     if (entry.empty()) continue;
     if (entry.find_first_of("\\/") == std::string::npos) {
-      std::string found = FindInFolder(tempFolder, entry);
+      std::string found = platform::FindInFolder(tempFolder, entry);
       entry = found.empty() ? JoinPath(tempFolder, entry) : found;
     }
     list.push_back(std::move(entry));

@@ -14,7 +14,7 @@
 #include "animation/uProject.h"
 #include "graphics/Bitmap32.h"
 #include "platform/Background.h"
-#include "platform/Bands.h"
+#include "common/Bands.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Worker.h"
@@ -29,7 +29,7 @@ struct TShowContext {
   platform::ISaverDisplay* display = nullptr;
   int screen = 0;  // the display's screen it shows on
   platform::IClock* clock = nullptr;
-  platform::IBands* bands = nullptr;            // frames drawn in bands; none: one thread
+  IBands* bands = nullptr;            // frames drawn in bands; none: one thread
   platform::IBackground* background = nullptr;  // pictures loaded beside the window; none: at once
   platform::IWorkers* workers = nullptr;        // animated objects move on them
   // For the animated item: its sounds' player (the window's voice; none on

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "saver/uWave.h"
+#include "common/Limits.h"
+#include "graphics/SoundFormats/uWave.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -25,7 +27,7 @@ int TSoundEffect::Add(const std::string& fileName) {
   TWave wave;
   if (mode_ == kMixing) {
     try {
-      wave.LoadFromFile(fileName);
+      wave.LoadFromBytes(platform::ReadWholeFile(fileName, kMaxWaveBytes));
       players_.Load(slot, ConvertToPcm16(wave, players_.Rate(), players_.Channels()));
     } catch (...) {
       // The slot may hold the sound of an earlier project.
@@ -33,7 +35,7 @@ int TSoundEffect::Add(const std::string& fileName) {
       throw;
     }
   } else {
-    wave.LoadFromFile(fileName);
+    wave.LoadFromBytes(platform::ReadWholeFile(fileName, kMaxWaveBytes));
     const TWaveFormat format = ParseWaveFormat(wave.format);
     platform::TPcmSound sound;
     sound.rate = format.rate;

@@ -7,6 +7,7 @@
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uBilinear.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
 
 namespace qv {
 
@@ -38,7 +39,7 @@ TStillPreparation PrepareStill(const std::string& file, const TItemFitting& fitt
     hint = {fitting.screen.width, fitting.screen.height};
   }
   hint.cancelled = cancelled;
-  TPicture picture = LoadPicture(file, hint);
+  TPicture picture = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, hint);
   if (cancelled && cancelled->load()) throw EQVError(file + ": loading stopped");
   // Every size below comes from the picture's true size, whatever scale it
   // was decoded at.

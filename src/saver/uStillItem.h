@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "platform/Bands.h"
+#include "common/Bands.h"
 #include "platform/Clock.h"
 #include "saver/uPanZoom.h"
 #include "saver/uSlideshowItem.h"
@@ -32,7 +32,7 @@ class TStillItem final : public TSlideshowItem {
  public:
   // The clock times a pan and zoom, the bands draw its frames; without them
   // the item stands still.
-  explicit TStillItem(platform::IClock* clock = nullptr, platform::IBands* bands = nullptr)
+  explicit TStillItem(platform::IClock* clock = nullptr, IBands* bands = nullptr)
       : clock_(clock), bands_(bands) {}
 
   // Under the accelerated path the picture fills the working size; else,
@@ -50,7 +50,7 @@ class TStillItem final : public TSlideshowItem {
 
  private:
   platform::IClock* clock_;
-  platform::IBands* bands_;
+  IBands* bands_;
   TBitmap32 picture_;
   TSize size_;
   bool panZoom_ = false;

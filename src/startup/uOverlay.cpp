@@ -9,6 +9,7 @@
 #include "common/Paths.h"
 #include "common/Utf8Path.h"
 #include "platform/Files.h"
+#include "platform/PathRules.h"
 #include "project/uBlockContainer.h"
 #include "project/uLongPath.h"
 #include "project/uQVProject.h"
@@ -62,7 +63,7 @@ std::vector<std::string> PictureTargets(const std::string& folder, const std::ve
 // letter case is taken when the exact name is not there.
 std::string InFolder(const std::string& folder, const std::string& stored) {
   std::string name = FileNamePart(stored);
-  std::string found = FindInFolder(folder, name);
+  std::string found = platform::FindInFolder(folder, name);
   return found.empty() ? folder + name : found;
 }
 
@@ -105,8 +106,12 @@ const std::string& TProjectTempFolder::ProjectTempFolder() {
 
 std::vector<std::string> ReadNameLines(const std::string& file) {
   std::vector<std::string> lines;
-  std::string text, reason;
-  if (platform::ReadRegularFile(file, kMaxNamesFileBytes, text, reason) != platform::TOpenResult::Ok) return lines;
+  std::string text;
+  try {
+    text = platform::ReadWholeText(file, kMaxNamesFileBytes);
+  } catch (const platform::EFileUnreadable&) {
+    return lines;
+  }
   size_t start = 0;
   while (start < text.size() && lines.size() < kMaxNameLines) {
     size_t end = text.find('\n', start);

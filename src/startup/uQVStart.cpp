@@ -6,6 +6,7 @@
 #include "common/Paths.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
+#include "platform/Files.h"
 #include "project/uLongPath.h"
 #include "project/uQVProject.h"
 #include "startup/uHostedMode.h"
@@ -55,7 +56,7 @@ bool DrawPreview(const std::string& previewFile, platform::IPreviewWindow& windo
   if (window.Width() <= 0 || window.Height() <= 0) return false;
   try {
     TDecodeHint hint{window.Width(), window.Height()};
-    TPicture picture = LoadPicture(previewFile, hint);
+    TPicture picture = DecodePicture(platform::ReadWholeFile(previewFile, kMaxPictureFileBytes), previewFile, hint);
     TBitmap32 frame;
     SetBitmapFormat(frame, window.Width(), window.Height(), 32);
     if (keepShape) DrawFitted(picture.bitmap, frame, true, 0xFF000000u);

@@ -5,6 +5,7 @@
 
 #include "common/Paths.h"
 #include "common/Utf8Path.h"
+#include "platform/PathRules.h"
 #include "platform/System.h"
 
 namespace qv {
@@ -19,7 +20,7 @@ bool IsFolder(const std::string& path) {
 // A file, not a folder, of that name in the folder.
 std::string FileIn(const std::string& folder, const std::string& name) {
   if (folder.empty()) return {};
-  std::string found = FindInFolder(folder, name);
+  std::string found = platform::FindInFolder(folder, name);
   if (found.empty() || IsFolder(found)) return {};
   return found;
 }
@@ -27,27 +28,17 @@ std::string FileIn(const std::string& folder, const std::string& name) {
 // A subfolder found ignoring case, with a trailing "/".
 std::string SubFolder(const std::string& folder, const std::string& name) {
   if (folder.empty()) return {};
-  std::string found = FindInFolder(folder, name);
+  std::string found = platform::FindInFolder(folder, name);
   if (!IsFolder(found)) return {};
   return found.back() == '/' ? found : found + "/";
 }
 
-#if defined(_WIN32)
-// On Windows a stored name ("C:\Sounds\bird.wav") is a local path.
+// The file a stored name names as it is, where it is a local path here
+// ("C:\Sounds\bird.wav" is one on Windows only).
 std::string StoredAsIs(const std::string& stored) {
-  size_t slash = stored.find_last_of("\\/");
-#else
-// Stored names written on Windows ("C:\Sounds\bird.wav") never name a local file.
-std::string StoredAsIs(const std::string& stored) {
-  if (stored.find('\\') != std::string::npos) return {};
-  if (stored.size() >= 2 && stored[1] == ':') return {};
-  size_t slash = stored.rfind('/');
-#endif
-  if (slash == std::string::npos) return FileIn(".", stored);
-  // A root keeps its separator: "/", or "C:\" (bare "C:" is the drive's
-  // current folder).
-  const bool root = slash == 0 || (slash == 2 && stored[1] == ':');
-  return FileIn(stored.substr(0, root ? slash + 1 : slash), stored.substr(slash + 1));
+  std::string folder, name;
+  if (!platform::SplitLocalPath(stored, folder, name)) return {};
+  return FileIn(folder.empty() ? "." : folder, name);
 }
 
 }  // namespace

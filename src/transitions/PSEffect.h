@@ -4,7 +4,7 @@
 #include <array>
 
 #include "graphics/Bitmap32.h"
-#include "platform/Bands.h"
+#include "common/Bands.h"
 #include "project/uQVProject.h"
 
 namespace qv {
@@ -28,7 +28,7 @@ struct TBandedFrame {
   const TBitmap32& New;
   // A working bitmap the effect may size and use as it likes.
   TBitmap32& Scratch;
-  platform::IBands& Bands;
+  IBands& Bands;
 };
 using TBandedProc = void (*)(const TBandedFrame& f, int W, int H, int X, int Y, int Percent);
 
@@ -53,7 +53,7 @@ void StartRows(TBitmap32& Dest, const TBitmap32& Old, int first, int last);
 // A banded procedure as a TEffectProc: drawn in place, on the calling thread.
 template <TBandedProc Banded>
 void InPlace(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
-  platform::TOneBand one;
+  TOneBand one;
   TBitmap32 scratch;
   Banded(TBandedFrame{Dest, Dest, New, scratch, one}, W, H, X, Y, Percent);
 }

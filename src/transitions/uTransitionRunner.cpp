@@ -73,7 +73,7 @@ TProgress ProgressAt(int W, int H, int Percent) {
 }
 
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent, platform::IBands* bands,
+                       const TBitmap32& New, TBitmap32& Work, int Percent, IBands* bands,
                        TBitmap32* scratch) {
   if (effect < 1 || static_cast<size_t>(effect) > table.size())
     throw EQVError("There is no transition effect " + std::to_string(effect));
@@ -92,7 +92,7 @@ void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap
 }
 
 TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New,
-                                     TBitmap32& Work, std::span<const TEffect> table, platform::IBands* bands)
+                                     TBitmap32& Work, std::span<const TEffect> table, IBands* bands)
     : host_(host), old_(Old), new_(New), work_(Work), table_(table), bands_(bands) {}
 
 void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>& effectList) {

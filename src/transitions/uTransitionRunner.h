@@ -46,7 +46,7 @@ TProgress ProgressAt(int W, int H, int Percent);
 // and the same draws from the shared generator; `scratch` is its working
 // bitmap (a fresh one when none is given).
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent, platform::IBands* bands = nullptr,
+                       const TBitmap32& New, TBitmap32& Work, int Percent, IBands* bands = nullptr,
                        TBitmap32* scratch = nullptr);
 
 // What the runner needs from the window it plays in.
@@ -88,7 +88,7 @@ class TTransitionRunner {
   // size changed. With `bands` the frames are drawn in bands on several
   // threads, with the same pixels and draws as on one.
   TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New, TBitmap32& Work,
-                    std::span<const TEffect> table = EffectTable(), platform::IBands* bands = nullptr);
+                    std::span<const TEffect> table = EffectTable(), IBands* bands = nullptr);
 
   // Plays the whole transition and returns after the last frame is presented,
   // or at the first step after the host says it is cancelled. Throws
@@ -117,7 +117,7 @@ class TTransitionRunner {
   TBitmap32& new_;
   TBitmap32& work_;
   std::span<const TEffect> table_;
-  platform::IBands* bands_;
+  IBands* bands_;
   TBitmap32 scratch_;
   bool running_ = false;
   bool animated_ = false, oldAnimated_ = false;

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
 #include "common/MulDiv.h"
 #include "common/Paths.h"
 #include "common/Random.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -158,15 +156,6 @@ TEST(Paths, TheFileNamePartFollowsTheLastSeparatorOfEitherKind) {
   EXPECT_EQ(qv::FileNamePart("plain.bmp"), "plain.bmp");
   EXPECT_EQ(qv::UpperExtension("C:\\x.y\\Photo.Jpeg"), ".JPEG");
   EXPECT_EQ(qv::UpperExtension("C:\\x.y\\noext"), "");
-}
-
-TEST(Paths, AStoredNameIsFoundIgnoringLetterCase) {
-  qvtest::TempDir dir;
-  qvtest::WriteFile(dir.file("song.mp3"), "x");
-  EXPECT_EQ(qv::FindInFolder(dir.path(), "song.mp3"), dir.file("song.mp3"));
-  EXPECT_EQ(qv::FindInFolder(dir.slash(), "Song.MP3"), dir.file("song.mp3"));
-  EXPECT_EQ(qv::FindInFolder(dir.path(), "other.mp3"), "");
-  EXPECT_EQ(qv::FindInFolder(dir.path(), ".."), "");
 }
 
 }  // namespace

@@ -17,7 +17,6 @@
 #include "config_ui/uQVThumbnail2.h"
 #include "config_ui/uStdControls.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
-#include "graphics/ImageFormats/PictureLoader.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/RecordingDialogs.h"
 #include "platform/doubles/SteppedWorkers.h"
@@ -350,7 +349,7 @@ TEST_F(ConfigWindow, WallpaperAsksFirstThenWritesTheBitmapBesideTheScreensaver) 
   ASSERT_EQ(handed, (std::vector<std::string>{dir.file("Sea Life.scr.bmp")}));
   EXPECT_EQ(dialogs.shown.at(0), std::string("confirm: ") + kWallpaperQuestion);
   EXPECT_EQ(dialogs.shown.at(2), "information: Set through the test desktop.");
-  const TPicture written = LoadPicture(dir.file("Sea Life.scr.bmp"));
+  const TPicture written = qvtest::ReadPicture(dir.file("Sea Life.scr.bmp"));
   EXPECT_EQ(written.bitmap.Width(), 16);
   EXPECT_EQ(written.bitmap.Pixel(3, 3), 0xFF140000u);  // picture 1
 

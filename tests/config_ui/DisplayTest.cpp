@@ -24,12 +24,8 @@
 #include "config_ui/fltk/FlPaint.h"
 #include "config_ui/fltk/FlQVThumbnail2.h"
 #include "config_ui/fltk/FlSettingWindow.h"
+#include "platform/fltk/FltkDialogs.h"
 #include "platform/fltk/FltkTimer.h"
-
-#if defined(_WIN32)
-// FLTK's Windows headers declare this only to FLTK's own sources.
-void fl_open_display();
-#endif
 
 namespace qv::ui {
 namespace {
@@ -40,7 +36,7 @@ class OnDisplay : public ::testing::Test {
  protected:
   qvtest::TempDir dir;
   void SetUp() override {
-    fl_open_display();
+    platform::OpenFltkDisplay();
     ASSERT_NE(fl_display, nullptr) << "these tests need an X display (scripts/test.sh runs them under Xvfb)";
   }
   // An FLTK event at window position (x, y) with the left button.

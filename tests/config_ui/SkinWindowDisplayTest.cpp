@@ -21,6 +21,7 @@
 
 #include "config_ui/fltk/FlPaint.h"
 #include "config_ui/fltk/FlSkinWindow.h"
+#include "platform/fltk/FltkDialogs.h"
 
 namespace qv::ui {
 namespace {
@@ -47,7 +48,7 @@ class SkinOnScreen : public ::testing::Test {
   std::unique_ptr<TfmQVCOnfigWindow> window;
 
   void SetUp() override {
-    fl_open_display();
+    platform::OpenFltkDisplay();
     ASSERT_NE(fl_display, nullptr) << "these tests need an X display (scripts/test.sh runs them under Xvfb)";
     services.dialogs = &dialogs;
     services.exePath = dir.file("x.exe");  // no user settings
@@ -183,7 +184,7 @@ TEST(Fonts, WindowsFontsThatAreMissingHereBecomeTheDejaVuFamilyOfTheirKind) {
   EXPECT_EQ(FontFamilyFor("", none), "DejaVu Sans");
   EXPECT_EQ(FontFamilyFor("Special Elite", [](const std::string& n) { return n == "Special Elite"; }), "Special Elite");
   // On this display: a missing Windows font is drawn with DejaVu when it is there.
-  fl_open_display();
+  platform::OpenFltkDisplay();
   TFont font;
   font.Name = "Courier New";
   font.Bold = true;

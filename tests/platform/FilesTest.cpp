@@ -5,32 +5,47 @@
 #include <filesystem>
 
 #include "platform/Files.h"
+#include "support/ReadOutcome.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using qv::platform::TCreateResult;
-using qv::platform::TOpenResult;
 
 TEST(Files, OnlyRegularFilesWithinTheCapAreRead) {
   qvtest::TempDir dir;
   qvtest::WriteFile(dir.file("a.txt"), "hello");
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("a.txt"), 5, bytes, reason), TOpenResult::Ok);
-  EXPECT_EQ(bytes, "hello");
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("a.txt"), 4, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(bytes, "hello");  // a refused read leaves the output alone
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("none"), 100, bytes, reason), TOpenResult::Missing);
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.path(), 100, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(qv::platform::ReadRegularFile("/dev/zero", 100, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(reason, "not a regular file");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("a.txt"), 5), "hello");
+  EXPECT_EQ(qv::platform::ReadWholeFile(dir.file("a.txt"), 5), (std::vector<uint8_t>{'h', 'e', 'l', 'l', 'o'}));
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("a.txt"), 4), "refused: larger than 0 MiB");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("none"), 100), "missing");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.path(), 100), "refused: a folder, not a file");
+  EXPECT_EQ(qvtest::ReadOutcome("/dev/zero", 100), "refused: not a regular file");
+}
+
+TEST(Files, AFileThatCannotBeReadIsNamedWithTheReason) {
+  qvtest::TempDir dir;
+  try {
+    qv::platform::ReadWholeFile(dir.file("none"), 100);
+    FAIL();
+  } catch (const qv::EQVError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + dir.file("none") + ": no such file");
+  }
+  try {
+    qv::platform::OpenFileToRead(dir.path(), 100);
+    FAIL();
+  } catch (const qv::EQVError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + dir.path() + ": a folder, not a file");
+  }
+  qvtest::WriteFile(dir.file("a.txt"), "hello");
+  qv::platform::TFile file = qv::platform::OpenFileToRead(dir.file("a.txt"), 5);
+  EXPECT_EQ(file.Size(), 5u);
 }
 
 TEST(Files, AFifoIsRefusedWithoutWaitingForAWriter) {
   qvtest::TempDir dir;
   ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("pipe"), 100, bytes, reason), TOpenResult::Refused);
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("pipe"), 100), "refused: not a regular file");
 }
 
 TEST(Files, ExclusiveCreationNeverOpensATakenNameOrFollowsALink) {

@@ -14,10 +14,10 @@
 #include <algorithm>
 
 #include "config_ui/FSettingWindow.h"
+#include "graphics/SoundFormats/uWave.h"
 #include "platform/sdl/SdlAudio.h"
 #include "saver/uMusicList.h"
 #include "saver/uSoundEffect.h"
-#include "saver/uWave.h"
 #include "support/Env.h"
 #include "support/NotRegularFiles.h"
 #include "support/TempDir.h"
@@ -36,7 +36,8 @@ void WriteTone(const std::string& path, double hz, double seconds, int rate = 22
     wave.data.push_back(static_cast<uint8_t>(v & 0xFF));
     wave.data.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
   }
-  wave.SaveToFile(path);
+  const std::vector<uint8_t> bytes = wave.ToBytes();
+  qvtest::WriteFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 // Pumps SDL's events through the audio until `done` or the timeout.

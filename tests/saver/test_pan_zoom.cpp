@@ -108,7 +108,7 @@ qv::TBitmap32 Noise(int w, int h) {
 
 TEST(Bilinear, BandsOnThreadsGiveThePixelsOfOneThreadAndTheFormula) {
   const qv::TBitmap32 src = Noise(301, 203);
-  qv::platform::TOneBand one;
+  qv::TOneBand one;
   qv::platform::TThreadBands threads(3);
   for (qv::TAreaF area : {qv::TAreaF{10.3, 7.9, 240.2, 135.1}, qv::TAreaF{0, 0, 301, 203},
                           qv::TAreaF{-3.5, 2.25, 100, 150}, qv::TAreaF{250.5, 190.5, 80, 40}}) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "common/Limits.h"
+#include "graphics/SoundFormats/uWave.h"
 #include "platform/doubles/AudioDouble.h"
 #include "saver/uSoundEffect.h"
-#include "saver/uWave.h"
 #include "support/TempDir.h"
 
 using qv::TSoundEffect;
@@ -24,7 +26,8 @@ class SoundEffect : public ::testing::Test {
     qv::TWave wave;
     wave.format = qv::PcmFormatBlock(rate, 1, 16);
     wave.data.assign(static_cast<size_t>(frames) * 2, 0x10);
-    wave.SaveToFile(dir.file(name));
+    const std::vector<uint8_t> bytes = wave.ToBytes();
+    qvtest::WriteFile(dir.file(name), std::string(bytes.begin(), bytes.end()));
     return dir.file(name);
   }
   Calls TakeCalls() {
@@ -98,11 +101,24 @@ TEST_F(SoundEffect, AFileThatFailsToLoadKeepsItsSlotSilent) {
   } catch (const qv::EWaveStreamError& e) {
     EXPECT_STREQ(e.what(), "Wave is invalid");
   }
-  EXPECT_THROW(effect.Add(dir.file("missing.wav")), qv::EWaveStreamError);
+  EXPECT_THROW(effect.Add(dir.file("missing.wav")), qv::EQVError);
   EXPECT_EQ(effect.Names().size(), 3u);
   // Slot 1 held the earlier project's sound; now it holds none.
   EXPECT_TRUE(players.loaded[1].empty());
   EXPECT_EQ(effect.Add(MakeWave("d.wav")), 3);
+}
+
+TEST_F(SoundEffect, AFileOverTheCapIsRefusedBeforeItIsRead) {
+  TSoundEffect effect(players);
+  qvtest::WriteFile(dir.file("big.wav"), "");
+  std::filesystem::resize_file(dir.file("big.wav"), qv::kMaxWaveBytes + 1);  // sparse
+  try {
+    effect.Add(dir.file("big.wav"));
+    FAIL();
+  } catch (const qv::EQVError& e) {
+    EXPECT_NE(std::string(e.what()).find("larger than 256 MiB"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(players.loaded[0].empty());
 }
 
 TEST_F(SoundEffect, ASilentSlotEmptiesItsPlayerAndKeepsTheLaterSlotsInTheirNumbers) {

@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/PictureLoader.h"
+#include "platform/Files.h"
 
 namespace qvtest {
 
@@ -28,6 +30,11 @@ inline qv::TBitmap32 Filled(int w, int h, uint32_t color) {
   qv::TBitmap32 b(w, h);
   b.Clear(color);
   return b;
+}
+
+// A picture file as the engine reads it.
+inline qv::TPicture ReadPicture(const std::string& path) {
+  return qv::DecodePicture(qv::platform::ReadWholeFile(path, qv::kMaxPictureFileBytes), path);
 }
 
 // Opaque pictures, as the saver shows them: "Fade" keeps the old fourth byte.

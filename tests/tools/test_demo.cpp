@@ -11,7 +11,9 @@
 
 #include "animation/uAnimEngine.h"
 #include "animation/uProject.h"
-#include "saver/uWave.h"
+#include "common/Limits.h"
+#include "graphics/SoundFormats/uWave.h"
+#include "platform/Files.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
 
@@ -161,7 +163,7 @@ TEST_F(Demo, EverySoundIsMusicOrWaterAtASaneLevel) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     qv::TWave wave;
-    wave.LoadFromFile(File("src/" + name));
+    wave.LoadFromBytes(qv::platform::ReadWholeFile(File("src/" + name), qv::kMaxWaveBytes));
     const qv::TWaveFormat format = qv::ParseWaveFormat(wave.format);
     ASSERT_EQ(format.bitsPerSample, 16);
     const std::vector<int16_t> pcm = qv::ConvertToPcm16(wave, format.rate, 1);

@@ -147,7 +147,8 @@ TEST_F(PackInfo, BadArgumentsAndFilesGiveOneLineErrors) {
 
   auto missing = RunCommand(kTool + " info " + Quote(dir.file("absent.scr")), dir, env());
   EXPECT_EQ(missing.exitCode, 2);
-  EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
+  EXPECT_NE(missing.err.find("Cannot read " + dir.file("absent.scr") + ": no such file"), std::string::npos)
+      << missing.err;
 
   auto noPicture = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(dir.file("o")) + " " +
                            Quote(dir.file("nothing.jpg")),

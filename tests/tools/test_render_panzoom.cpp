@@ -11,6 +11,7 @@
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
 #include "graphics/ImageFormats/PictureLoader.h"
+#include "support/Pictures.h"
 #include "support/Run.h"
 #include "support/TempDir.h"
 
@@ -128,11 +129,11 @@ TEST(RenderPanZoom, AStillPictureDriftsEvenlyFromFrameToFrame) {
   for (int i = 1; i < 182; ++i) {  // frame 0 is the black the window opens with
     char name[32];
     std::snprintf(name, sizeof name, "f/frame-%05d.bmp", i);
-    frames.push_back(Grey(qv::LoadPicture(dir.file(name)).bitmap));
+    frames.push_back(Grey(qvtest::ReadPicture(dir.file(name)).bitmap));
   }
   // The measure itself: a frame moved by whole pixels is found moved by
   // about them (the window that fades the square's edges holds it back a little).
-  const qv::TBitmap32 one = qv::LoadPicture(dir.file("f/frame-00090.bmp")).bitmap;
+  const qv::TBitmap32 one = qvtest::ReadPicture(dir.file("f/frame-00090.bmp")).bitmap;
   qv::TBitmap32 moved(one.Width(), one.Height());
   one.DrawTo(moved, 3, -2);
   const auto [mx, my] = Shift(Grey(one), Grey(moved));

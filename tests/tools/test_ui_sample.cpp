@@ -6,7 +6,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
-#include "graphics/ImageFormats/PictureLoader.h"
+#include "support/Pictures.h"
 #include "support/Run.h"
 #include "support/Spawn.h"
 #include "support/TempDir.h"
@@ -46,7 +46,7 @@ TEST_F(UiSample, DrawsTheProjectsThumbnailsAndRemovesWhatItExtracted) {
   auto r = Sample("--screenshot " + Quote(dir.file("window.bmp")));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("\"pictures\": 3, \"thumbnails\": 3, \"columns\": 3, \"rows\": 1"), std::string::npos) << r.out;
-  const qv::TPicture shot = qv::LoadPicture(dir.file("window.bmp"));
+  const qv::TPicture shot = qvtest::ReadPicture(dir.file("window.bmp"));
   ASSERT_EQ(shot.bitmap.Width(), 720);
   // The grid at (10, 10), its cells 2 pixels in; each thumbnail 15 pixels into its cell.
   EXPECT_EQ(shot.bitmap.Pixel(12 + 15 + 40, 12 + 15 + 20), 0xFFFF8000u);
@@ -58,7 +58,7 @@ TEST_F(UiSample, DrawsTheProjectsThumbnailsAndRemovesWhatItExtracted) {
 TEST_F(UiSample, DrawsTheSettingsDialog) {
   auto r = Sample("--dialog-screenshot " + Quote(dir.file("dialog.bmp")));
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const qv::TPicture shot = qv::LoadPicture(dir.file("dialog.bmp"));
+  const qv::TPicture shot = qvtest::ReadPicture(dir.file("dialog.bmp"));
   EXPECT_EQ(shot.bitmap.Width(), 364);
   EXPECT_EQ(shot.bitmap.Height(), 297);
   EXPECT_TRUE(fs::is_empty(tmp.path()));

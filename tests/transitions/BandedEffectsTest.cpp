@@ -29,7 +29,7 @@ TBitmap32 Noise(int w, int h, uint32_t salt) {
 // Bands of three rows drawn from the last to the first, one at a time: a
 // band that reads another's rows, or a frame that depends on the order of
 // its bands, shows here every time, not only when threads happen to meet.
-class TBackwardBands final : public qv::platform::IBands {
+class TBackwardBands final : public qv::IBands {
  public:
   void Run(int rows, const std::function<void(int, int)>& draw) override {
     ++runs;
@@ -43,7 +43,7 @@ struct TFrame {
   uint32_t seedAfter = 0;
 };
 
-TFrame Draw(int n, const TBitmap32& old, const TBitmap32& fresh, int percent, qv::platform::IBands* bands,
+TFrame Draw(int n, const TBitmap32& old, const TBitmap32& fresh, int percent, qv::IBands* bands,
             TBitmap32& work, TBitmap32& scratch) {
   qv::RandSeed = 12345;
   qv::RenderEffectFrame(qv::EffectTable(), n, old, fresh, work, percent, bands, &scratch);

@@ -11,14 +11,15 @@
 
 #include "common/Utf8Path.h"
 #include "platform/Files.h"
+#include "platform/PathRules.h"
 #include "platform/win32/WinText.h"
 #include "support/NotRegularFiles.h"
+#include "support/ReadOutcome.h"
 #include "support/TempDir.h"
 
 namespace {
 
 using qv::platform::TCreateResult;
-using qv::platform::TOpenResult;
 namespace fs = std::filesystem;
 
 // "Crème brûlée ü €" in UTF-8 and as the system sees it.
@@ -44,9 +45,8 @@ TEST(Win32Files, NamesWithSpacesAndAccentedLettersReachTheDiskAsTheSameLetters) 
   EXPECT_TRUE(ExistsWide(WideFolder(dir) + L"\\" + kWideName + L"\\" + kWideName + L".txt"));
   EXPECT_TRUE(qv::platform::IsOwnRegularFile(file));
 
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(file, 100, bytes, reason), TOpenResult::Ok) << reason;
-  EXPECT_EQ(bytes, "old");
+  std::string reason;
+  EXPECT_EQ(qvtest::ReadOutcome(file, 100), "old");
   ASSERT_TRUE(qv::platform::ReplaceFileContents(file, "new", reason)) << reason;
   EXPECT_EQ(qvtest::ReadFile(file), "new");
   EXPECT_TRUE(fs::exists(qv::PathFromUtf8(file)));
@@ -85,21 +85,17 @@ TEST(Win32Files, ExclusiveCreationNeverOpensATakenName) {
 TEST(Win32Files, OnlyFilesOnADiskWithinTheCapAreRead) {
   qvtest::TempDir dir;
   qvtest::WriteFile(dir.file("a.txt"), "hello");
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("a.txt"), 4, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("none"), 100, bytes, reason), TOpenResult::Missing);
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("none/deeper"), 100, bytes, reason), TOpenResult::Missing);
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.path(), 100, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(reason, "a folder, not a file");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("a.txt"), 4), "refused: larger than 0 MiB");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("none"), 100), "missing");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.file("none/deeper"), 100), "missing");
+  EXPECT_EQ(qvtest::ReadOutcome(dir.path(), 100), "refused: a folder, not a file");
   for (const std::string& device : qvtest::EndlessDevices())
-    EXPECT_EQ(qv::platform::ReadRegularFile(device, 100, bytes, reason), TOpenResult::Refused) << device;
-  EXPECT_EQ(qv::platform::ReadRegularFile("NUL", 100, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(reason, "not a regular file");
+    EXPECT_EQ(qvtest::ReadOutcome(device, 100).rfind("refused: ", 0), 0u) << device;
+  EXPECT_EQ(qvtest::ReadOutcome("NUL", 100), "refused: not a regular file");
   // A pipe nobody writes to is refused at once, not waited on.
   qvtest::Pipe pipe(dir.path(), "pipe");
   ASSERT_TRUE(pipe.Made());
-  EXPECT_EQ(qv::platform::ReadRegularFile(pipe.path(), 100, bytes, reason), TOpenResult::Refused);
-  EXPECT_EQ(bytes, "");  // nothing read is handed out
+  EXPECT_EQ(qvtest::ReadOutcome(pipe.path(), 100), "refused: not a regular file");
 }
 
 TEST(Win32Files, ReplacementWorksOntoAnExistingFileAndOntoANewName) {
@@ -146,8 +142,7 @@ TEST(Win32Files, ALockIsSeenByEveryOtherOpenFileAndEndsWithItsFile) {
   ASSERT_TRUE(qv::platform::LockFile(lock));
   EXPECT_FALSE(qv::platform::LockIsFree(dir.file("run.lock")));
   // The lock bars no reader: it sits beyond the data.
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(dir.file("run.lock"), 10, bytes, reason), TOpenResult::Ok) << reason;
+  EXPECT_NO_THROW(qv::platform::ReadWholeFile(dir.file("run.lock"), 10));
   // An open, locked file may be renamed (the run lock is made so).
   EXPECT_TRUE(qv::platform::RenameFile(dir.file("run.lock"), dir.file("QVRun.lock")));
   EXPECT_FALSE(qv::platform::LockIsFree(dir.file("QVRun.lock")));
@@ -193,12 +188,10 @@ TEST(Win32Files, PathsTooLongForThePlainFormStillWork) {
   ASSERT_EQ(qv::platform::CreateExclusive(file, out), TCreateResult::Created);
   ASSERT_TRUE(out.Write("deep", 4));
   out.Close();
-  std::string bytes, reason;
-  EXPECT_EQ(qv::platform::ReadRegularFile(file, 100, bytes, reason), TOpenResult::Ok) << reason;
-  EXPECT_EQ(bytes, "deep");
+  EXPECT_EQ(qvtest::ReadOutcome(file, 100), "deep");
   EXPECT_TRUE(qv::platform::IsOwnRegularFile(file));
   qv::platform::RemoveFile(file);
-  EXPECT_EQ(qv::platform::ReadRegularFile(file, 100, bytes, reason), TOpenResult::Missing);
+  EXPECT_EQ(qvtest::ReadOutcome(file, 100), "missing");
 }
 
 TEST(Win32Files, TheTemporaryPathIsAFolderGivenWithForwardSlashes) {
@@ -209,6 +202,22 @@ TEST(Win32Files, TheTemporaryPathIsAFolderGivenWithForwardSlashes) {
   EXPECT_TRUE(fs::is_directory(qv::PathFromUtf8(temp))) << temp;
   EXPECT_EQ(qv::platform::RuntimeFolder(), temp);
   EXPECT_EQ(qv::platform::CurrentUserId().rfind("S-1-", 0), 0u) << qv::platform::CurrentUserId();
+}
+
+TEST(Win32Files, StoredNamesAreLocalPathsAndFoundInTheirOwnSpelling) {
+  EXPECT_TRUE(qv::platform::FileNamesIgnoreCase());
+  EXPECT_TRUE(qv::platform::StoredNamesAreLocalPaths());
+  std::string folder, name;
+  ASSERT_TRUE(qv::platform::SplitLocalPath("C:\\Sounds\\bird.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "C:\\Sounds | bird.wav");
+  ASSERT_TRUE(qv::platform::SplitLocalPath("C:\\bird.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "C:\\ | bird.wav");
+  ASSERT_TRUE(qv::platform::SplitLocalPath("a/b\\c.wav", folder, name));
+  EXPECT_EQ(folder + " | " + name, "a/b | c.wav");
+
+  qvtest::TempDir dir;
+  qvtest::WriteFile(dir.file("Song.mp3"), "x");
+  EXPECT_EQ(qv::platform::FindInFolder(dir.path(), "song.MP3"), dir.file("Song.mp3"));
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ int Uninstall(const Args& args);
 int Deb(const Args& args);
 int UiSample(const Args& args);
 int Qvp(const Args& args);
+int Watch(const Args& args);
 
 // What a subcommand says is wrong with its arguments or its files.
 struct UsageError {

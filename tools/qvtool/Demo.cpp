@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "Commands.h"
 #include "Options.h"
+#include "ToolFiles.h"
 #include "DemoArt.h"
 #include "DemoLiving.h"
 #include "DemoMusic.h"
@@ -21,12 +21,6 @@
 namespace qvtool {
 
 namespace {
-
-void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(qv::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw qv::EQVError("cannot write " + path);
-}
 
 const char kDemoSettings[] =
     "[General]\r\n"
@@ -87,26 +81,25 @@ int Demo(const Args& args) {
   r.engine = engine;
   r.out = out;
   r.settings = work + "/demo.ini";
-  Save(r.settings, std::vector<uint8_t>(kDemoSettings, kDemoSettings + sizeof kDemoSettings - 1));
+  WriteOutputFile(r.settings, std::string_view(kDemoSettings, sizeof kDemoSettings - 1));
 
   qv::TBitmap32 sea = DrawSeaHorizon(1600, 900);
-  Save(work + "/sea.jpg", qv::EncodeJPEG(sea, 90));
-  Save(work + "/aurora.bmp", qv::EncodeBMP32(DrawAurora(1024, 768)));
-  Save(work + "/garden.gif", qv::EncodeGIF(DrawCircleGarden(720, 720, 4), 150));
+  WriteOutputFile(work + "/sea.jpg", qv::EncodeJPEG(sea, 90));
+  WriteOutputFile(work + "/aurora.bmp", qv::EncodeBMP32(DrawAurora(1024, 768)));
+  WriteOutputFile(work + "/garden.gif", qv::EncodeGIF(DrawCircleGarden(720, 720, 4), 150));
   qv::TBitmap32 preview(320, 180);
   qv::ResampleLanczos(sea, preview);
-  Save(work + "/preview.jpg", qv::EncodeJPEG(preview, 90));
+  WriteOutputFile(work + "/preview.jpg", qv::EncodeJPEG(preview, 90));
   // The living picture plays between the still ones, with the files it names.
   const DemoLivingFiles living = WriteDemoLiving(work);
   r.pictures = {work + "/sea.jpg", living.picture, work + "/aurora.bmp", work + "/garden.gif"};
   r.extras = living.extras;
   r.preview = work + "/preview.jpg";
-  Save(work + "/morning.wav", DemoTune(0));
-  Save(work + "/evening.wav", DemoTune(1));
+  WriteOutputFile(work + "/morning.wav", DemoTune(0));
+  WriteOutputFile(work + "/evening.wav", DemoTune(1));
   r.music = {work + "/morning.wav", work + "/evening.wav"};
-  const std::string skin = DemoSkinText();
   r.ui = work + "/QVGUI.qvu";
-  Save(r.ui, std::vector<uint8_t>(skin.begin(), skin.end()));
+  WriteOutputFile(r.ui, DemoSkinText());
   PackScreensaver(r);
   std::printf("wrote %s\n", out.c_str());
   return 0;

@@ -2,17 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <numbers>
 
 #include "animation/uFileLoader.h"
-#include "common/Error.h"
-#include "common/Utf8Path.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
 #include "DemoColour.h"
 #include "DemoMusic.h"
+#include "ToolFiles.h"
 
 namespace qvtool {
 
@@ -26,12 +24,6 @@ using demo::Smooth;
 using demo::Unpack;
 
 namespace {
-
-void Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(qv::PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw qv::EQVError("cannot write " + path);
-}
 
 // How far inside its water (in pixels) a pixel lies before the mask gives it
 // to a water area. The picture's edges are smoothed over a pixel, and a
@@ -366,8 +358,8 @@ DemoLivingFiles WriteDemoLiving(const std::string& folder, int width, int height
   auto scaled = [scale](double v) { return std::max<int32_t>(1, static_cast<int32_t>(std::lround(v * scale))); };
   const double gull = 2.4 * scale;
   const std::vector<qv::TBitmap32> wings = {DrawGull(gull, -11), DrawGull(gull, -3), DrawGull(gull, 6), DrawGull(gull, -3)};
-  Save(files.extras[0], qv::EncodeGIF(wings, 110));
-  Save(files.extras[1], LappingWave());
+  WriteOutputFile(files.extras[0], qv::EncodeGIF(wings, 110));
+  WriteOutputFile(files.extras[1], LappingWave());
 
   qv::TProjectFileParts parts;
   parts.title = "Winter lake";
@@ -402,7 +394,7 @@ DemoLivingFiles WriteDemoLiving(const std::string& folder, int width, int height
                   "\r\nMoveAreaRecttop=" + std::to_string(skyTop / 2) + "\r\nMoveAreaRectright=" + std::to_string(width * 7 / 8) +
                   "\r\nMoveAreaRectbottom=" + std::to_string(skyBottom) +
                   "\r\nPosLeftType=3\r\nPosTopType=3\r\nDirFlip=1\r\nObjFacing=1\r\nOpacity=9\r\n";
-  Save(files.picture, qv::EncodeProjectFile(parts));
+  WriteOutputFile(files.picture, qv::EncodeProjectFile(parts));
   return files;
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "saver/uWave.h"
+#include "graphics/SoundFormats/uWave.h"
 
 namespace qvtool {
 

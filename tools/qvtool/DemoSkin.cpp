@@ -205,7 +205,10 @@ qv::TSkinRecord MainWindow() {
   qv::TFormObject image = Object("TImage", "Background", 0, 0, kWidth, kHeight);
   image.Set("Picture.Data", qv::TFormValue::Data(qv::PictureData(background, true)));
   form.Add(image);
-  form.Add(Object("TQVPreview", "Preview", kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight));
+  // Pictures keep their shape in it: night blue around them, as the frame.
+  qv::TFormObject preview = Object("TQVPreview", "Preview", kPreviewLeft, kPreviewTop, kPreviewWidth, kPreviewHeight);
+  preview.Set("Color", qv::TFormValue::Int(0x00281A10));
+  form.Add(preview);
 
   qv::TFormObject title = Text("TitleLabel", "<ScreensaverName>", 24, 12, 560, 28, -20, "clWhite");
   title.Set("Font.Style", qv::TFormValue::SetOf({"fsBold"}));

@@ -5,10 +5,10 @@
 
 #include "Commands.h"
 #include "Options.h"
+#include "ToolFiles.h"
 #include "common/Error.h"
 #include "common/Random.h"
 #include "graphics/ImageFormats/BMPWriter.h"
-#include "graphics/ImageFormats/PictureLoader.h"
 #include "transitions/PSEffect.h"
 #include "transitions/uTransitionRunner.h"
 
@@ -35,8 +35,8 @@ int Effect(const Args& args) {
   const int percent = static_cast<int>(ParseNumber(percentText, 0, 100, "--percent"));
   const auto seed = static_cast<uint32_t>(ParseNumber(seedText, 0, UINT32_MAX, "--seed"));
 
-  const qv::TBitmap32 oldPicture = qv::LoadPicture(oldPath).bitmap;
-  const qv::TBitmap32 newPicture = qv::LoadPicture(newPath).bitmap;
+  const qv::TBitmap32 oldPicture = ReadPicture(oldPath);
+  const qv::TBitmap32 newPicture = ReadPicture(newPath);
   if (oldPicture.Width() != newPicture.Width() || oldPicture.Height() != newPicture.Height())
     throw UsageError{"the old picture is " + std::to_string(oldPicture.Width()) + "x" +
                      std::to_string(oldPicture.Height()) + " but the new one is " +

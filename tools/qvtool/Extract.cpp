@@ -10,13 +10,7 @@
 namespace qvtool {
 
 std::unique_ptr<qv::TExtractedProject> ExtractFile(const std::string& file, bool refuseCut) {
-  qv::platform::TFile probe;
-  std::string reason;
-  switch (qv::platform::OpenRegularFile(file, UINT64_MAX, probe, reason)) {
-    case qv::platform::TOpenResult::Ok: break;
-    case qv::platform::TOpenResult::Missing: throw qv::EQVError("cannot read " + file);
-    case qv::platform::TOpenResult::Refused: throw qv::EQVError("cannot read " + file + ": " + reason);
-  }
+  qv::platform::OpenFileToRead(file, UINT64_MAX);  // says why a file that is no file cannot be read
   if (!qv::FindBlockMarker(file).found) throw qv::EQVError(file + " carries no project overlay");
   auto extracted = std::make_unique<qv::TExtractedProject>(file, qv::platform::TempPath(), qv::platform::TickCount());
   if (extracted->Shortfall().Any()) {

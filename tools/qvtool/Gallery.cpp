@@ -7,17 +7,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "Commands.h"
 #include "Markup.h"
 #include "Options.h"
 #include "PngWriter.h"
+#include "ToolFiles.h"
 #include "common/Error.h"
 #include "common/Random.h"
 #include "graphics/Bitmap32.h"
-#include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uStretchBlt.h"
 #include "platform/System.h"
 #include "transitions/PSEffect.h"
@@ -65,7 +64,7 @@ qv::TBitmap32 NewPicture(int w, int h) {
 
 // A picture file fitted to the gallery's size.
 qv::TBitmap32 Loaded(const std::string& path, int w, int h) {
-  qv::TBitmap32 picture = qv::LoadPicture(path).bitmap;
+  qv::TBitmap32 picture = ReadPicture(path);
   if (picture.Width() == w && picture.Height() == h) return picture;
   qv::TBitmap32 fitted(w, h);
   picture.ResampleTo(fitted);
@@ -125,10 +124,7 @@ int Gallery(const Args& args) {
   html += "</body>\n</html>\n";
 
   const std::string indexPath = (dir / "index.html").string();
-  std::ofstream index(indexPath, std::ios::binary | std::ios::trunc);
-  index << html;
-  index.close();
-  if (!index) throw qv::EQVError("Cannot write " + indexPath);
+  WriteOutputFile(indexPath, html);
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "DesktopEntry.h"
 #include "Extract.h"
 #include "InstallFiles.h"
 #include "Options.h"

@@ -1,5 +1,7 @@
 #include "InstallFiles.h"
 
+#include "DesktopEntry.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -19,23 +21,13 @@ std::string ShellQuoted(const std::string& path) {
   return q + "'";
 }
 
-std::string ExecQuoted(const std::string& path) {
-  if (path.find_first_of(" \"'\\$`") == std::string::npos) return path;
-  std::string q = "\"";
-  for (char c : path) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') q += '\\';
-    q += c;
-  }
-  return q + "\"";
-}
-
 std::string DesktopEntry(const std::string& prettyName, const std::string& comment, const std::string& saver) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
          "Name=" + prettyName + "\n"
          "Comment=" + comment + "\n"
          "TryExec=" + saver + "\n"
-         "Exec=" + ExecQuoted(saver) + " --root\n"
+         "Exec=" + ExecArgument(saver) + " --root\n"
          "StartupNotify=false\n"
          "Terminal=false\n"
          "Categories=Screensaver;\n"
@@ -43,10 +35,12 @@ std::string DesktopEntry(const std::string& prettyName, const std::string& comme
 }
 
 std::string ReadText(const std::string& path) {
-  std::string text, reason;
-  if (qv::platform::ReadRegularFile(path, qv::kMaxIniFileSize, text, reason) == qv::platform::TOpenResult::Refused)
-    throw qv::EQVError("cannot read " + path + ": " + reason);
-  return text;
+  try {
+    return qv::platform::ReadWholeText(path, qv::kMaxIniFileSize);
+  } catch (const qv::platform::EFileUnreadable& e) {
+    if (e.Missing()) return {};
+    throw;
+  }
 }
 
 void WriteText(const std::string& path, const std::string& text, unsigned mode) {

@@ -10,9 +10,6 @@ namespace qvtool {
 // A path as a shell reads it (xscreensaver runs its programs through one).
 std::string ShellQuoted(const std::string& path);
 
-// A path as a desktop entry's Exec reads it.
-std::string ExecQuoted(const std::string& path);
-
 // The desktop entry xfce4-screensaver and mate-screensaver list a saver by.
 std::string DesktopEntry(const std::string& prettyName, const std::string& comment, const std::string& saver);
 

@@ -78,6 +78,22 @@ long long ParseNumber(const std::string& text, long long low, long long high, co
   return value;
 }
 
+uint32_t ParseDuration(const std::string& text, uint32_t lowSeconds, uint32_t highSeconds, const std::string& what) {
+  const std::string unit = text.empty() ? std::string() : text.substr(text.size() - 1);
+  const uint32_t scale = unit == "s" ? 1 : unit == "m" ? 60 : unit == "h" ? 3600 : 0;
+  long long count = -1;
+  if (scale != 0) {
+    const char* end = text.data() + text.size() - 1;
+    const auto [at, ec] = std::from_chars(text.data(), end, count);
+    if (text.size() < 2 || ec != std::errc() || at != end) count = -1;
+  }
+  if (count < 0 || count * scale < lowSeconds || count * scale > highSeconds)
+    throw UsageError{what + " takes a time from " + std::to_string(lowSeconds) + "s to " +
+                     std::to_string(highSeconds / 3600) + "h written with its unit, such as 90s, 10m or 1h, not \"" +
+                     text + "\""};
+  return static_cast<uint32_t>(count * scale * 1000);
+}
+
 void ParseSize(const std::string& text, int low, int high, const std::string& what, int& width, int& height) {
   const size_t x = text.find('x');
   if (x == std::string::npos)

@@ -3,6 +3,7 @@
 // "--help" or "-h" anywhere asks for the command's usage instead.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +53,9 @@ class TOptionReader {
 
 // A whole number from `low` to `high`, or UsageError naming `what`.
 long long ParseNumber(const std::string& text, long long low, long long high, const std::string& what);
+// A time such as "90s", "10m" or "2h" (a whole number and its unit), from
+// `lowSeconds` to `highSeconds`, in milliseconds; or UsageError naming `what`.
+uint32_t ParseDuration(const std::string& text, uint32_t lowSeconds, uint32_t highSeconds, const std::string& what);
 // "WIDTHxHEIGHT" with each side from `low` to `high`, or UsageError naming `what`.
 void ParseSize(const std::string& text, int low, int high, const std::string& what, int& width, int& height);
 

@@ -11,9 +11,7 @@
 #include "Options.h"
 #include "Json.h"
 #include "app/ConfigureMode.h"
-#if !defined(_WIN32)
 #include "app/HostedSaver.h"
-#endif
 #include "app/SaverOnScreen.h"
 #include "startup/uHostedMode.h"
 #include "common/Error.h"
@@ -76,13 +74,12 @@ int Play(const Args& args) {
   if (!hosted.note.empty()) std::fprintf(stderr, "qvtool play: %s\n", hosted.note.c_str());
   std::unique_ptr<qv::TExtractedProject> extracted = ExtractFile(args[0]);
   if (qv::platform::EndSignalReceived()) return 0;
-#if defined(_WIN32)
-  if (hosted.hosted) throw UsageError{"--root and --window-id are for the screensaver daemons of Linux"};
-#else
-  if (hosted.hosted)
-    return qv::app::RunHostedSaver(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window,
-                                     hosted.overrides);
-#endif
+  if (hosted.hosted) {
+    const qv::app::THostedRunner runHosted = qv::app::HostedRunner();
+    if (!runHosted) throw UsageError{"--root and --window-id are for the screensaver daemons of Linux"};
+    return runHosted(extracted->Project(), extracted->ExePath(), extracted->TempFolder(), hosted.window,
+                     hosted.overrides);
+  }
   return qv::app::RunSaverOnScreen(extracted->Project(), extracted->ExePath(), extracted->TempFolder());
 }
 

@@ -3,13 +3,13 @@
 // a picture, a mask picture and INI files.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Commands.h"
 #include "Json.h"
 #include "Options.h"
+#include "ToolFiles.h"
 #include "animation/uFileLoader.h"
 #include "animation/uProject.h"
 #include "common/CommaText.h"
@@ -33,21 +33,7 @@ constexpr const char kQvpUsage[] = "usage: qvtool qvp info FILE.qvp\n       qvto
 
 constexpr int kPreviewWidth = 160, kPreviewHeight = 120;
 
-std::vector<uint8_t> ReadBytes(const std::string& path, uint64_t cap) {
-  std::vector<uint8_t> bytes;
-  std::string reason;
-  switch (qv::platform::ReadRegularFile(path, cap, bytes, reason)) {
-    case qv::platform::TOpenResult::Ok: return bytes;
-    case qv::platform::TOpenResult::Missing: throw UsageError{"cannot open " + path};
-    case qv::platform::TOpenResult::Refused: break;
-  }
-  throw UsageError{"cannot read " + path + ": " + reason};
-}
-
-std::string ReadText(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadBytes(path, qv::kMaxProjectTextBytes);
-  return std::string(bytes.begin(), bytes.end());
-}
+std::string ReadText(const std::string& path) { return qv::platform::ReadWholeText(path, qv::kMaxProjectTextBytes); }
 
 void Size(JsonWriter& json, const char* key, const qv::TBitmap32& b) {
   json.Key(key).BeginArray().Value(b.Width()).Value(b.Height()).EndArray();
@@ -257,8 +243,8 @@ int QvpMake(const Args& args) {
   if (picturePath.empty() || maskPath.empty() || outPath.empty()) throw UsageError{options.Usage()};
 
   qv::TBitmap32 picture;
-  parts.picture = AsJpeg(ReadBytes(picturePath, qv::kMaxPictureFileBytes), picturePath, picture);
-  const qv::TBitmap32 mask = qv::LoadPicture(maskPath).bitmap;
+  parts.picture = AsJpeg(qv::platform::ReadWholeFile(picturePath, qv::kMaxPictureFileBytes), picturePath, picture);
+  const qv::TBitmap32 mask = ReadPicture(maskPath);
   if (mask.Width() != picture.Width() || mask.Height() != picture.Height())
     throw UsageError{"the mask is " + std::to_string(mask.Width()) + "x" + std::to_string(mask.Height()) +
                      " but the picture is " + std::to_string(picture.Width()) + "x" +
@@ -266,7 +252,7 @@ int QvpMake(const Args& args) {
   parts.mask = qv::EncodeMask(mask);
   if (!previewPath.empty()) {
     qv::TBitmap32 preview;
-    parts.preview = AsJpeg(ReadBytes(previewPath, qv::kMaxPictureFileBytes), previewPath, preview);
+    parts.preview = AsJpeg(qv::platform::ReadWholeFile(previewPath, qv::kMaxPictureFileBytes), previewPath, preview);
   } else {
     // The picture made small: within 160 x 120, its shape kept, never enlarged.
     const double scale = std::min({1.0, double(kPreviewWidth) / picture.Width(), double(kPreviewHeight) / picture.Height()});
@@ -287,10 +273,7 @@ int QvpMake(const Args& args) {
   if (!buildPath.empty()) parts.build = BuildCommaText(ReadText(buildPath));
 
   const std::vector<uint8_t> bytes = qv::EncodeProjectFile(parts);
-  std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw qv::EQVError("cannot write " + outPath);
+  WriteOutputFile(outPath, bytes);
   return 0;
 }
 

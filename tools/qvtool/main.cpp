@@ -5,12 +5,9 @@
 #include <vector>
 
 #include "Commands.h"
+#include "app/ProgramStart.h"
 #include "common/Error.h"
 #include "platform/System.h"
-#include "platform/fltk/FltkDialogs.h"
-#if !defined(_WIN32)
-#include "platform/x11/X11Window.h"
-#endif
 
 namespace {
 
@@ -32,6 +29,9 @@ const char kUsage[] =
     "                      take out exactly what install put in\n"
     "  deb FILE.scr [--out DIR] [--name NAME] [--version VERSION] [--maintainer \"NAME <EMAIL>\"]\n"
     "                      a Debian package of FILE that installs it as --system does\n"
+    "  watch FILE [--after TIME] | --autostart FILE [--after TIME] | --no-autostart\n"
+    "                      start FILE's saver when the session has been idle for TIME (default 10m),\n"
+    "                      or start that watch with every session (Linux)\n"
     "  render FILE --size WxH --seconds S --out DIR [--every K] [--seed N]\n"
     "                      run it headless on simulated time, writing frames as BMP files\n"
     "  demo --engine ENGINE --out OUT [--sources DIR]\n"
@@ -53,13 +53,9 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  // SIGTERM, SIGINT and SIGHUP end every command through its normal path, so
-  // whatever it extracted is removed.
-  qv::platform::InstallEndSignals();
-  qv::platform::CatchFltkFatal("qvtool");
-#if !defined(_WIN32)
-  qv::platform::CatchX11Errors("qvtool");
-#endif
+  // Every command ends through its normal path, so whatever it extracted is
+  // removed.
+  qv::app::StartProgram("qvtool");
   // UTF-8 on every system (Windows hands argv over in the ANSI code page).
   const std::vector<std::string> all = qv::platform::CommandLineArguments(argc, argv);
   if (all.size() < 2) {
@@ -81,6 +77,7 @@ int main(int argc, char** argv) {
     if (command == "deb") return qvtool::Deb(args);
     if (command == "ui-sample") return qvtool::UiSample(args);
     if (command == "qvp") return qvtool::Qvp(args);
+    if (command == "watch") return qvtool::Watch(args);
     if (command == "--help" || command == "help" || command == "-h") {
       std::fputs(kUsage, stdout);
       return 0;

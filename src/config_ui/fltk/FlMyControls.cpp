@@ -34,9 +34,10 @@ int ForwardMouse(int event, Fl_Widget& widget, TGraphicControl& control) {
 
 }  // namespace
 
-void FollowControl(Fl_Widget& widget, TControl& control, bool transparent) {
+void FollowControl(Fl_Widget& widget, TControl& control, bool transparent, std::function<void()> follow) {
   control.SetBounds(control.Left(), control.Top(), widget.w(), widget.h());
-  control.onRepaint = [&widget, &control, transparent] {
+  control.onRepaint = [&widget, &control, transparent, follow] {
+    if (follow) follow();
     if (control.Visible()) widget.show();
     else widget.hide();
     if (control.Enabled()) widget.activate();
@@ -50,6 +51,7 @@ void FollowControl(Fl_Widget& widget, TControl& control, bool transparent) {
     widget.size(control.Width(), control.Height());
     widget.redraw();
   };
+  if (follow) follow();
 }
 
 void UnfollowControl(TControl& control) {
@@ -162,13 +164,7 @@ TFlMyMemo::TFlMyMemo(int x, int y, int w, int h) : TFlMyMemo(x, y, w, h, *new TM
 TFlMyMemo::TFlMyMemo(int x, int y, int w, int h, TMyMemo& control) : Fl_Text_Editor(x, y, w, h), memo_(control) {
   buffer(&buffer_);
   buffer_.add_modify_callback(&TFlMyMemo::Modified, this);
-  FollowControl(*this, memo_, false);
-  auto repaint = memo_.onRepaint;
-  memo_.onRepaint = [this, repaint] {
-    Show();
-    repaint();
-  };
-  Show();
+  FollowControl(*this, memo_, false, [this] { Show(); });
 }
 
 TFlMyMemo::~TFlMyMemo() {

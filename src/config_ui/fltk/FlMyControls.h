@@ -6,6 +6,7 @@
 #include <FL/Fl_Text_Editor.H>
 #include <FL/Fl_Widget.H>
 
+#include <functional>
 #include <memory>
 
 #include "config_ui/uMyButton.h"
@@ -16,7 +17,10 @@ namespace qv::ui {
 
 // Keeps a widget in step with its control's size, visibility, enabled state
 // and hint, and repaints what lies under a control that may be transparent.
-void FollowControl(Fl_Widget& widget, TControl& control, bool transparent);
+// `follow`, when given, brings the widget's own state (caption, value,
+// colours, a cached picture) in step: once when it starts following, and
+// first thing on every repaint the control asks for.
+void FollowControl(Fl_Widget& widget, TControl& control, bool transparent, std::function<void()> follow = {});
 // Lets go of the control when the widget goes before it.
 void UnfollowControl(TControl& control);
 

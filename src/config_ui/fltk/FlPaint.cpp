@@ -12,12 +12,7 @@
 #include <vector>
 
 #include "common/Paths.h"
-
-#if defined(_WIN32)
-// FLTK's Windows headers declare this only to FLTK's own sources; the
-// library has it on every system.
-void fl_open_display();
-#endif
+#include "platform/fltk/FltkDialogs.h"
 
 namespace qv::ui {
 
@@ -43,7 +38,7 @@ int FontIndex(const std::string& family, char style) {
 }  // namespace
 
 Fl_Font FlFace(const TFont& font) {
-  fl_open_display();
+  platform::OpenFltkDisplay();
   const std::string family =
       FontFamilyFor(font.Name, [](const std::string& name) { return FontIndex(name, ' ') >= 0; });
   const char style = font.Bold && font.Italic ? 'P' : font.Bold ? 'B' : font.Italic ? 'I' : ' ';
@@ -153,7 +148,7 @@ TMouseEvent EventAt(int ox, int oy) {
 }
 
 TBitmap32 CaptureWidget(Fl_Widget& widget) {
-  fl_open_display();
+  platform::OpenFltkDisplay();
   TBitmap32 out;
   if (widget.w() <= 0 || widget.h() <= 0) return out;
   // FLTK draws only visible widgets; a window need not be on the screen to be

@@ -23,13 +23,7 @@ TFlQVThumbnail2::TFlQVThumbnail2(int x, int y, int w, int h, TQVThumbnail2& cont
   bar_->callback(&TFlQVThumbnail2::Scrolled, this);
   bar_->hide();
   end();
-  FollowControl(*this, grid_, false);
-  auto repaint = grid_.onRepaint;
-  grid_.onRepaint = [this, repaint] {
-    repaint();
-    FollowScrollBar();
-  };
-  FollowScrollBar();
+  FollowControl(*this, grid_, false, [this] { FollowScrollBar(); });
 }
 
 void TFlQVThumbnail2::resize(int x, int y, int w, int h) {

@@ -135,13 +135,7 @@ int TFlLabel::handle(int event) {
 
 TFlButton::TFlButton(int x, int y, int w, int h, TButton& button) : Fl_Button(x, y, w, h), button_(button) {
   callback([](Fl_Widget*, void* self) { static_cast<TFlButton*>(self)->button_.Click(); }, this);
-  FollowControl(*this, button_, false);
-  auto repaint = button_.onRepaint;
-  button_.onRepaint = [this, repaint] {
-    Show();
-    repaint();
-  };
-  Show();
+  FollowControl(*this, button_, false, [this] { Show(); });
 }
 
 TFlButton::~TFlButton() {
@@ -180,13 +174,7 @@ TFlEdit::TFlEdit(int x, int y, int w, int h, TEdit& edit) : Fl_Input(x, y, w, h)
     auto* me = static_cast<TFlEdit*>(self);
     me->edit_.SetText(me->value());
   }, this);
-  FollowControl(*this, edit_, false);
-  auto repaint = edit_.onRepaint;
-  edit_.onRepaint = [this, repaint] {
-    Show();
-    repaint();
-  };
-  Show();
+  FollowControl(*this, edit_, false, [this] { Show(); });
 }
 
 TFlEdit::~TFlEdit() { UnfollowControl(edit_); }
@@ -247,12 +235,8 @@ int TFlPanel::handle(int event) {
 
 TFlImage::TFlImage(int x, int y, int w, int h, TImage& image) : Fl_Widget(x, y, w, h), image_(image) {
   box(FL_NO_BOX);
-  FollowControl(*this, image_, true);
-  auto repaint = image_.onRepaint;
-  image_.onRepaint = [this, repaint] {
-    shownRect_ = {};
-    repaint();
-  };
+  // The picture is scaled again after any change.
+  FollowControl(*this, image_, true, [this] { shownRect_ = {}; });
 }
 
 TFlImage::~TFlImage() { UnfollowControl(image_); }
@@ -286,13 +270,7 @@ TFlCheckBox::TFlCheckBox(int x, int y, int w, int h, TCheckBox& box) : Fl_Check_
     auto* me = static_cast<TFlCheckBox*>(self);
     me->box_.SetChecked(me->value() != 0);
   }, this);
-  FollowControl(*this, box_, false);
-  auto repaint = box_.onRepaint;
-  box_.onRepaint = [this, repaint] {
-    Show();
-    repaint();
-  };
-  Show();
+  FollowControl(*this, box_, false, [this] { Show(); });
 }
 
 TFlCheckBox::~TFlCheckBox() { UnfollowControl(box_); }

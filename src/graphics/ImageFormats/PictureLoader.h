@@ -1,24 +1,21 @@
-// Loads a picture file of any format the engine reads (JPEG, GIF, BMP),
-// recognised by its bytes, not its name.
+// Decodes a picture of any format the engine reads (JPEG, GIF, BMP),
+// recognised by its bytes, not its name. Reading the file is the caller's
+// (platform::ReadWholeFile with kMaxPictureFileBytes).
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "common/Limits.h"
-#include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/Picture.h"
 
 namespace qv {
 
-// A GIF gives its first frame. Throws EQVError: "Cannot open <path>",
-// "Unknown picture format: <file name>", or the decoder's error.
-TPicture LoadPicture(const std::string& path, TDecodeHint hint = {});
-
-// The same for bytes already in memory; name only goes into messages.
+// A GIF gives its first frame. `name` (a path or a description) says in
+// messages which picture it is; its file-name part is used. Throws
+// EQVError: "Unknown picture format: <file name>", or the decoder's error.
+TPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& name, TDecodeHint hint = {});
 TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint = {});
-
-TGifAnimation LoadGifAnimation(const std::string& path);
-TGifStoredAnimation LoadGifStored(const std::string& path, const TGifStoredOptions& options = {});
 
 }  // namespace qv

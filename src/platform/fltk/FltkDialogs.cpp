@@ -22,7 +22,7 @@
 
 #if defined(_WIN32)
 // FLTK's Windows headers declare this only to FLTK's own sources; the
-// library has it on every system.
+// library has it on every system. The one declaration the compiler needs.
 void fl_open_display();
 #endif
 
@@ -57,7 +57,7 @@ void TakeKeyboard(Fl_Window& window) {
 int RunBox(const std::string& title, const std::string& text, const char* icon, Fl_Color iconColor,
            const std::vector<const char*>& buttons) {
   const std::string message = Lines(text);
-  fl_open_display();
+  OpenFltkDisplay();
   fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
   int tw = 0, th = 0;
   fl_measure(message.c_str(), tw, th, 0);
@@ -200,6 +200,8 @@ void OnFltkFatal(const char* format, ...) {
 }
 
 }  // namespace
+
+void OpenFltkDisplay() { fl_open_display(); }
 
 void CatchFltkFatal(const char* program) {
   fatalProgram = program;

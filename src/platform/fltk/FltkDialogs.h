@@ -24,6 +24,10 @@ class TFltkDialogs final : public IDialogs {
 // process through EndAtOnce, so the last-resort tidy-ups run.
 void CatchFltkFatal(const char* program);
 
+// Opens FLTK's display connection unless it is open: measuring fonts and
+// drawing off the screen need it before any window shows.
+void OpenFltkDisplay();
+
 // A filter as the system writes it ("Music Files|*.mp3;*.wav") in FLTK's
 // form ("Music Files\t*.{mp3,wav,MP3,WAV}"). FLTK matches letter case on
 // Linux, so each extension is also offered upper-cased.

@@ -1,4 +1,6 @@
 #include "platform/Files.h"
+#include "platform/FileCommon.h"
+#include "platform/PathRules.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -17,11 +19,6 @@ namespace qv::platform {
 namespace {
 
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
-
-std::string WithSlash(std::string path) {
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path;
-}
 
 std::string FolderOf(const std::string& path) {
   std::string folder = std::filesystem::path(path).parent_path().string();
@@ -43,17 +40,6 @@ std::string TempPath() {
 }
 
 // TFile
-
-TFile::~TFile() { Close(); }
-
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
 
 uint64_t TFile::Size() const {
   struct stat st {};
@@ -108,6 +94,12 @@ bool TFile::Close() {
   return ::close(fd) == 0;
 }
 
+// File names: letter case counts, and a name written on Windows is none of
+// ours.
+
+bool FileNamesIgnoreCase() { return false; }
+bool StoredNamesAreLocalPaths() { return false; }
+
 // Reading
 
 TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& file, std::string& reason) {
@@ -123,11 +115,11 @@ TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& f
   TFile opened = TFileAccess::Make(fd);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    reason = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+    reason = S_ISDIR(st.st_mode) ? kFolderReason : kNotRegularReason;
     return TOpenResult::Refused;
   }
   if (static_cast<uint64_t>(st.st_size) > maxBytes) {
-    reason = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
+    reason = TooLargeReason(maxBytes);
     return TOpenResult::Refused;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);

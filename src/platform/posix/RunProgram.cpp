@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,8 +11,7 @@
 #include <cstring>
 
 #include "platform/System.h"
-
-extern char** environ;
+#include "platform/posix/Process.h"
 
 namespace qv::platform {
 
@@ -24,23 +22,14 @@ TRun RunProgram(const std::vector<std::string>& argv, const TRunOptions& options
     run.error = argv.empty() ? "no program to run" : std::strerror(errno);
     return run;
   }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  if (options.captureErrors) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
-  else posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  if (!options.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
+  TSpawnStreams streams;
+  streams.out = pipeFds[1];
+  streams.errors = options.captureErrors ? TSpawnStreams::ToOut : TSpawnStreams::Quiet;
+  streams.folder = options.folder;
+  const pid_t pid = SpawnProgram(argv, streams, run.error);
   ::close(pipeFds[1]);
-  if (spawned != 0) {
+  if (pid < 0) {
     ::close(pipeFds[0]);
-    run.error = argv[0] + (spawned == ENOENT ? std::string(" was not found") : ": " + std::string(std::strerror(spawned)));
     return run;
   }
   run.started = true;

@@ -20,6 +20,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FileCommon.h"
+#include "platform/posix/Process.h"
+
 extern char** environ;
 
 namespace qv::platform {
@@ -28,11 +31,26 @@ namespace {
 
 // Written by the signal handler, read by the window's message processing.
 volatile sig_atomic_t endSignal = 0;
-void OnEndSignal(int) { endSignal = 1; }
+// The pipe the handlers write one byte into to wake a poll().
+int wakePipe[2] = {-1, -1};
 
-std::string WithSlash(std::string path) {
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path;
+void Wake() {
+  if (wakePipe[1] < 0) return;
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(wakePipe[1], &byte, 1);  // a full pipe is awake already
+  errno = saved;
+}
+
+void OnEndSignal(int) {
+  endSignal = 1;
+  Wake();
+}
+
+void OnChildEnd(int) { Wake(); }
+
+void MakeWakePipe() {
+  if (wakePipe[0] < 0 && ::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe[0] = wakePipe[1] = -1;
 }
 
 // A path as a file: URI, with every byte but the unreserved ones escaped.
@@ -81,6 +99,7 @@ void SleepMs(uint32_t ms) {
 }
 
 void InstallEndSignals() {
+  MakeWakePipe();
   struct sigaction action {};
   action.sa_handler = OnEndSignal;
   sigemptyset(&action.sa_mask);
@@ -88,6 +107,63 @@ void InstallEndSignals() {
 }
 
 bool EndSignalReceived() { return endSignal != 0; }
+
+int WakeDescriptor() {
+  MakeWakePipe();
+  return wakePipe[0];
+}
+
+void DrainWakeDescriptor() {
+  char buffer[64];
+  while (wakePipe[0] >= 0 && ::read(wakePipe[0], buffer, sizeof buffer) > 0) {
+  }
+}
+
+void WakeOnChildEnd() {
+  MakeWakePipe();
+  struct sigaction action {};
+  action.sa_handler = OnChildEnd;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+  sigaction(SIGCHLD, &action, nullptr);
+}
+
+pid_t SpawnProgram(const std::vector<std::string>& argv, const TSpawnStreams& streams, std::string& error) {
+  if (argv.empty()) {
+    error = "no program to start";
+    return -1;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (streams.out >= 0) posix_spawn_file_actions_adddup2(&actions, streams.out, 1);
+  if (streams.errors == TSpawnStreams::Quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (streams.errors == TSpawnStreams::ToOut && streams.out >= 0) posix_spawn_file_actions_adddup2(&actions, streams.out, 2);
+  if (!streams.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, streams.folder.c_str());
+  // The child starts with the default handling of every signal this process
+  // catches, and none blocked.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGCHLD, SIGPIPE}) sigaddset(&defaults, sig);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    error = argv[0] + (spawned == ENOENT ? std::string(" was not found") : ": " + std::string(std::strerror(spawned)));
+    return -1;
+  }
+  return pid;
+}
 
 std::string UserConfigFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");

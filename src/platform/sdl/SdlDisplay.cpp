@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/Bitmap32.h"
+#include "graphics/TextFormats/TextEncoding.h"
 #include "platform/System.h"
 #include "platform/sdl/SdlBlit.h"
 #if defined(_WIN32)
@@ -17,18 +18,6 @@
 namespace qv::platform {
 
 namespace {
-
-
-// The first code point of a UTF-8 text.
-char32_t FirstCodePoint(const char* text) {
-  const auto* s = reinterpret_cast<const unsigned char*>(text);
-  if (s[0] < 0x80) return s[0];
-  if ((s[0] & 0xE0) == 0xC0 && s[1]) return char32_t(s[0] & 0x1F) << 6 | (s[1] & 0x3F);
-  if ((s[0] & 0xF0) == 0xE0 && s[1] && s[2]) return char32_t(s[0] & 0x0F) << 12 | char32_t(s[1] & 0x3F) << 6 | (s[2] & 0x3F);
-  if ((s[0] & 0xF8) == 0xF0 && s[1] && s[2] && s[3])
-    return char32_t(s[0] & 0x07) << 18 | char32_t(s[1] & 0x3F) << 12 | char32_t(s[2] & 0x3F) << 6 | (s[3] & 0x3F);
-  return 0xFFFD;
-}
 
 // Keys that produce a character but no text event: Enter, Escape, Backspace,
 // Tab, and Ctrl with a letter (a control character).
@@ -50,6 +39,12 @@ char32_t ControlCharacter(const SDL_KeyboardEvent& key) {
 // name (tests and headless runs set SDL_VIDEODRIVER).
 bool DrawsNowhere(const char* driver) {
   return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// The video driver SDL runs on is this one.
+bool Driver(const char* name) {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver && std::strcmp(driver, name) == 0;
 }
 
 bool AskedFor(const char* driver) {
@@ -75,11 +70,6 @@ bool StartVideo(std::string& error) {
   // A screensaver never keeps the desktop's own screensaver or the display's
   // power saving from starting.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  // The window surface is a plain copy into the window (shared memory on
-  // X11), not a texture of the GL driver: the GL driver can crash inside a
-  // call when the display goes away, where the plain copy reports a lost
-  // connection that ends the saver cleanly.
-  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     error = std::string("no display could be opened: ") + SDL_GetError();
     return false;
@@ -93,6 +83,13 @@ bool StartVideo(std::string& error) {
 #if !defined(_WIN32)
   KeepLostConnectionHandler();
 #endif
+  // On X11 the window surface is a plain copy into the window (shared
+  // memory), not a texture of the GL driver: the GL driver can crash inside
+  // a call when the display goes away, where the plain copy reports a lost
+  // connection that ends the saver cleanly (and costs a fifth of the CPU).
+  // Other drivers (Wayland) have no plain copy and keep the texture.
+  if (driver && std::strcmp(driver, "x11") == 0)
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
   return true;
 }
 
@@ -105,11 +102,19 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
   // With several monitors the slideshow plays on the primary one and the
   // others are covered black, each by a window of its own.
   const std::vector<TMonitor> monitors = Monitors();
+  // Wayland places no window at a position: each is made full-screen on its
+  // output instead.
+  const bool onOutputs = Driver("wayland");
+  const auto create = [&](int index, const TMonitor& m) {
+    return onOutputs ? SDL_CreateWindow(" ", SDL_WINDOWPOS_UNDEFINED_DISPLAY(index), SDL_WINDOWPOS_UNDEFINED_DISPLAY(index),
+                                        m.width, m.height, kFlags | SDL_WINDOW_FULLSCREEN_DESKTOP)
+                     : SDL_CreateWindow(" ", m.x, m.y, m.width, m.height, kFlags);
+  };
   SDL_Window* window = nullptr;
   int width = 0, height = 0;
   if (monitors.size() >= 2) {
     const TMonitor& primary = monitors[0];
-    window = SDL_CreateWindow(" ", primary.x, primary.y, primary.width, primary.height, kFlags);
+    window = create(0, primary);
     width = primary.width;
     height = primary.height;
   } else {
@@ -131,11 +136,10 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
   auto display = std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, width, height));
   if (!monitors.empty()) display->screens_[0].area = monitors[0];
   for (size_t i = 1; i < monitors.size(); ++i) {
-    const TMonitor& m = monitors[i];
-    if (SDL_Window* other = SDL_CreateWindow(" ", m.x, m.y, m.width, m.height, kFlags)) {
+    if (SDL_Window* other = create(static_cast<int>(i), monitors[i])) {
       TScreenWindow screen;
       screen.window = other;
-      screen.area = m;
+      screen.area = monitors[i];
       display->screens_.push_back(screen);
       FillBlack(other);
     }
@@ -154,13 +158,20 @@ TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
 
 std::vector<TMonitor> TSdlDisplay::Monitors() {
 #if defined(_WIN32)
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::strcmp(driver, "windows") == 0) return WindowsMonitors();
+  if (Driver("windows")) return WindowsMonitors();
 #else
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::strcmp(driver, "x11") == 0) return X11Monitors();
+  if (Driver("x11")) return X11Monitors();
 #endif
-  return {};
+  // Wayland's outputs as SDL lists them, the first as the primary one (the
+  // compositor names none).
+  std::vector<TMonitor> monitors;
+  const int count = Driver("wayland") ? SDL_GetNumVideoDisplays() : 0;
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(i, &mode) != 0 || mode.w <= 0 || mode.h <= 0) return {};
+    monitors.push_back({0, 0, mode.w, mode.h, i == 0});
+  }
+  return monitors;
 }
 
 void TSdlDisplay::FillBlack(SDL_Window* window) {

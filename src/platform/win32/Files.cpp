@@ -1,4 +1,6 @@
 #include "platform/Files.h"
+#include "platform/FileCommon.h"
+#include "platform/PathRules.h"
 
 // windows.h comes before the other system headers, which need its types.
 #include <windows.h>
@@ -36,11 +38,6 @@ OVERLAPPED LockRange() {
   OVERLAPPED at{};
   at.OffsetHigh = kLockOffsetHigh;
   return at;
-}
-
-std::string WithSlash(std::string path) {
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path;
 }
 
 struct THandleCloser {
@@ -90,17 +87,6 @@ std::string TempPath() {
 }
 
 // TFile
-
-TFile::~TFile() { Close(); }
-
-TFile& TFile::operator=(TFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
 
 uint64_t TFile::Size() const {
   LARGE_INTEGER size{};
@@ -160,6 +146,12 @@ bool TFile::Close() {
   return CloseHandle(h) != 0;
 }
 
+// File names: found in any letter case, and a stored name ("C:\Sounds\a.wav")
+// is a local path.
+
+bool FileNamesIgnoreCase() { return true; }
+bool StoredNamesAreLocalPaths() { return true; }
+
 // Reading
 
 TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& file, std::string& reason) {
@@ -172,7 +164,7 @@ TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& f
     // A folder cannot be opened as a file at all.
     const DWORD attributes = Attributes(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      reason = "a folder, not a file";
+      reason = kFolderReason;
       return TOpenResult::Refused;
     }
     reason = ErrorText(error);
@@ -183,15 +175,15 @@ TOpenResult OpenRegularFile(const std::string& path, uint64_t maxBytes, TFile& f
   // disk is one.
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info)) {
-    reason = "not a regular file";
+    reason = kNotRegularReason;
     return TOpenResult::Refused;
   }
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-    reason = "a folder, not a file";
+    reason = kFolderReason;
     return TOpenResult::Refused;
   }
   if (opened.Size() > maxBytes) {
-    reason = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
+    reason = TooLargeReason(maxBytes);
     return TOpenResult::Refused;
   }
   file = std::move(opened);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 
+#include "platform/FileCommon.h"
 #include "platform/win32/WinText.h"
 
 namespace qv::platform {
@@ -19,11 +20,6 @@ using win32::Utf8;
 using win32::Wide;
 
 namespace {
-
-std::string WithSlash(std::string path) {
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path;
-}
 
 // How the process is asked to end on Windows: a console event (Ctrl+C, the
 // console closing, log-off, shut-down) or the end of the session. Each is

@@ -1,13 +1,10 @@
-#include "saver/uWave.h"
+#include "graphics/SoundFormats/uWave.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "common/ByteReader.h"
-#include "common/Utf8Path.h"
-#include "platform/Files.h"
 
 namespace qv {
 
@@ -206,22 +203,7 @@ void TWave::SaveToStream(TByteStream& stream) const {
   writer.Close();
 }
 
-void TWave::LoadFromFile(const std::string& path) {
-  Clear();
-  platform::TFile file;
-  std::string reason;
-  if (platform::OpenRegularFile(path, UINT64_MAX, file, reason) != platform::TOpenResult::Ok)
-    throw EWaveStreamError("Cannot open wave file " + path);
-  const uint64_t size = file.Size();
-  if (size > kMaxWaveBytes) Fail(kTooLarge);
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    const size_t n = file.ReadAt(bytes.data() + got, bytes.size() - got, got);
-    if (n == 0) break;
-    got += n;
-  }
-  bytes.resize(got);
+void TWave::LoadFromBytes(std::vector<uint8_t> bytes) {
   TMemoryByteStream stream(std::move(bytes));
   LoadFromStream(stream);
 }
@@ -232,12 +214,6 @@ std::vector<uint8_t> TWave::ToBytes() const {
   return stream.Bytes();
 }
 
-void TWave::SaveToFile(const std::string& path) const {
-  const std::vector<uint8_t> bytes = ToBytes();
-  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw EWaveStreamError("Cannot write wave file " + path);
-}
 
 TWaveFormat ParseWaveFormat(const std::vector<uint8_t>& block) {
   if (block.size() < 16) Fail(kFormatInvalid);

@@ -2,12 +2,12 @@
 // that the machine's cores draw side by side. A band writes only its own
 // rows, so a frame comes out the same whichever core draws which band and in
 // whatever order; work that draws from the shared generator makes its draws
-// before it splits. Real threads in ThreadBands.h; TOneBand draws on the
+// before it splits. Real threads in platform/ThreadBands.h; TOneBand draws on the
 // calling thread alone.
 #pragma once
 #include <functional>
 
-namespace qv::platform {
+namespace qv {
 
 class IBands {
  public:
@@ -26,4 +26,4 @@ class TOneBand final : public IBands {
   }
 };
 
-}  // namespace qv::platform
+}  // namespace qv

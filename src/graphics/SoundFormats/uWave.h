@@ -1,5 +1,5 @@
-// RIFF WAVE sound files: the reader and writer stream, the in-memory wave, and
-// the conversion of its samples to the 16-bit PCM the mixer plays.
+// RIFF WAVE sounds: the reader and writer stream, the in-memory wave, and the
+// conversion of its samples to the 16-bit PCM the mixer plays.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -97,9 +97,8 @@ class TWave {
   // Writes nothing when the format or the data is empty.
   void SaveToStream(TByteStream& stream) const;
 
-  // Refuses files over kMaxWaveBytes ("Wave is too large") before reading.
-  void LoadFromFile(const std::string& path);
-  void SaveToFile(const std::string& path) const;
+  // A whole WAVE file's bytes (reading the file is the caller's).
+  void LoadFromBytes(std::vector<uint8_t> bytes);
   std::vector<uint8_t> ToBytes() const;
 };
 
