@@ -1,12 +1,15 @@
-// Frame time of the animation engine at 1920 x 1080, beside one plain
-// full-frame copy measured in the same run: four water areas over the lower
+// Frame time of the animation engine at 1920 x 1080 and 3840 x 2160, beside
+// one plain full-frame copy of the same size measured in the same run
+// (counters median_ms, x_copy, floor_ms): four water areas over the lower
 // half (reflection and perspective on, two of them jittering), then the same
 // with 8 moving objects and 1000 snowflakes, then a whole idle pass of an
-// animated item (the objects' moves, its frame, and the present into a
-// memory screen).
+// animated item at 1920 x 1080 (the objects' moves, its frame, and the
+// present into a memory screen).
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+
+#include "BenchFloor.h"
 #include <memory>
 
 #include "animation/uAnimEngine.h"
@@ -43,11 +46,10 @@ qv::TBitmap32 FourAreas(int w, int h) {
   return m;
 }
 
-// A lake at full HD: every area moves both ways with perspective, two
-// reflect, two jitter.
-void Lake(qv::TProject& p) {
-  p.Picture() = Landscape(kW, kH);
-  p.Mask() = FourAreas(kW, kH);
+// A lake: every area moves both ways with perspective, two reflect, two jitter.
+void Lake(qv::TProject& p, int w = kW, int h = kH) {
+  p.Picture() = Landscape(w, h);
+  p.Mask() = FourAreas(w, h);
   for (int k = 0; k < qv::kAreaCount; ++k) {
     qv::TWaveParam& a = p.Area(k);
     a = {4 + k, 6, 10 + 3 * k, k % 2, true, true, true, 360, k < 2 ? 0 : 3, k % 2 == 0};
@@ -99,23 +101,28 @@ void BM_FrameCopy(benchmark::State& state) {
 }
 
 void BM_WaterFrame(benchmark::State& state) {
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   TWorld world;
   qv::TProject project;
-  Lake(project);
+  Lake(project, w, h);
   qv::TAnimEngine engine(world.env());
   engine.Bind(project);
   engine.Start(world.clock.TickCount());
+  qvbench::TFrameTimes times(state, w, h);
   for (auto _ : state) {
     world.clock.Advance(33);
+    times.Start();
     engine.Frame(world.clock.TickCount());
+    times.Stop();
     benchmark::DoNotOptimize(engine.Output().Bits());
   }
 }
 
 void BM_WaterObjectsSnowFrame(benchmark::State& state) {
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   TWorld world;
   qv::TProject project;
-  Lake(project);
+  Lake(project, w, h);
   Objects(project, world.dir);
   project.Weather() = {1, 1000, 6, 0, 0, 9};
   qv::TAnimEngine engine(world.env());
@@ -123,12 +130,15 @@ void BM_WaterObjectsSnowFrame(benchmark::State& state) {
   engine.SetWeather(false);
   engine.Start(world.clock.TickCount());
   engine.SetWeather(true);
+  qvbench::TFrameTimes times(state, w, h);
   for (auto _ : state) {
     // The objects' moves are their workers' time, not the frame's.
     state.PauseTiming();
     world.workers.Advance(33);
     state.ResumeTiming();
+    times.Start();
     engine.Frame(world.clock.TickCount());
+    times.Stop();
     benchmark::DoNotOptimize(engine.Output().Bits());
   }
 }
@@ -173,6 +183,6 @@ void BM_AnimatedIdlePass(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WaterFrame)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WaterObjectsSnowFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WaterFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WaterObjectsSnowFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnimatedIdlePass)->Unit(benchmark::kMillisecond);

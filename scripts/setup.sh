@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev libx11-dev libxrandr-dev
-  libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev
+  libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev libfftw3-dev
   xvfb xauth xdotool
   libxss-dev libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols libsystemd-dev
   dbus sway grim wtype

@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/ThreadBackground.h"
 #include "platform/ThreadWorker.h"
 #include "platform/sdl/SdlAudio.h"
 #include "platform/sdl/SdlHostedDisplay.h"
@@ -56,10 +57,12 @@ int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::
   TStderrDialogs dialogs;
   TSystemClock clock;
   TThreadWorkers workers;
+  TThreadBackground background;
   TSaverServices services;
   services.display = display.get();
   services.clock = &clock;
   services.workers = &workers;
+  services.background = &background;
   services.dialogs = &dialogs;
   services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.tempFolder = tempFolder;

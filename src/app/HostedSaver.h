@@ -16,7 +16,9 @@ namespace qv::app {
 
 // `window` 0 draws into the root window. Of several instances at once (one
 // per monitor) only one plays music and sounds: the one XSCREENSAVER_SAVER_INDEX
-// calls 0, or else the first to take the voice lock. `overrides` win over the
+// calls 0, or else the first to take the voice lock; it is the primary one,
+// and the others follow the Monitors setting (black, a show of their own
+// that never takes a picture another shows, or the primary one's picture). `overrides` win over the
 // project and the user's settings for this run. Returns the exit code: 1 when
 // there is no display or no such window.
 int RunHostedSaver(TQVCProject& project, const std::string& exePath, const std::string& tempFolder, uint64_t window,

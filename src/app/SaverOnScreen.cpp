@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Clock.h"
+#include "platform/ThreadBackground.h"
 #include "platform/ThreadWorker.h"
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/sdl/SdlAudio.h"
@@ -60,6 +61,7 @@ template <typename Show>
 int OnScreen(const std::string& exePath, const std::string& tempFolder, Show&& show) {
   TSystemClock clock;
   TThreadWorkers workers;
+  TThreadBackground background;
   TFltkDialogs messageBoxes;
   std::unique_ptr<TSdlDisplay> display;
   TDialogsAboveSaver dialogs(messageBoxes, display);
@@ -69,6 +71,7 @@ int OnScreen(const std::string& exePath, const std::string& tempFolder, Show&& s
   services.tempFolder = tempFolder;
   services.clock = &clock;
   services.workers = &workers;
+  services.background = &background;
   services.dialogs = &dialogs;
   services.note = [](const std::string& note) { std::fprintf(stderr, "qvsaver: %s\n", note.c_str()); };
   services.exePath = exePath;

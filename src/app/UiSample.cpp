@@ -81,9 +81,9 @@ void PrintValues(const TUserSettings& s) {
   std::printf(
       "{\"ImageSize\": %d, \"ImageMode\": %d, \"Speed\": %d, \"Sound\": %d, \"Music\": %d, \"Transition\": %d, "
       "\"Duration\": %d, \"DirectX\": %d, \"DirectXQuality\": %d, \"CustomMusic\": %d, \"ShuffleMusic\": %d, "
-      "\"MusicList\": [%s]}\n",
+      "\"MusicList\": [%s], \"Monitors\": %d, \"PanZoom\": %d, \"PanZoomPercent\": %d}\n",
       s.ImageSize, s.ImageMode, s.Speed, s.Sound, s.Music, s.Transition, s.Duration, s.DirectX, s.DirectXQuality,
-      s.CustomMusic, s.ShuffleMusic, music.c_str());
+      s.CustomMusic, s.ShuffleMusic, music.c_str(), s.Monitors, s.PanZoom, s.PanZoomPercent);
   std::fflush(stdout);
 }
 

@@ -17,6 +17,9 @@ const std::vector<std::string> kQualities = {"Highest (Slower)", "Normal ", "Low
 const std::vector<std::string> kImageSizes = {"Original Size", "Stretch-Full", "Stretch-Proportional"};
 const std::vector<std::string> kShowModes = {"All images - Random", "All images - Sequential",
                                              "User's favorite (checked images) - Random", "Single - Selected Image"};
+const std::vector<std::string> kMonitorModes = {"Primary only, others black", "Each its own show",
+                                                "The same picture on each"};
+constexpr int32_t kNoNumber = -1;
 
 }  // namespace
 
@@ -26,9 +29,10 @@ const std::vector<TSettingControl>& TfmSettingWindow::Controls() {
   static const std::vector<TSettingControl> controls = {
       {"Button1", K::Button, P::Form, 198, 264, 75, 25, "OK", {}},
       {"Button2", K::Button, P::Form, 278, 264, 75, 25, "Cancel", {}},
-      {"PageControl1", K::PageControl, P::Form, 8, 8, 345, 249, "", {"Display Mode", "Background Music"}},
+      {"PageControl1", K::PageControl, P::Form, 8, 8, 345, 249, "", {"Display Mode", "Background Music", "Screens"}},
       {"TabSheet1", K::TabSheet, P::Form, kPageLeft, kPageTop, 337, 221, "Display Mode", {}},
       {"TabSheet2", K::TabSheet, P::Form, kPageLeft, kPageTop, 337, 221, "Background Music", {}},
+      {"TabSheet3", K::TabSheet, P::Form, kPageLeft, kPageTop, 337, 221, "Screens", {}},
       {"cbMusic", K::CheckBox, P::DisplayPage, 29, 14, 105, 17, "Enable Music", {}},
       {"cbSound", K::CheckBox, P::DisplayPage, 142, 14, 160, 17, "Enable Sound Effects", {}},
       {"cbDirectX", K::CheckBox, P::DisplayPage, 29, 40, 240, 17, "Use DirectX (Faster Animation)", {}},
@@ -49,6 +53,14 @@ const std::vector<TSettingControl>& TfmSettingWindow::Controls() {
       {"lstMusic", K::ListView, P::MusicPage, 7, 32, 324, 157, "", {"File"}},
       {"Button3", K::Button, P::MusicPage, 8, 195, 38, 21, "Add", {}},
       {"Button4", K::Button, P::MusicPage, 50, 195, 49, 21, "Remove", {}},
+      // The screens page follows the display page's grid of labels and fields.
+      {"lblMonitors", K::Label, P::ScreensPage, 29, 17, 105, 13, "Monitors", {}},
+      {"cbMonitors", K::ComboBox, P::ScreensPage, 141, 14, 189, 21, "", kMonitorModes},
+      {"cbPanZoom", K::CheckBox, P::ScreensPage, 29, 48, 240, 17, "Pan and zoom still pictures", {}},
+      {"lblPanZoomPercent", K::Label, P::ScreensPage, 29, 78, 105, 13, "Always in view", {}},
+      {"txtPanZoomPercent", K::Edit, P::ScreensPage, 140, 75, 27, 21, "75", {}},
+      {"UpDown2", K::UpDown, P::ScreensPage, 167, 75, 16, 21, "", {}},
+      {"lblPercent", K::Label, P::ScreensPage, 188, 78, 120, 13, "% of the picture", {}},
       // Below the client area: the user cannot reach these.
       {"cbTransition", K::CheckBox, P::Form, 22, 341, 120, 17, "Enable Transition", {}},
       {"GroupBox1", K::GroupBox, P::Form, 13, 334, 297, 114, "Play Mode", {}},
@@ -62,6 +74,7 @@ TfmSettingWindow::TfmSettingWindow(std::vector<std::string>& musicList, platform
   cbImageQuality.Items = kQualities;
   cbImageSize.Items = kImageSizes;
   cbShowImageMode.Items = kShowModes;
+  cbMonitors.Items = kMonitorModes;
   cbTransition.Checked = true;
   given_.MusicList = musicList;
 }
@@ -85,6 +98,9 @@ void TfmSettingWindow::SetValues(const TUserSettings& settings, bool userSetting
   cbShuffleMusic.Checked = settings.ShuffleMusic;
   cbImageQuality.ItemIndex = index(cbImageQuality, settings.DirectXQuality);
   SetUpDownPosition(settings.Duration);
+  cbMonitors.ItemIndex = index(cbMonitors, settings.Monitors);
+  cbPanZoom.Checked = settings.PanZoom;
+  SetPercentPosition(settings.PanZoomPercent);
   musicList_ = settings.MusicList;
   Button1Enabled = userSettingsApply;
   shown_ = Read();
@@ -94,6 +110,8 @@ TUserSettings TfmSettingWindow::Values() const {
   TUserSettings s = Read();
   if (s.Duration == 0)
     throw EQVError("'" + txtDuration + "' is not a valid duration: give a whole number of seconds from 1 to 999");
+  if (s.PanZoomPercent == kNoNumber)
+    throw EQVError("'" + txtPanZoomPercent + "' is not a valid share: give a whole number from 50 to 100");
   auto keep = [](int32_t& value, int32_t shown, int32_t given) {
     if (value == shown) value = given;
   };
@@ -102,6 +120,8 @@ TUserSettings TfmSettingWindow::Values() const {
   keep(s.DirectXQuality, shown_.DirectXQuality, given_.DirectXQuality);
   keep(s.ImageMode, shown_.ImageMode, given_.ImageMode);
   keep(s.ImageSize, shown_.ImageSize, given_.ImageSize);
+  keep(s.Monitors, shown_.Monitors, given_.Monitors);
+  keep(s.PanZoomPercent, shown_.PanZoomPercent, given_.PanZoomPercent);
   return s;
 }
 
@@ -119,6 +139,9 @@ TUserSettings TfmSettingWindow::Read() const {
   s.MusicList = musicList_;
   s.ImageMode = cbShowImageMode.ItemIndex >= 0 ? cbShowImageMode.ItemIndex : given_.ImageMode;
   s.ImageSize = cbImageSize.ItemIndex >= 0 ? cbImageSize.ItemIndex : given_.ImageSize;
+  s.Monitors = cbMonitors.ItemIndex >= 0 ? cbMonitors.ItemIndex : given_.Monitors;
+  s.PanZoom = cbPanZoom.Checked;
+  if (!ParseWholeNumber(txtPanZoomPercent, UpDown2.Min, UpDown2.Max, s.PanZoomPercent)) s.PanZoomPercent = kNoNumber;
   return s;
 }
 
@@ -151,6 +174,11 @@ bool TfmSettingWindow::Button1Click() {
     dialogs_.Error("'" + txtDuration + "' is not a valid duration.\r\nGive a whole number of seconds from 1 to 999.");
     return false;
   }
+  int32_t percent = 0;
+  if (!ParseWholeNumber(txtPanZoomPercent, UpDown2.Min, UpDown2.Max, percent)) {
+    dialogs_.Error("'" + txtPanZoomPercent + "' is not a valid share of the picture.\r\nGive a whole number from 50 to 100.");
+    return false;
+  }
   musicList_.clear();
   for (const std::string& row : lstMusic.Items) musicList_.push_back(row);
   return true;
@@ -169,7 +197,18 @@ void TfmSettingWindow::UpDownClick(int delta) {
   SetUpDownPosition(from + delta);
 }
 
-bool ParseDuration(const std::string& text, int32_t& value) {
+void TfmSettingWindow::SetPercentPosition(int position) {
+  UpDown2.Position = std::clamp(position, UpDown2.Min, UpDown2.Max);
+  txtPanZoomPercent = std::to_string(UpDown2.Position);
+}
+
+void TfmSettingWindow::PercentUpDownClick(int delta) {
+  int32_t typed = 0;
+  const int from = ParseWholeNumber(txtPanZoomPercent, UpDown2.Min, UpDown2.Max, typed) ? typed : UpDown2.Position;
+  SetPercentPosition(from + delta);
+}
+
+bool ParseWholeNumber(const std::string& text, int32_t lo, int32_t hi, int32_t& value) {
   const size_t first = text.find_first_not_of(' '), last = text.find_last_not_of(' ');
   if (first == std::string::npos) return false;
   const std::string digits = text.substr(first, last - first + 1);
@@ -178,9 +217,11 @@ bool ParseDuration(const std::string& text, int32_t& value) {
       }))
     return false;
   const int v = std::stoi(digits);
-  if (v < 1) return false;
+  if (v < lo || v > hi) return false;
   value = v;
   return true;
 }
+
+bool ParseDuration(const std::string& text, int32_t& value) { return ParseWholeNumber(text, 1, 999, value); }
 
 }  // namespace qv

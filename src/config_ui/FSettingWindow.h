@@ -1,6 +1,7 @@
 // TfmSettingWindow: the fixed modal dialog in which the user edits the user
 // settings: display options on the page "Display Mode", the custom music list
-// on "Background Music". This class holds the dialog's controls as values and
+// on "Background Music", the monitors and the pan and zoom of still pictures
+// on "Screens". This class holds the dialog's controls as values and
 // runs its handlers; a widget builds the window from Controls() and keeps the
 // values and the widgets in step.
 #pragma once
@@ -16,7 +17,7 @@ namespace qv {
 // One control of the dialog as it is laid out.
 struct TSettingControl {
   enum class TKind { Button, PageControl, TabSheet, CheckBox, ComboBox, Edit, UpDown, TrackBar, ListView, GroupBox, Label };
-  enum class TParent { Form, DisplayPage, MusicPage, GroupBox1 };
+  enum class TParent { Form, DisplayPage, MusicPage, ScreensPage, GroupBox1 };
   const char* name;
   TKind kind;
   TParent parent;
@@ -59,11 +60,14 @@ class TfmSettingWindow {
     int Selected = -1;
   };
 
-  TCheckBox cbMusic, cbSound, cbDirectX, cbCustomMusic, cbShuffleMusic, cbTransition;
-  TComboBox cbImageQuality, cbImageSize, cbShowImageMode;
+  TCheckBox cbMusic, cbSound, cbDirectX, cbCustomMusic, cbShuffleMusic, cbTransition, cbPanZoom;
+  TComboBox cbImageQuality, cbImageSize, cbShowImageMode, cbMonitors;
   std::string txtDuration = "10";
   // Every duration a project may carry can be shown and kept.
   TUpDown UpDown1{1, 999, 10};
+  // The least share of a panned and zoomed picture that stays visible.
+  std::string txtPanZoomPercent = "75";
+  TUpDown UpDown2{50, 100, 75};
   TUpDown tbSpeed{0, 20, 10};
   TListView lstMusic;
   bool Button1Enabled = true;
@@ -76,7 +80,8 @@ class TfmSettingWindow {
   // gives back the value it was given, also one it cannot show (a speed off
   // the table, a duration beyond the box's range, a list without a choice),
   // so an OK without a change keeps the show as it was. Throws EQVError when
-  // the duration is not a whole number from 1 to 999.
+  // the duration is not a whole number from 1 to 999 or the share kept in
+  // view not one from 50 to 100.
   TUserSettings Values() const;
 
   // Handlers.
@@ -87,7 +92,8 @@ class TfmSettingWindow {
   void Button4Click();
   // "OK": refills the music list with the rows, top to bottom, and returns
   // true to close the dialog. A duration that is not a whole number from 1 to
-  // 999 is reported instead, and the dialog stays open with nothing changed.
+  // 999, or a share kept in view that is not one from 50 to 100, is reported
+  // instead, and the dialog stays open with nothing changed.
   bool Button1Click();
   // "Reset": the speed slider back to 10.
   void Label3Click();
@@ -95,6 +101,9 @@ class TfmSettingWindow {
   // within 1 to 999, and writes it back.
   void UpDownClick(int delta);
   void SetUpDownPosition(int position);
+  // The same for the share kept in view, within 50 to 100.
+  void PercentUpDownClick(int delta);
+  void SetPercentPosition(int position);
 
  private:
   // The controls' values as they read, without the given values put back.
@@ -109,5 +118,7 @@ class TfmSettingWindow {
 // The duration box's text as a number, or false when it is not a whole
 // number from 1 to 999 (blanks around it are allowed).
 bool ParseDuration(const std::string& text, int32_t& value);
+// A box's text as a whole number from lo to hi, blanks around it allowed.
+bool ParseWholeNumber(const std::string& text, int32_t lo, int32_t hi, int32_t& value);
 
 }  // namespace qv

@@ -53,6 +53,15 @@ void TBitmap32::SetSize(int width, int height) {
   height_ = height;
 }
 
+void TBitmap32::Reshape(int width, int height) {
+  if (width == width_ && height == height_) return;
+  if ((width != 0 || height != 0) && !PictureSizeAllowed(width, height))
+    throw EQVError("Bitmap size " + std::to_string(width) + "x" + std::to_string(height) + " is not allowed");
+  bits_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  width_ = width;
+  height_ = height;
+}
+
 void TBitmap32::Assign(const TBitmap32& from) {
   if (this == &from) return;
   width_ = from.width_;

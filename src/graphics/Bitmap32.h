@@ -19,6 +19,11 @@ class TBitmap32 {
   // 0 x 0 makes the bitmap empty; any other size must pass PictureSizeAllowed
   // or EQVError is thrown and the bitmap is left as it was. Content is zeroed.
   void SetSize(int width, int height);
+  // The same size rule, for a caller that draws every pixel itself: the
+  // memory the bitmap has is reused when it is large enough, and the pixels
+  // are whatever it held. Fresh memory costs a page fault per page on first
+  // touch, which for a frame of a large screen is a visible pause.
+  void Reshape(int width, int height);
 
   int Width() const { return width_; }
   int Height() const { return height_; }

@@ -261,12 +261,19 @@ bool operator==(const TRegion& a, const TRegion& b) {
 }
 
 void CopyThroughRegion(TBitmap32& Dest, const TBitmap32& Src, const TRegion& region) {
-  const int w = std::min(Dest.Width(), Src.Width()), h = std::min(Dest.Height(), Src.Height());
+  CopyThroughRegion(Dest, Src, region, 0, std::min(Dest.Height(), Src.Height()));
+}
+
+void CopyThroughRegion(TBitmap32& Dest, const TBitmap32& Src, const TRegion& region, int firstRow, int lastRow) {
+  const int w = std::min(Dest.Width(), Src.Width());
+  const int top = std::max(firstRow, 0), bottom = std::min({lastRow, Dest.Height(), Src.Height()});
   int n = 0;
   const pixman_box32_t* boxes = pixman_region32_rectangles(region.Handle(), &n);
   for (int i = 0; i < n; ++i) {
+    // The boxes come in bands from the top down.
+    if (boxes[i].y1 >= bottom) break;
     const int x1 = std::max(boxes[i].x1, 0), x2 = std::min(boxes[i].x2, w);
-    const int y1 = std::max(boxes[i].y1, 0), y2 = std::min(boxes[i].y2, h);
+    const int y1 = std::max(boxes[i].y1, top), y2 = std::min(boxes[i].y2, bottom);
     if (x1 >= x2) continue;
     const size_t bytes = static_cast<size_t>(x2 - x1) * sizeof(uint32_t);
     for (int y = y1; y < y2; ++y) std::memcpy(Dest.Row(y) + x1, Src.Row(y) + x1, bytes);

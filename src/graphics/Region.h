@@ -66,7 +66,8 @@ class TRegion {
 };
 
 // Copies the pixels of Src inside the region, clipped to Dest and Src, to the
-// same places in Dest.
+// same places in Dest; the second form only those of rows [firstRow, lastRow).
 void CopyThroughRegion(TBitmap32& Dest, const TBitmap32& Src, const TRegion& region);
+void CopyThroughRegion(TBitmap32& Dest, const TBitmap32& Src, const TRegion& region, int firstRow, int lastRow);
 
 }  // namespace qv

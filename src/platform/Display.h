@@ -1,6 +1,8 @@
 // The saver's screen: a full-screen borderless black window presented either
 // through its window surface or through an accelerated surface of a fixed
-// working size stretched and centred, plus the window's input.
+// working size stretched and centred, plus the window's input. With several
+// monitors, one such window on each: screen 0 is the primary monitor's, the
+// others stay black until something is presented on them.
 #pragma once
 #include <cstdint>
 
@@ -55,6 +57,28 @@ class ISaverDisplay {
   // Shows a bitmap of any size stretched to the screen, proportions kept,
   // centred.
   virtual void PresentAccelerated(const TBitmap32& surface) = 0;
+
+  // The screens: 0 is the one the calls above draw on. The area of a
+  // screen is in the desktop's coordinates.
+  virtual int ScreenCount() const { return 1; }
+  virtual TMonitor Screen(int index) const {
+    return index == 0 ? TMonitor{0, 0, ScreenWidth(), ScreenHeight(), true} : TMonitor{};
+  }
+  // The window and accelerated paths on any screen; screen 0 is the calls above.
+  virtual void PresentScreenOn(int screen, const TBitmap32& bitmap) {
+    if (screen == 0) PresentScreen(bitmap);
+  }
+  virtual void PresentAcceleratedOn(int screen, const TBitmap32& surface) {
+    if (screen == 0) PresentAccelerated(surface);
+  }
+
+  // Pacing. The shortest time between two frames: the display's refresh
+  // period, and never less than a 60th of a second where nothing else paces
+  // the presents.
+  virtual uint32_t FramePeriodMs() const { return 17; }
+  // True when a present itself waits for the display's refresh (the
+  // accelerated path with vertical sync): the loop need not wait after one.
+  virtual bool PresentWaitsForRefresh() const { return false; }
 
   virtual void ShowCursor(bool visible) = 0;
   // Takes the window off the screen at once, before the slower tidy-up

@@ -118,7 +118,9 @@ void TQVCSetting::LoadFromIni(const TIniFile& ini) {
 std::string TQVCSetting::ToIniText() const {
   std::string text;
   std::string_view section;
+  const TQVCSetting defaults;
   for (const TSettingField& f : SettingFields()) {
+    if (f.beyondCreator && f.GetIniValue(*this) == f.GetIniValue(defaults)) continue;
     if (section != f.section) {
       section = f.section;
       text += "[";
@@ -187,6 +189,10 @@ const std::vector<TSettingField>& SettingFields() {
   auto t = [](const char* section, const char* key, std::string S::*field) {
     return TSettingField{section, key, TSettingField::Text, nullptr, nullptr, field};
   };
+  auto beyond = [](TSettingField field) {
+    field.beyondCreator = true;
+    return field;
+  };
   static const std::vector<TSettingField> fields = {
       t("General", "ProductName", &S::ProductName),
       t("General", "Publisher", &S::Publisher),
@@ -209,6 +215,9 @@ const std::vector<TSettingField>& SettingFields() {
       i("Default", "ShowImageMode", &S::ShowImageMode),
       b("Default", "DirectX", &S::DirectX),
       i("Default", "DirectXQuality", &S::DirectXQuality),
+      beyond(i("Default", "Monitors", &S::Monitors)),
+      beyond(b("Default", "PanZoom", &S::PanZoom)),
+      beyond(i("Default", "PanZoomPercent", &S::PanZoomPercent)),
       t("Advance", "MusicFile", &S::MusicFile),
       i("Advance", "MusicMode", &S::MusicMode),
       t("Advance", "PreviewFile", &S::PreviewFile),

@@ -78,6 +78,14 @@ class TQVCSetting {
   int32_t ShowImageMode = 0;
   bool DirectX = false;
   int32_t DirectXQuality = 0;
+  // [Default] keys beyond the creator's own (see TSettingField::beyondCreator):
+  // 0 the show on the primary monitor and black on the others, 1 each
+  // monitor its own show, 2 the same picture on every monitor.
+  int32_t Monitors = 0;
+  // Still pictures fill the screen and drift and zoom slowly; at least
+  // PanZoomPercent (50 to 100) of the picture's width and height stays visible.
+  bool PanZoom = false;
+  int32_t PanZoomPercent = 75;
   // [Advance]
   std::string MusicFile;
   int32_t MusicMode = 0;
@@ -96,7 +104,9 @@ class TQVCSetting {
   void LoadFromIni(const TIniFile& ini);
 
   // [General], [Default], [Advance], [Build] with every key, booleans as 1/0,
-  // CR LF ended. Throws EQVError for a text holding CR, LF or NUL.
+  // CR LF ended; a key beyond the creator's own only when it differs from its
+  // default, so a project that does not use one is written as the creator's
+  // tool writes it. Throws EQVError for a text holding CR, LF or NUL.
   std::string ToIniText() const;
 };
 
@@ -109,6 +119,8 @@ struct TSettingField {
   int32_t TQVCSetting::*intField = nullptr;
   bool TQVCSetting::*boolField = nullptr;
   std::string TQVCSetting::*textField = nullptr;
+  // A key this engine adds to the creator's set (Monitors, PanZoom, ...).
+  bool beyondCreator = false;
 
   // Only for a field of that kind (std::logic_error otherwise).
   int32_t GetInt(const TQVCSetting& s) const;

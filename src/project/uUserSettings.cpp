@@ -114,6 +114,9 @@ void ApplyUserSettings(TQVCProject& project, const std::string& settingsFile) {
   const int32_t quality = ini.ReadInteger(kSetting, "DirectXQuality", s.DirectXQuality);
   const bool customMusic = ini.ReadBool(kSetting, "CustomMusic", false);
   const bool shuffleMusic = ini.ReadBool(kSetting, "ShuffleMusic", true);
+  const int32_t monitors = ini.ReadInteger(kSetting, "Monitors", s.Monitors);
+  const bool panZoom = ini.ReadBool(kSetting, "PanZoom", s.PanZoom);
+  const int32_t panZoomPercent = ini.ReadInteger(kSetting, "PanZoomPercent", s.PanZoomPercent);
 
   if (customMusic) {
     s.MusicMode = shuffleMusic ? 0 : 1;
@@ -143,6 +146,9 @@ void ApplyUserSettings(TQVCProject& project, const std::string& settingsFile) {
   s.Transition = transition;
   s.DirectX = directX;
   s.DirectXQuality = quality;
+  s.Monitors = monitors;
+  s.PanZoom = panZoom;
+  s.PanZoomPercent = panZoomPercent;
   if (speed >= 0 && static_cast<size_t>(speed) < kSpeedTable.size()) s.Speed = kSpeedTable[static_cast<size_t>(speed)];
   if (imageSize != -1) {
     s.Stretch = imageSize > 0;
@@ -169,6 +175,9 @@ TUserSettings UserSettingsFromProject(const TQVCProject& project) {
   u.ImageSize = s.Stretch ? (s.Proportional ? 2 : 1) : (s.Proportional ? -1 : 0);
   u.CustomMusic = false;
   u.ShuffleMusic = true;
+  u.Monitors = s.Monitors;
+  u.PanZoom = s.PanZoom;
+  u.PanZoomPercent = s.PanZoomPercent;
   return u;
 }
 
@@ -188,6 +197,9 @@ TUserSettings ReadUserSettings(const std::string& settingsFile, const TQVCProjec
   u.CustomMusic = ini.ReadBool(kSetting, "CustomMusic", false);
   u.ShuffleMusic = ini.ReadBool(kSetting, "ShuffleMusic", true);
   u.MusicList = ini.ReadSectionKeys(kMusicList);
+  u.Monitors = ini.ReadInteger(kSetting, "Monitors", u.Monitors);
+  u.PanZoom = ini.ReadBool(kSetting, "PanZoom", u.PanZoom);
+  u.PanZoomPercent = ini.ReadInteger(kSetting, "PanZoomPercent", u.PanZoomPercent);
   return u;
 }
 
@@ -204,6 +216,9 @@ void WriteUserSettings(const std::string& settingsFile, const TUserSettings& u) 
     doc.WriteInteger(kSetting, "DirectXQuality", u.DirectXQuality);
     doc.WriteBool(kSetting, "CustomMusic", u.CustomMusic);
     doc.WriteBool(kSetting, "ShuffleMusic", u.ShuffleMusic);
+    doc.WriteInteger(kSetting, "Monitors", u.Monitors);
+    doc.WriteBool(kSetting, "PanZoom", u.PanZoom);
+    doc.WriteInteger(kSetting, "PanZoomPercent", u.PanZoomPercent);
     std::vector<std::pair<std::string, std::string>> entries;
     std::set<std::string> seen;
     for (const std::string& path : u.MusicList)

@@ -68,6 +68,10 @@ struct TUserSettings {
   bool CustomMusic = false;
   bool ShuffleMusic = true;
   std::vector<std::string> MusicList;
+  // Beyond the creator's keys, with the project's meaning.
+  int32_t Monitors = 0;
+  bool PanZoom = false;
+  int32_t PanZoomPercent = 75;
 };
 
 // The dialog's starting values taken from the project alone.

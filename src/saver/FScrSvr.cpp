@@ -1,10 +1,12 @@
 #include "saver/FScrSvr.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/Error.h"
 #include "common/Random.h"
 #include "common/Utf8Path.h"
+#include "platform/ThreadBands.h"
 #include "platform/ThreadWorker.h"
 #include "project/uQVProject.h"
 #include "project/uUserSettings.h"
@@ -17,7 +19,6 @@ namespace qv {
 namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
-constexpr uint32_t kFramePeriodMs = 33;
 
 }  // namespace
 
@@ -30,13 +31,15 @@ void TQVfmScrSvr::ShowModal() {
   FormCreate();
   FormShow();
   for (;;) {
-    display_.ProcessMessages(*this);
-    if (resized_) Refit();
-    // A close asked for during a transition takes effect here, once the
-    // transition has finished.
-    if (closeRequested_) {
-      closeRequested_ = false;
-      if (FormCloseQuery()) break;
+    // While a transition runs, its runner lets messages be handled between
+    // its frames, and a close or a new size waits until it has finished.
+    if (!AnyTransition()) {
+      display_.ProcessMessages(*this);
+      if (resized_) Refit();
+      if (closeRequested_) {
+        closeRequested_ = false;
+        if (FormCloseQuery()) break;
+      }
     }
     if (idleInstalled_) {
       AppIdle();
@@ -74,49 +77,131 @@ void TQVfmScrSvr::TakeSettings() {
   settings_.transitionTime = s.TransitionTime;
   settings_.sound = s.Sound;
   settings_.effects = LoadEffectList(s.TransitionEffects);
+  settings_.monitors = s.Monitors == 1 || s.Monitors == 2 ? s.Monitors : 0;
   fitting_.stretch = s.Stretch;
   fitting_.proportional = s.Proportional;
+  if (s.PanZoom) {
+    fitting_.panZoomPercent = std::clamp(s.PanZoomPercent, 50, 100);
+    // The path spans the whole time a picture shows, its transitions in and
+    // out included, and at least ten seconds, so it moves gently.
+    const int64_t shows = int64_t{std::max(s.Duration, 0)} * 1000 + 2 * int64_t{std::max(s.TransitionTime, 0)};
+    fitting_.panZoomPeriodMs = static_cast<uint32_t>(std::clamp<int64_t>(shows, 10000, 24 * 3600 * 1000));
+  }
 }
 
-void TQVfmScrSvr::ChooseItem(int index) {
-  currentIndex_ = index;
-  currentFile_ = playlist_[static_cast<size_t>(currentIndex_)];
+TItemFitting TQVfmScrSvr::FittingFor(int screen) const {
+  TItemFitting f = fitting_;
+  const platform::TMonitor m = display_.Screen(screen);
+  f.screen = {m.width, m.height};
+  if (f.directDraw) f.workingSize = DirectDrawWorkingSize(project_.Setting().DirectXQuality, f.screen);
+  return f;
 }
 
-int TQVfmScrSvr::NextItemIndex() {
+void TQVfmScrSvr::ChooseItem(TScreenShow& show, int index) {
+  show.SetCurrentIndex(index);
+  // The other processes of a daemon's monitors learn it as soon as it is chosen.
+  if (!shows_.empty() && &show == shows_[0].get() && services_.tellShowing) services_.tellShowing(index);
+}
+
+bool TQVfmScrSvr::Acceptable(const TScreenShow& show, int index, bool strict) const {
+  if (settings_.monitors != 1) return true;
+  if (std::find(peersShown_.begin(), peersShown_.end(), index) != peersShown_.end()) return false;
+  if (shows_.size() < 2) return true;
+  for (const auto& other : shows_)
+    if (other.get() != &show && (other->CurrentIndex() == index || other->LoadingIndex() == index)) return false;
+  if (!strict) return true;
+  // A portrait picture goes to a portrait monitor when there is one.
+  const auto portraitScreen = [](const TScreenShow& s) { return s.ScreenSize().height > s.ScreenSize().width; };
+  const bool anyPortrait = std::any_of(shows_.begin(), shows_.end(), [&](const auto& s) { return portraitScreen(*s); });
+  const bool anyLandscape = std::any_of(shows_.begin(), shows_.end(), [&](const auto& s) { return !portraitScreen(*s); });
+  if (!anyPortrait || !anyLandscape) return true;
+  const int8_t kind = portrait_[static_cast<size_t>(index)];
+  return kind < 0 || (kind == 1) == portraitScreen(show);
+}
+
+int TQVfmScrSvr::NextItemIndex(TScreenShow& show) {
   const int count = static_cast<int>(playlist_.size());
   const int mode = settings_.orderMode;
-  int next = NextPictureIndex(currentIndex_, count, mode);
+  const int current = show.CurrentIndex();
+  peersShown_.clear();
+  if (settings_.monitors == 1 && services_.peersShowing) peersShown_ = services_.peersShowing();
+  if (settings_.monitors == 1 && (shows_.size() > 1 || !peersShown_.empty())) {
+    // Each show its own order, never taking what another shows while there
+    // are others to take; the monitor's own shape first when it is known.
+    for (bool strict : {true, false}) {
+      std::vector<int> free;
+      for (int i = 0; i < count; ++i)
+        if (i != current && !failed_[static_cast<size_t>(i)] && Acceptable(show, i, strict)) free.push_back(i);
+      if (free.empty()) continue;
+      if (mode != 0 && mode != 2) {
+        for (int step = 1; step <= count; ++step) {
+          const int i = (current + step + count) % count;
+          if (std::find(free.begin(), free.end(), i) != free.end()) return i;
+        }
+      }
+      int next;
+      do next = NextPictureIndex(current, count, mode);
+      while (std::find(free.begin(), free.end(), next) == free.end());
+      return next;
+    }
+  }
+  int next = NextPictureIndex(current, count, mode);
   if (mode != 0 && mode != 2) return next;  // in order, every item comes round in turn
   bool untried = false;
-  for (int i = 0; i < count && !untried; ++i) untried = i != currentIndex_ && !failed_[static_cast<size_t>(i)];
+  for (int i = 0; i < count && !untried; ++i) untried = i != current && !failed_[static_cast<size_t>(i)];
   if (!untried) {
     failed_.assign(playlist_.size(), false);
     return next;
   }
-  while (failed_[static_cast<size_t>(next)]) next = NextPictureIndex(currentIndex_, count, mode);
+  while (failed_[static_cast<size_t>(next)]) next = NextPictureIndex(current, count, mode);
   return next;
 }
 
-void TQVfmScrSvr::LoadItemOrMarkFailed() {
-  try {
-    LoadCurrentItem();
-  } catch (...) {
-    failed_[static_cast<size_t>(currentIndex_)] = true;
-    throw;
+void TQVfmScrSvr::CreateShows() {
+  platform::IWorkers* workers = services_.workers;
+  if (!workers) {
+    ownWorkers_ = std::make_unique<platform::TThreadWorkers>();
+    workers = ownWorkers_.get();
   }
-  failed_.assign(playlist_.size(), false);
+  IBands* bands = services_.bands;
+  if (!bands) {
+    ownBands_ = std::make_unique<platform::TThreadBands>();
+    bands = ownBands_.get();
+  }
+  const std::string temp = services_.tempFolder;
+  const std::string exeFolder = Utf8FromPath(PathFromUtf8(services_.exePath).parent_path());
+  const int screens = settings_.monitors == 0 ? 1 : std::max(1, display_.ScreenCount());
+  for (int screen = 0; screen < screens; ++screen) {
+    TShowContext c;
+    c.display = &display_;
+    c.screen = screen;
+    c.clock = &clock_;
+    c.bands = bands;
+    c.background = services_.background;
+    c.workers = workers;
+    // Object pictures are looked for as stored, then in the shared folder.
+    c.locatePicture = [temp, exeFolder](const std::string& stored) {
+      return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
+    };
+    c.animated.clock = &clock_;
+    // One voice: only the primary monitor's show plays sounds.
+    c.animated.player = screen == 0 ? soundEffect_.get() : nullptr;
+    c.animated.tempFolder = temp;
+    c.animated.exeFolder = exeFolder;
+    c.animated.stepWorkers = services_.stepWorkers;
+    c.animated.processMessages = [this] { display_.ProcessMessages(*this); };
+    c.animated.note = services_.note;
+    c.processMessages = [this] { display_.ProcessMessages(*this); };
+    c.cancelled = [this] { return closeRequested_; };
+    shows_.push_back(std::make_unique<TScreenShow>(std::move(c), FittingFor(screen), settings_.speed, settings_.sound));
+  }
 }
 
 void TQVfmScrSvr::FormShow() {
   const TQVCSetting& s = project_.Setting();
-  old_.SetSize(800, 600);
-  new_.SetSize(800, 600);
-  work_.SetSize(800, 600);
   fitting_.screen = {display_.ScreenWidth(), display_.ScreenHeight()};
-  screen_.SetSize(fitting_.screen.width, fitting_.screen.height);
-  screen_.Clear(kBlack);
-  runner_ = std::make_unique<TTransitionRunner>(static_cast<ITransitionHost&>(*this), old_, new_, work_);
+  black_.SetSize(fitting_.screen.width, fitting_.screen.height);
+  black_.Clear(kBlack);
   // The audio device is opened once for the window; without one the show
   // runs silent.
   if (services_.audio) {
@@ -131,20 +216,32 @@ void TQVfmScrSvr::FormShow() {
   BuildPlaylist();
 
   fitting_.directDraw = s.DirectX && display_.StartAccelerated();
-  if (fitting_.directDraw) {
-    fitting_.workingSize = DirectDrawWorkingSize(s.DirectXQuality, fitting_.screen);
-    surface_.SetSize(fitting_.workingSize.width, fitting_.workingSize.height);
-    surface_.Clear(kBlack);
-  }
+  if (fitting_.directDraw) fitting_.workingSize = DirectDrawWorkingSize(s.DirectXQuality, fitting_.screen);
   failed_.assign(playlist_.size(), false);
+  portrait_.assign(playlist_.size(), -1);
   // The window is black from the moment it shows, also behind a message.
   dirty_ = true;
   Refresh();
 
+  // With Monitors 0 an instance a daemon started on another monitor than
+  // the primary one stays black.
+  if (!playlist_.empty() && !services_.primaryInstance) {
+    TakeSettings();
+    if (settings_.monitors == 0) playlist_.clear();
+  }
+
   if (!playlist_.empty()) {
     TakeSettings();
-    ChooseItem(NextPictureIndex(-1, static_cast<int>(playlist_.size()), settings_.orderMode));
-  } else {
+    CreateShows();
+    int index = NextPictureIndex(-1, static_cast<int>(playlist_.size()), settings_.orderMode);
+    // Another process may already show the first one on another monitor.
+    if (settings_.monitors == 1 && services_.peersShowing) index = NextItemIndex(*shows_[0]);
+    for (auto& show : shows_) {
+      ChooseItem(*show, index);
+      // The others start where their own order takes them from the first.
+      if (settings_.monitors == 1) index = NextItemIndex(*show);
+    }
+  } else if (services_.primaryInstance) {
     services_.dialogs->Error(kPleaseConfigureMessage);
   }
 
@@ -156,18 +253,7 @@ void TQVfmScrSvr::FormShow() {
   }
 
   if (!playlist_.empty()) {
-    CreateAnimation();
-    // A first item that cannot be loaded gives way to the next ones; when
-    // none loads, the screen stays black and the idle handler keeps trying.
-    for (size_t tries = 0; tries < playlist_.size(); ++tries) {
-      try {
-        LoadItemOrMarkFailed();
-        break;
-      } catch (const std::exception&) {
-        ChooseItem(NextItemIndex());
-      }
-    }
-    pictureClock_ = clock_.TickCount();
+    LoadFirstItems();
     idleInstalled_ = true;
     // Windows 9x is told here that a screensaver runs; Linux has no such flag.
     display_.ShowCursor(false);
@@ -176,58 +262,147 @@ void TQVfmScrSvr::FormShow() {
   frameClock_ = clock_.TickCount();
 }
 
-void TQVfmScrSvr::CreateAnimation() {
-  platform::IWorkers* workers = services_.workers;
-  if (!workers) {
-    ownWorkers_ = std::make_unique<platform::TThreadWorkers>();
-    workers = ownWorkers_.get();
+void TQVfmScrSvr::LoadFirstItems() {
+  // A first item that cannot be loaded gives way to the next ones; when
+  // none loads, the screen stays black and the idle handler keeps trying. A
+  // picture loaded beside the window shows once it is ready.
+  for (size_t s = 0; s < shows_.size(); ++s) {
+    TScreenShow& show = *shows_[s];
+    if (settings_.monitors == 2 && s > 0) ChooseItem(show, shows_[0]->CurrentIndex());
+    firstLoad_.push_back(false);
+    for (size_t tries = 0; tries < playlist_.size(); ++tries) {
+      show.RequestLoad(show.CurrentIndex(), playlist_[static_cast<size_t>(show.CurrentIndex())]);
+      if (!show.LoadReady()) {
+        firstLoad_[s] = true;
+        break;
+      }
+      try {
+        TakeLoaded(s);
+        break;
+      } catch (const std::exception&) {
+        ChooseItem(show, NextItemIndex(show));
+      }
+    }
+    show.pictureClock = clock_.TickCount();
   }
-  const std::string temp = services_.tempFolder;
-  const std::string exeFolder = Utf8FromPath(PathFromUtf8(services_.exePath).parent_path());
-  // Object pictures are looked for as stored, then in the shared folder.
-  TAnimEnvironment environment{&clock_, workers, [temp, exeFolder](const std::string& stored) {
-                                 return LocateProjectFile(stored, TLookupKind::Picture, temp, exeFolder);
-                               }};
-  animProject_ = std::make_unique<TProject>();
-  animEngine_ = std::make_unique<TAnimEngine>(environment);
-  TAnimatedItemContext context;
-  context.clock = &clock_;
-  context.player = soundEffect_.get();
-  context.tempFolder = temp;
-  context.exeFolder = exeFolder;
-  context.stepWorkers = services_.stepWorkers;
-  context.processMessages = [this] { display_.ProcessMessages(*this); };
-  context.note = services_.note;
-  animated_ = std::make_unique<TAnimatedItem>(*animProject_, *animEngine_, std::move(context));
-  animated_->SetShowValues(settings_.speed, settings_.sound);
+}
+
+// The loaded picture becomes the show's item. Throws (and marks the picture
+// failed) when it did not load.
+void TQVfmScrSvr::TakeLoaded(size_t index) {
+  TScreenShow& show = *shows_[index];
+  const int picture = show.CurrentIndex();
+  const TSize size = show.LoadedPictureSize();
+  if (size.width > 0 && size.height > 0) portrait_[static_cast<size_t>(picture)] = size.height > size.width ? 1 : 0;
+  try {
+    show.FinishLoad();
+  } catch (...) {
+    failed_[static_cast<size_t>(picture)] = true;
+    throw;
+  }
+  failed_.assign(playlist_.size(), false);
 }
 
 void TQVfmScrSvr::AppIdle() {
+  for (size_t i = 0; i < shows_.size(); ++i) ShowIdle(i);
+  PaintFrame();
+}
+
+void TQVfmScrSvr::ShowIdle(size_t index) {
+  TScreenShow& show = *shows_[index];
+  // The same picture on every monitor: the first show leads, the others
+  // load what it loads and change when it changes, with its effect.
+  const bool follower = settings_.monitors == 2 && index > 0;
+  TScreenShow& leader = *shows_[0];
   try {
-    if (item_) item_->Tick();
-    const uint32_t shown = (clock_.TickCount() - pictureClock_) / 1000;
-    if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
-      ChooseItem(NextItemIndex());
-      if (currentFile_ != lastLoaded_) {
-        LoadItemOrMarkFailed();
-        if (settings_.transition) {
-          runner_->RunTransition(settings_.transitionTime, settings_.effects);
-          if (services_.onTransition) services_.onTransition(runner_->EffectN());
+    show.Tick();
+    if (show.InTransition()) {
+      if (show.StepTransition()) return;
+      TransitionOver(show);
+    } else if (!show.Loading() && FollowsPrimaryInstance()) {
+      // Another process shows the primary monitor's picture: this one
+      // changes when it does.
+      const int primary = services_.primaryShowing();
+      if (primary >= 0 && primary < static_cast<int>(playlist_.size()) && primary != show.CurrentIndex()) {
+        ChooseItem(show, primary);
+        show.RequestLoad(primary, playlist_[static_cast<size_t>(primary)]);
+      }
+    } else if (!show.Loading() && !follower) {
+      const uint32_t shown = (clock_.TickCount() - show.pictureClock) / 1000;
+      if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
+        ChooseItem(show, NextItemIndex(show));
+        const std::string& file = playlist_[static_cast<size_t>(show.CurrentIndex())];
+        if (file != show.LastLoaded()) {
+          show.RequestLoad(show.CurrentIndex(), file);
+          if (settings_.monitors == 2)
+            for (size_t f = 1; f < shows_.size(); ++f) {
+              ChooseItem(*shows_[f], show.CurrentIndex());
+              shows_[f]->RequestLoad(show.CurrentIndex(), file);
+            }
         } else {
-          FillBlack();
+          show.pictureClock = clock_.TickCount();
         }
       }
-      pictureClock_ = clock_.TickCount();
     }
-    if (item_ && item_->Animated()) {
-      item_->Advance();
-      dirty_ = true;
+    // A follower changes once its leader has begun to.
+    if (show.Loading() && show.LoadReady() && (!follower || leader.InTransition() || !leader.Loading())) {
+      const bool first = firstLoad_[index];
+      if (settings_.monitors == 1 && shows_.size() > 1) {
+        // A portrait picture loaded for a landscape monitor while a portrait
+        // monitor could take it is put back, and another is chosen.
+        const TSize size = show.LoadedPictureSize();
+        if (size.width > 0 && size.height > 0) portrait_[static_cast<size_t>(show.CurrentIndex())] = size.height > size.width;
+        if (!Acceptable(show, show.CurrentIndex(), true) && !first) {
+          show.AbandonLoad();
+          show.SetCurrentIndex(-1);
+          const int next = NextItemIndex(show);
+          ChooseItem(show, next);
+          show.RequestLoad(next, playlist_[static_cast<size_t>(next)]);
+          return;
+        }
+      }
+      try {
+        TakeLoaded(index);
+      } catch (...) {
+        if (settings_.monitors == 2 && !follower)
+          for (size_t f = 1; f < shows_.size(); ++f) shows_[f]->AbandonLoad();
+        if (first) {
+          // The first picture beside the window did not load: the next one
+          // is tried at once, as a first picture loaded at once would be.
+          ChooseItem(show, NextItemIndex(show));
+          show.RequestLoad(show.CurrentIndex(), playlist_[static_cast<size_t>(show.CurrentIndex())]);
+        }
+        throw;
+      }
+      firstLoad_[index] = false;
+      if (first) {
+        show.pictureClock = clock_.TickCount();
+      } else if (settings_.transition) {
+        show.BeginTransition(settings_.transitionTime, settings_.effects, follower ? leader.Effect() : 0);
+        if (!show.InTransition()) TransitionOver(show);
+      } else {
+        show.FillBlack();
+        show.pictureClock = clock_.TickCount();
+      }
     }
+    if (!show.InTransition()) show.Advance();
   } catch (const std::exception&) {
     // The next call starts afresh; the picture clock was not restarted, so a
     // picture that failed to load makes way for the next one at once.
   }
-  PaintFrame();
+}
+
+void TQVfmScrSvr::TransitionOver(TScreenShow& show) {
+  if (services_.onTransition) services_.onTransition(show.Effect());
+  show.pictureClock = clock_.TickCount();
+}
+
+bool TQVfmScrSvr::FollowsPrimaryInstance() const {
+  return settings_.monitors == 2 && !services_.primaryInstance && services_.primaryShowing != nullptr;
+}
+
+bool TQVfmScrSvr::AnyTransition() const {
+  return std::any_of(shows_.begin(), shows_.end(), [](const auto& s) { return s->InTransition(); });
 }
 
 void TQVfmScrSvr::PaintFrame() {
@@ -237,72 +412,40 @@ void TQVfmScrSvr::PaintFrame() {
   }
   // Every pass keeps the pace, shown or not, so a slideshow whose pictures
   // all fail to load waits like any other instead of spinning.
-  const int32_t wait = static_cast<int32_t>(frameClock_ + kFramePeriodMs - clock_.TickCount());
+  const int32_t wait = static_cast<int32_t>(frameClock_ + display_.FramePeriodMs() - clock_.TickCount());
   if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
   frameClock_ = clock_.TickCount();
 }
 
 void TQVfmScrSvr::Refresh() {
-  if (!dirty_) return;
-  dirty_ = false;
-  if (item_) {
-    int x = 0, y = 0;
-    ItemPosition(item_->Size(), fitting_.screen, fitting_.stretch, fitting_.proportional, x, y);
-    PresentBitmap(item_->Frame(), x, y);
-  } else if (fitting_.directDraw) {
-    if (display_.AcceleratedCanDraw()) display_.PresentAccelerated(surface_);
-  } else {
-    display_.PresentScreen(screen_);
-  }
-}
-
-void TQVfmScrSvr::LoadCurrentItem() {
-  TSlideshowItem* next = &still_;
-  if (!IsStillPicture(currentFile_)) {
-    // An animated picture whose file is not there changes nothing: the
-    // previous frame stays.
-    std::error_code ec;
-    if (!animated_ || !std::filesystem::exists(PathFromUtf8(currentFile_), ec)) return;
-    next = animated_.get();
-  }
-  next->Load(currentFile_, fitting_);
-  // The sounds of an animated item stop once something else is ready.
-  if (item_ && item_ != next) item_->Stop();
-  item_ = next;
-  lastLoaded_ = currentFile_;
-  dirty_ = true;
-}
-
-void TQVfmScrSvr::PresentBitmap(const TBitmap32& bitmap, int x, int y) {
-  if (fitting_.directDraw) {
-    if (!display_.AcceleratedCanDraw()) return;
-    surface_.Assign(bitmap);
-    display_.PresentAccelerated(surface_);
+  if (!shows_.empty()) {
+    for (auto& show : shows_) show->Refresh();
     return;
   }
-  bitmap.DrawTo(screen_, x, y);
-  display_.PresentScreen(screen_);
+  if (!dirty_) return;
+  dirty_ = false;
+  if (fitting_.directDraw) {
+    if (display_.AcceleratedCanDraw()) {
+      TBitmap32 surface(fitting_.workingSize.width, fitting_.workingSize.height);
+      surface.Clear(kBlack);
+      display_.PresentAccelerated(surface);
+    }
+  } else {
+    display_.PresentScreen(black_);
+  }
+}
+
+void TQVfmScrSvr::Exposed() {
+  dirty_ = true;
+  for (auto& show : shows_) show->MarkDirty();
 }
 
 void TQVfmScrSvr::Refit() {
   resized_ = false;
   fitting_.screen = {display_.ScreenWidth(), display_.ScreenHeight()};
-  screen_.SetSize(fitting_.screen.width, fitting_.screen.height);
-  screen_.Clear(kBlack);
-  if (item_ && !lastLoaded_.empty()) {
-    try {
-      item_->Load(lastLoaded_, fitting_);
-    } catch (const std::exception&) {
-      // The item shows as it was fitted before; the next change fits anew.
-    }
-  }
-  dirty_ = true;
-}
-
-void TQVfmScrSvr::FillBlack() {
-  // The next frame draws the new item over black. The accelerated surface
-  // is redrawn whole by that frame, so nothing black is ever shown alone.
-  if (!fitting_.directDraw) screen_.Clear(kBlack);
+  black_.SetSize(fitting_.screen.width, fitting_.screen.height);
+  black_.Clear(kBlack);
+  for (size_t s = 0; s < shows_.size(); ++s) shows_[s]->Refit(FittingFor(static_cast<int>(s)));
   dirty_ = true;
 }
 
@@ -317,16 +460,14 @@ bool TQVfmScrSvr::FormCloseQuery() {
 void TQVfmScrSvr::FormClose() {
   if (cursorHidden_) display_.ShowCursor(true);
   cursorHidden_ = false;
-  // Gone from the screen at once; the sound device takes its time to close.
+  // Gone from the screen at once; the sound device and a picture still
+  // loading take their time to end.
   display_.Hide();
-  if (item_) item_->Stop();
-  item_ = nullptr;
-  // The engine goes first: its objects' workers end before the project and
-  // the workers they run on are freed.
-  animated_.reset();
-  animEngine_.reset();
-  animProject_.reset();
+  // The shows go first: their objects' workers end before the workers they
+  // run on are freed.
+  shows_.clear();
   ownWorkers_.reset();
+  ownBands_.reset();
   if (soundEffect_) soundEffect_->StopAll();
   music_.reset();
   soundEffect_.reset();
@@ -334,11 +475,6 @@ void TQVfmScrSvr::FormClose() {
   audioOpen_ = false;
   idleInstalled_ = false;
   playlist_.clear();
-  still_ = TStillItem();
-  runner_.reset();
-  old_ = TBitmap32();
-  new_ = TBitmap32();
-  work_ = TBitmap32();
   settings_.effects.clear();
 }
 
@@ -355,50 +491,14 @@ void TQVfmScrSvr::FormKeyDown(platform::TKey key) {
   // time it turns back off, an animated item rebuilds its frame.
   if (key != platform::TKey::F1) return;
   f1_ = !f1_;
-  if (!f1_ && item_) {
-    item_->KeyF1();
-    dirty_ = true;
-  }
+  if (!f1_)
+    for (auto& show : shows_) show->KeyF1();
 }
 
 void TQVfmScrSvr::CloseRequested() { Close(); }
 
 void TQVfmScrSvr::MediaPlayerNotify() {
   if (music_) music_->MediaPlayerNotify();
-}
-
-uint32_t TQVfmScrSvr::TickCount() { return clock_.TickCount(); }
-
-void TQVfmScrSvr::ProcessMessages() { display_.ProcessMessages(*this); }
-
-void TQVfmScrSvr::FrameSize(int& width, int& height) {
-  const TBitmap32& shown = fitting_.directDraw ? surface_ : screen_;
-  width = shown.Width();
-  height = shown.Height();
-}
-
-void TQVfmScrSvr::CaptureScreen(TBitmap32& Old) {
-  const TBitmap32& shown = fitting_.directDraw ? surface_ : screen_;
-  if (Old.Width() == shown.Width() && Old.Height() == shown.Height()) Old.Assign(shown);
-  else shown.DrawTo(Old, 0, 0);
-}
-
-void TQVfmScrSvr::PictureOffset(int& offX, int& offY) {
-  offX = offY = 0;
-  if (fitting_.directDraw || !item_) return;
-  if (!fitting_.stretch || fitting_.proportional) {
-    offX = (fitting_.screen.width - item_->Frame().Width()) / 2;
-    offY = (fitting_.screen.height - item_->Frame().Height()) / 2;
-  }
-}
-
-bool TQVfmScrSvr::NewIsAnimated() { return item_ && item_->Animated(); }
-
-void TQVfmScrSvr::DrawNewPicture(TBitmap32& New, int offX, int offY) {
-  if (!item_) return;
-  // A moving item renders its next frame for every frame of the transition.
-  if (item_->Animated()) item_->Advance();
-  item_->Frame().DrawTo(New, offX, offY);
 }
 
 void RunSaver(TQVCProject& project, bool readUserSettings, TSaverServices& services) {

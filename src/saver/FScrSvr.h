@@ -1,5 +1,7 @@
 // The saver window: one full-screen black window that plays the project's
-// slideshow, paced by its idle handler, and closes on input.
+// slideshow, paced by its idle handler, and closes on input. With several
+// monitors it plays a show on each (or on the primary one alone, the others
+// black), with one voice.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -15,11 +17,11 @@
 #include "platform/Display.h"
 #include "platform/Worker.h"
 #include "project/uRunOverrides.h"
-#include "saver/uAnimatedItem.h"
+#include "platform/Background.h"
+#include "common/Bands.h"
+#include "saver/uScreenShow.h"
 #include "saver/uSlideshow.h"
 #include "saver/uSlideshowItem.h"
-#include "saver/uStillItem.h"
-#include "transitions/uTransitionRunner.h"
 
 namespace qv {
 
@@ -62,9 +64,23 @@ struct TSaverServices {
   // Settings of this run alone (a daemon's switches), applied over the
   // project and the user's settings.
   TRunOverrides overrides;
+  // Frames drawn in bands on several threads (the window makes its own when
+  // none are given), and the next picture decoded beside the window (at once
+  // without).
+  IBands* bands = nullptr;
+  platform::IBackground* background = nullptr;
+  // A daemon that starts one process per monitor: whether this one is on
+  // the primary monitor (with Monitors 0 the others stay black), the
+  // pictures the others show (with 1 they are not taken while there are
+  // others), the primary one's (with 2 the others follow it), and where this
+  // one tells its own. Unset for a saver alone on its screens.
+  bool primaryInstance = true;
+  std::function<std::vector<int>()> peersShowing;
+  std::function<int()> primaryShowing;
+  std::function<void(int index)> tellShowing;
 };
 
-class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHost {
+class TQVfmScrSvr final : public platform::IWindowEvents {
  public:
   TQVfmScrSvr(TQVCProject& project, TSaverServices& services);
   ~TQVfmScrSvr() override;
@@ -83,21 +99,17 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   void FormKeyDown(platform::TKey key) override;
   void CloseRequested() override;
   void MediaPlayerNotify() override;
-  void Exposed() override { dirty_ = true; }
+  void Exposed() override;
   void Resized() override { resized_ = true; }
 
-  // The slideshow: one idle pass, one painted frame, the current item loaded.
-  // Every pass keeps the frame pacing; a frame is put on the screen only when
-  // what it shows changed.
+  // The slideshow: one idle pass (every show's sounds, changes, transition
+  // frames and moving items), then one painted frame and the pacing. A frame
+  // is put on a screen only when what it shows changed.
   void AppIdle();
   void PaintFrame();
-  void LoadCurrentItem();
-  // Puts a finished frame on the screen: at (x, y) through the window, or
-  // stretched from the working surface on the accelerated path.
-  void PresentBitmap(const TBitmap32& bitmap, int x, int y);
 
   const std::vector<std::string>& Playlist() const { return playlist_; }
-  int CurrentIndex() const { return currentIndex_; }
+  int CurrentIndex() const { return shows_.empty() ? -1 : shows_[0]->CurrentIndex(); }
   bool DirectDrawInUse() const { return fitting_.directDraw; }
   bool CloseRequestPending() const { return closeRequested_; }
 
@@ -113,30 +125,29 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
     int transitionTime = 2000;
     bool sound = true;
     std::vector<int> effects;
+    int monitors = 0;  // 0 the primary only, 1 a show each, 2 the same picture on each
   };
-
-  // The transition runner's view of the window.
-  uint32_t TickCount() override;
-  void ProcessMessages() override;
-  void FrameSize(int& width, int& height) override;
-  void CaptureScreen(TBitmap32& Old) override;
-  void PictureOffset(int& offX, int& offY) override;
-  bool NewIsAnimated() override;
-  void DrawNewPicture(TBitmap32& New, int offX, int offY) override;
-  void Present(const TBitmap32& Work) override { PresentBitmap(Work, 0, 0); }
-  bool Cancelled() override { return closeRequested_; }
 
   void Close() { closeRequested_ = true; }
   void BuildPlaylist();
   void TakeSettings();
-  void ChooseItem(int index);
-  // The next item after the current one; in random order an item that failed
-  // to load is not drawn again before every other one was tried.
-  int NextItemIndex();
-  void LoadItemOrMarkFailed();
-  void FillBlack();
+  void CreateShows();
+  TItemFitting FittingFor(int screen) const;
+  void ChooseItem(TScreenShow& show, int index);
+  // The next item after the show's current one; in random order an item that
+  // failed to load is not drawn again before every other one was tried, and
+  // with a show on each monitor one that another shows is not taken while
+  // there are others.
+  int NextItemIndex(TScreenShow& show);
+  bool Acceptable(const TScreenShow& show, int index, bool strict) const;
+  // One show's part of an idle pass.
+  void ShowIdle(size_t index);
+  void TakeLoaded(size_t index);
+  void TransitionOver(TScreenShow& show);
+  bool AnyTransition() const;
+  bool FollowsPrimaryInstance() const;
+  void LoadFirstItems();
   void Refresh();
-  void CreateAnimation();
   // The screen changed its size: the frame and the item are fitted anew.
   void Refit();
 
@@ -146,43 +157,30 @@ class TQVfmScrSvr final : public platform::IWindowEvents, private ITransitionHos
   platform::IClock& clock_;
 
   TShowSettings settings_;
-  TItemFitting fitting_;
+  TItemFitting fitting_;  // of the primary monitor
 
-  // What is on screen: the window path composes every frame here, the
-  // accelerated path keeps its last surface; a transition starts from it.
-  TBitmap32 screen_;
-  TBitmap32 surface_;
-  TBitmap32 old_, new_, work_;
-  std::unique_ptr<TTransitionRunner> runner_;
   bool audioOpen_ = false;
   std::unique_ptr<TSoundEffect> soundEffect_;
   std::unique_ptr<TMusicPlayback> music_;
-
-  // The animation project and engine, made when there is something to
-  // show, and the workers their objects move on when the services give none.
+  // The workers animated objects move on and the bands frames are drawn in,
+  // when the services give none.
   std::unique_ptr<platform::IWorkers> ownWorkers_;
-  std::unique_ptr<TProject> animProject_;
-  std::unique_ptr<TAnimEngine> animEngine_;
-
-  // The items: one of each kind, and the one on screen (none before the
-  // first load).
-  TStillItem still_;
-  std::unique_ptr<TAnimatedItem> animated_;
-  TSlideshowItem* item_ = nullptr;
+  std::unique_ptr<IBands> ownBands_;
+  // One show per monitor played on; the first is the primary monitor's.
+  std::vector<std::unique_ptr<TScreenShow>> shows_;
+  TBitmap32 black_;  // the window before anything shows, without a playlist
   bool f1_ = false;  // toggled by F1; every second press rebuilds an animated frame
 
   std::vector<std::string> playlist_;
-  std::vector<bool> failed_;  // items that failed to load since the last success
-  bool dirty_ = true;         // the screen no longer shows what it should
+  std::vector<bool> failed_;       // items that failed to load since the last success
+  std::vector<int8_t> portrait_;   // per item: -1 not known yet, 0 not portrait, 1 portrait
+  std::vector<bool> firstLoad_;    // per show: its first picture is loading beside the window
+  std::vector<int> peersShown_;    // what the other processes show, asked at each choice
+  bool dirty_ = true;              // the screen no longer shows what it should
   bool resized_ = false;
   bool idleInstalled_ = false;
   bool closeRequested_ = false;
   bool cursorHidden_ = false;
-
-  int currentIndex_ = -1;
-  std::string currentFile_;
-  std::string lastLoaded_;
-  uint32_t pictureClock_ = 0;
   uint32_t frameClock_ = 0;
   TMouseMoveGuard mouseGuard_;
 };

@@ -4,6 +4,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "platform/Display.h"
+#include "platform/PeerShows.h"
 #include "project/uQVProject.h"
 #include "saver/FScrSvr.h"
 
@@ -74,8 +75,18 @@ void RunHostedSaver(TQVCProject& project, TSaverServices& saver, const THostedSe
   std::unique_ptr<platform::IAudio> audio;
   if (voice.Speaks() && hosted.openAudio) audio = hosted.openAudio();
   saver.audio = audio.get();
+  // The instance that speaks is the primary monitor's; the others learn
+  // from one another which pictures they show.
+  platform::TPeerShows peers(saver.exePath, voice.Speaks());
+  saver.primaryInstance = voice.Speaks();
+  saver.peersShowing = [&peers] { return peers.Others(); };
+  saver.primaryShowing = [&peers] { return peers.Primary(); };
+  saver.tellShowing = [&peers](int index) { peers.Tell(index); };
   RunSaver(project, true, saver);
   saver.audio = nullptr;
+  saver.peersShowing = nullptr;
+  saver.primaryShowing = nullptr;
+  saver.tellShowing = nullptr;
 }
 
 }  // namespace qv

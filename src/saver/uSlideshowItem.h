@@ -3,6 +3,7 @@
 // into, moves on once per idle pass, and plays and stops its own sounds.
 // The window keeps the lifecycle, input, pacing and transitions.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "graphics/Bitmap32.h"
@@ -17,6 +18,10 @@ struct TItemFitting {
   TSize workingSize;
   bool stretch = true;
   bool proportional = true;
+  // Still pictures pan and zoom when above 0: the least share of a picture
+  // kept in view, in percent, and the time from one framing to the other.
+  int panZoomPercent = 0;
+  uint32_t panZoomPeriodMs = 10000;
 };
 
 class TSlideshowItem {

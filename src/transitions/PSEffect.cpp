@@ -13,19 +13,9 @@
 
 #include "common/MulDiv.h"
 #include "common/Random.h"
+#include "common/Simd.h"
+#include "graphics/uPixelMix.h"
 #include "graphics/uStretchBlt.h"
-
-// The per-pixel loops are written so the compiler vectorises them; on x86-64 an
-// AVX2 copy of each is chosen at load time, with the generic one kept beside it
-// (an ELF loader's indirect functions: not on Windows). Under ThreadSanitizer
-// the choice would run before its runtime is ready, so such a build keeps the
-// generic loops only.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__) && \
-    !defined(_WIN32)
-#define QV_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define QV_CLONES
-#endif
 
 namespace qv {
 
@@ -38,34 +28,10 @@ bool Fits(const TBitmap32& Dest, const TBitmap32& New, int W, int H) {
          H <= New.Height();
 }
 
-// Eight pixels at a time: the compiler maps these onto AVX2 or SSE2 registers.
-typedef uint16_t TU16x16 __attribute__((vector_size(32)));
-typedef uint32_t TU32x8 __attribute__((vector_size(32)));
-
-// d + ((a * (n - d)) >> 8) on blue, green and red, with an arithmetic shift.
-// Written as ((256 - a) * d + a * n) >> 8, which is the same number and never
-// negative, so each channel fits a 16-bit lane: no product exceeds 255 * 256.
-QV_CLONES void BlendRun(uint32_t* d, const uint32_t* n, size_t count, uint32_t a) {
-  const uint32_t na = 256 - a;
-  size_t i = 0;
-  const TU16x16 a16 = TU16x16{} + static_cast<uint16_t>(a);
-  const TU16x16 na16 = TU16x16{} + static_cast<uint16_t>(na);
-  for (; i + 8 <= count; i += 8) {
-    TU16x16 dv, nv;
-    std::memcpy(&dv, d + i, sizeof dv);
-    std::memcpy(&nv, n + i, sizeof nv);
-    const TU16x16 lo = ((dv & 0xFF) * na16 + (nv & 0xFF) * a16) >> 8;         // blue, red
-    const TU16x16 hi = ((dv >> 8) * na16 + (nv >> 8) * a16) & 0xFF00;  // green, alpha
-    TU32x8 out = reinterpret_cast<TU32x8>(lo | hi) & 0x00FFFFFFu;
-    out |= reinterpret_cast<TU32x8>(dv) & 0xFF000000u;
-    std::memcpy(d + i, &out, sizeof out);
-  }
-  for (; i < count; ++i) {
-    const uint32_t dp = d[i], np = n[i];
-    const uint32_t rb = ((na * (dp & 0x00FF00FFu) + a * (np & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
-    const uint32_t g = ((na * (dp & 0x0000FF00u) + a * (np & 0x0000FF00u)) >> 8) & 0x0000FF00u;
-    d[i] = (dp & 0xFF000000u) | rb | g;
-  }
+// d + ((a * (n - d)) >> 8) on blue, green and red, the alpha kept from d,
+// written to out (which may be d).
+void BlendRun(uint32_t* out, const uint32_t* d, const uint32_t* n, size_t count, uint32_t a) {
+  MixPixels(out, d, n, count, a, TMixAlpha::First);
 }
 
 uint32_t FadeWeight(int Percent) {
@@ -78,14 +44,19 @@ struct TLcgJump {
   uint32_t Add = 0;
 };
 
+// One jump after the other; jumps of the same step commute.
+TLcgJump Then(TLcgJump first, TLcgJump second) {
+  return {second.Mul * first.Mul, second.Mul * first.Add + second.Add};
+}
+
 TLcgJump LcgJump(uint64_t k) {
-  TLcgJump j;
-  for (uint64_t i = 0; i < k; ++i) {
-    j.Add = j.Add * 134775813u + 1u;
-    j.Mul = j.Mul * 134775813u;
-  }
+  TLcgJump j, power{134775813u, 1u};
+  for (; k != 0; k >>= 1, power = Then(power, power))
+    if (k & 1) j = Then(j, power);
   return j;
 }
+
+uint32_t Jumped(uint32_t state, TLcgJump j) { return state * j.Mul + j.Add; }
 
 // Random(100) < Percent holds exactly when the new state is below this bound:
 // (s * 100) >> 32 < P  <=>  s * 100 < P * 2^32  <=>  s < ceil(P * 2^32 / 100).
@@ -135,8 +106,8 @@ QV_CLONES uint32_t DissolveRow(uint32_t* d, const uint32_t* n, int w, uint32_t s
   return state * stepRow.Mul + stepRow.Add;
 }
 
-QV_CLONES void SelectRun(uint32_t* d, const uint32_t* n, const uint8_t* take, int w) {
-  for (int x = 0; x < w; ++x) d[x] = take[x] ? n[x] : d[x];
+QV_CLONES void SelectRun(uint32_t* out, const uint32_t* d, const uint32_t* n, const uint8_t* take, int w) {
+  for (int x = 0; x < w; ++x) out[x] = take[x] ? n[x] : d[x];
 }
 
 // Narrows [x0, x1) to the x with lo <= a + b * x < hi.
@@ -157,16 +128,28 @@ void ClipLinear(int64_t a, int64_t b, int64_t lo, int64_t hi, int64_t& x0, int64
   }
 }
 
-// New rotated by the angle A about (px, py): Dest's pixel (x, y) takes New's
-// pixel (px + floor((du C - dv S) / 65536), py + ceil((du S + dv C) / 65536))
-// with du = x - px, dv = y - py, when that lies inside New. Along a row both
-// numerators are linear in x, so the pixels inside New form one run found by
-// arithmetic, and the run itself steps the numerators by C and S.
-void Pivot(TBitmap32& Dest, const TBitmap32& New, int W, int H, int px, int py, double A) {
-  const int64_t S = static_cast<int64_t>(std::sin(A) * 65536.0);
-  const int64_t C = static_cast<int64_t>(std::cos(A) * 65536.0);
+// The pixels of one run of a turned picture: pixel i takes the source pixel
+// (sx0 + floor((fu + i C) / 65536), sy0 + floor((fv + i S) / 65536)). The
+// fractions start below 65536 and a run is at most 16384 pixels, so every sum
+// fits 32 bits and the loop vectorises.
+QV_CLONES void PivotRun(uint32_t* d, const uint32_t* source, int stride, int64_t sx0, int64_t sy0, int32_t fu,
+                        int32_t fv, int32_t C, int32_t S, int32_t count) {
+  const uint32_t* origin = source + sy0 * stride + sx0;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t dx = (fu + i * C) >> 16, dy = (fv + i * S) >> 16;
+    d[i] = origin[dy * stride + dx];
+  }
+}
+
+// New rotated about (px, py) by the angle whose sine and cosine are S / 65536
+// and C / 65536: Dest's pixel (x, y) takes New's pixel
+// (px + floor((du C - dv S) / 65536), py + ceil((du S + dv C) / 65536)) with
+// du = x - px, dv = y - py, when that lies inside New, else Old's. Along a row
+// both numerators are linear in x, so the pixels inside New form one run found
+// by arithmetic, and the run itself steps the numerators by C and S.
+void PivotRows(const TBandedFrame& f, int W, int H, int px, int py, int64_t S, int64_t C, int first, int last) {
   constexpr int64_t K = 65536;
-  for (int y = 0; y < H; ++y) {
+  for (int y = first; y < last; ++y) {
     const int64_t dv = y - py;
     const int64_t u0 = -int64_t{px} * C - dv * S;  // numerators at x = 0
     const int64_t v0 = -int64_t{px} * S + dv * C;
@@ -175,17 +158,25 @@ void Pivot(TBitmap32& Dest, const TBitmap32& New, int W, int H, int px, int py, 
     ClipLinear(u0, C, -int64_t{px} * K, (int64_t{W} - px) * K, x0, x1);
     // ceil(v / K) in [-py, H - py)  <=>  v in [(-py - 1) K + 1, (H - py - 1) K + 1)
     ClipLinear(v0, S, (-int64_t{py} - 1) * K + 1, (int64_t{H} - py - 1) * K + 1, x0, x1);
-    if (x0 >= x1) continue;
-    uint32_t* d = Dest.Row(y);
-    const uint32_t* nb = New.Bits();
-    const size_t stride = static_cast<size_t>(New.Width());
-    int64_t u = u0 + x0 * C, v = v0 + x0 * S;
-    for (int64_t x = x0; x < x1; ++x, u += C, v += S) {
-      const int64_t sx = px + (u >> 16);
-      const int64_t sy = py + ((v + (K - 1)) >> 16);
-      d[x] = nb[static_cast<size_t>(sy) * stride + static_cast<size_t>(sx)];
+    if (x0 >= x1) x0 = x1 = 0;
+    uint32_t* d = f.Dest.Row(y);
+    if (&f.Dest != &f.Old) {  // the old picture around the run
+      const uint32_t* o = f.Old.Row(y);
+      std::memcpy(d, o, static_cast<size_t>(x0) * 4);
+      std::memcpy(d + x1, o + x1, static_cast<size_t>(f.Dest.Width() - x1) * 4);
     }
+    if (x0 == x1) continue;
+    const int64_t u = u0 + x0 * C, v = v0 + x0 * S + (K - 1);
+    PivotRun(d + x0, f.New.Bits(), f.New.Width(), px + (u >> 16), py + (v >> 16), static_cast<int32_t>(u & 0xFFFF),
+             static_cast<int32_t>(v & 0xFFFF), static_cast<int32_t>(C), static_cast<int32_t>(S),
+             static_cast<int32_t>(x1 - x0));
   }
+}
+
+void Pivot(const TBandedFrame& f, int W, int H, int px, int py, double A) {
+  const int64_t S = static_cast<int64_t>(std::sin(A) * 65536.0);
+  const int64_t C = static_cast<int64_t>(std::cos(A) * 65536.0);
+  f.Bands.Run(H, [&](int first, int last) { PivotRows(f, W, H, px, py, S, C, first, last); });
 }
 
 constexpr double kPi = std::numbers::pi;
@@ -200,27 +191,50 @@ void BlendRect(TBitmap32& Dest, const TBitmap32& New, int Percent, int Left, int
   const int64_t b = std::min<int64_t>(int64_t{Top} + Height, h);
   if (l >= r || t >= b) return;
   const uint32_t a = FadeWeight(Percent);
-  for (int64_t y = t; y < b; ++y)
-    BlendRun(Dest.Row(static_cast<int>(y)) + l, New.Row(static_cast<int>(y)) + l,
-             static_cast<size_t>(r - l), a);
-}
-
-void Fade(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int, int Percent) {
-  if (!Fits(Dest, New, W, H)) return;
-  const uint32_t a = FadeWeight(Percent);
-  if (W == Dest.Width() && W == New.Width()) {
-    BlendRun(Dest.Bits(), New.Bits(), static_cast<size_t>(W) * H, a);
-  } else {
-    for (int y = 0; y < H; ++y) BlendRun(Dest.Row(y), New.Row(y), static_cast<size_t>(W), a);
+  for (int64_t y = t; y < b; ++y) {
+    uint32_t* d = Dest.Row(static_cast<int>(y)) + l;
+    BlendRun(d, d, New.Row(static_cast<int>(y)) + l, static_cast<size_t>(r - l), a);
   }
 }
 
-void Pixelate(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
-  if (!Fits(Dest, New, W, H)) return;
-  const TBitmap32* source = &Dest;
+void StartRows(TBitmap32& Dest, const TBitmap32& Old, int first, int last) {
+  if (&Dest == &Old) return;
+  const size_t bytes = static_cast<size_t>(std::min(Dest.Width(), Old.Width())) * 4;
+  last = std::min({last, Dest.Height(), Old.Height()});
+  for (int y = std::max(first, 0); y < last; ++y) std::memcpy(Dest.Row(y), Old.Row(y), bytes);
+}
+
+namespace {
+
+// Effects are handed W and H with the bitmaps; they only ever touch the part
+// that both bitmaps really have. A frame that cannot be drawn is the old
+// picture.
+bool Drawable(const TBandedFrame& f, int W, int H) {
+  if (Fits(f.Dest, f.New, W, H)) return true;
+  f.Bands.Run(f.Dest.Height(), [&](int first, int last) { StartRows(f.Dest, f.Old, first, last); });
+  return false;
+}
+
+void FadeBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (!Drawable(f, W, H)) return;
+  const uint32_t a = FadeWeight(Percent);
+  const bool whole = W == f.Dest.Width() && W == f.Old.Width() && W == f.New.Width();
+  f.Bands.Run(H, [&](int first, int last) {
+    if (whole) {
+      BlendRun(f.Dest.Row(first), f.Old.Row(first), f.New.Row(first), static_cast<size_t>(W) * (last - first), a);
+      return;
+    }
+    for (int y = first; y < last; ++y) BlendRun(f.Dest.Row(y), f.Old.Row(y), f.New.Row(y), static_cast<size_t>(W), a);
+  });
+}
+
+// Zooms into the old picture up to the middle, out of the new one after it,
+// and blends the two around the middle.
+void PixelateBands(const TBandedFrame& f, int W, int H, int X, int Y, int Percent) {
+  if (!Drawable(f, W, H)) return;
+  const bool fromNew = Percent > 50;
   int z = 0;
-  if (Percent > 50) {
-    source = &New;
+  if (fromNew) {
     X = W - X;
     Y = H - Y;
     z = 180 + MulDiv(Percent - 100, 82, 50);
@@ -229,78 +243,165 @@ void Pixelate(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y,
   }
   const int xs = MulDiv(X, z, 100), ys = MulDiv(Y, z, 100);
   const int sw = std::max(W - 2 * xs, 2), sh = std::max(H - 2 * ys, 2);
-  if (Percent > 40 && Percent < 60) {
-    BlendRect(Dest, New, Percent * 5 - 200, xs, ys, sw, sh);
-    source = &Dest;
-  }
-  // Only the part inside Dest is drawn; enlarging replicates pixels.
-  StretchBlt(Dest, TRect{0, 0, W, H}, -2 * xs, -2 * ys, W + 4 * xs, H + 4 * ys, *source, xs, ys, sw, sh);
-}
-
-void Dissolve(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int, int Percent) {
-  if (!Fits(Dest, New, W, H) || Percent <= 0) return;
-  if (Percent >= 100) {  // every draw is below 100
-    for (int y = 0; y < H; ++y) std::memcpy(Dest.Row(y), New.Row(y), static_cast<size_t>(W) * 4);
+  const bool blend = Percent > 40 && Percent < 60;
+  if (&f.Dest == &f.Old) {
+    // In place, on one thread: the blend goes into Dest, which the stretch
+    // then reads as it was before it draws.
+    const TBitmap32* source = fromNew ? &f.New : &f.Dest;
+    if (blend) {
+      BlendRect(f.Dest, f.New, Percent * 5 - 200, xs, ys, sw, sh);
+      source = &f.Dest;
+    }
+    // Only the part inside Dest is drawn; enlarging replicates pixels.
+    StretchBlt(f.Dest, TRect{0, 0, W, H}, -2 * xs, -2 * ys, W + 4 * xs, H + 4 * ys, *source, xs, ys, sw, sh);
     return;
   }
-  // The generator is set and put back as it was; its states are worked out
-  // here directly rather than drawn one by one.
+  // The stretch reads the source block only; when that lies inside the
+  // picture it covers every pixel of the frame.
+  const bool covers = xs >= 0 && ys >= 0 && xs + sw <= W && ys + sh <= H;
+  const TBitmap32* source = fromNew ? &f.New : &f.Old;
+  int sx = xs, sy = ys;
+  if (blend) {
+    if (!covers) {
+      // A frame too small for the block: drawn as in place, on one thread.
+      f.Bands.Run(H, [&](int first, int last) { StartRows(f.Dest, f.Old, first, last); });
+      BlendRect(f.Dest, f.New, Percent * 5 - 200, xs, ys, sw, sh);
+      StretchBlt(f.Dest, TRect{0, 0, W, H}, -2 * xs, -2 * ys, W + 4 * xs, H + 4 * ys, f.Dest, xs, ys, sw, sh);
+      return;
+    }
+    // The block blended towards the new picture is all the stretch reads:
+    // drawn once into Scratch (a small block: the blend comes around the
+    // middle, where the zoom is deepest).
+    f.Scratch.Reshape(sw, sh);
+    const uint32_t a = FadeWeight(Percent * 5 - 200);
+    for (int y = 0; y < sh; ++y)
+      BlendRun(f.Scratch.Row(y), f.Old.Row(ys + y) + xs, f.New.Row(ys + y) + xs, static_cast<size_t>(sw), a);
+    source = &f.Scratch;
+    sx = sy = 0;
+  }
+  f.Bands.Run(H, [&](int first, int last) {
+    if (!covers) StartRows(f.Dest, f.Old, first, last);
+    StretchBlt(f.Dest, TRect{0, first, W, last}, -2 * xs, -2 * ys, W + 4 * xs, H + 4 * ys, *source, sx, sy, sw, sh);
+  });
+}
+
+void DissolveBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (!Drawable(f, W, H)) return;
+  if (Percent <= 0) {
+    f.Bands.Run(H, [&](int first, int last) { StartRows(f.Dest, f.Old, first, last); });
+    return;
+  }
+  if (Percent >= 100) {  // every draw is below 100
+    f.Bands.Run(H, [&](int first, int last) {
+      StartRows(f.Dest, f.Old, first, last);
+      for (int y = first; y < last; ++y) std::memcpy(f.Dest.Row(y), f.New.Row(y), static_cast<size_t>(W) * 4);
+    });
+    return;
+  }
+  // The generator is set to W + H for the bottom row's first pixel and put
+  // back as it was; its states are worked out here directly rather than
+  // drawn one by one, so a band starts at its own bottom row's state.
   const uint32_t bound = DrawBound(Percent);
   const TLcgJump step16 = LcgJump(kLanes), stepRow = LcgJump(static_cast<uint64_t>(W));
-  uint32_t state = static_cast<uint32_t>(W + H);
-  for (int y = H - 1; y >= 0; --y)
-    state = DissolveRow(Dest.Row(y), New.Row(y), W, state, bound, step16, stepRow);
+  const uint32_t seed = static_cast<uint32_t>(W + H);
+  f.Bands.Run(H, [&](int first, int last) {
+    StartRows(f.Dest, f.Old, first, last);
+    uint32_t state = Jumped(seed, LcgJump(static_cast<uint64_t>(H - last) * static_cast<uint64_t>(W)));
+    for (int y = last - 1; y >= first; --y)
+      state = DissolveRow(f.Dest.Row(y), f.New.Row(y), W, state, bound, step16, stepRow);
+  });
 }
 
-void RandomBarsHorizontal(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
-                          int Percent) {
-  if (!Fits(Dest, New, W, H)) return;
-  TRandomStateGuard guard;
-  RandSeed = static_cast<uint32_t>(W + H);
-  for (int y = H - 1; y >= 0; --y)
-    if (static_cast<int64_t>(Random(100)) < Percent)
-      std::memcpy(Dest.Row(y), New.Row(y), static_cast<size_t>(W) * 4);
+void RandomBarsHorizontalBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (!Drawable(f, W, H)) return;
+  std::vector<uint8_t> take(static_cast<size_t>(H));
+  {
+    TRandomStateGuard guard;
+    RandSeed = static_cast<uint32_t>(W + H);
+    for (int y = H - 1; y >= 0; --y) take[static_cast<size_t>(y)] = static_cast<int64_t>(Random(100)) < Percent;
+  }
+  f.Bands.Run(H, [&](int first, int last) {
+    for (int y = first; y < last; ++y) {
+      if (take[static_cast<size_t>(y)]) std::memcpy(f.Dest.Row(y), f.New.Row(y), static_cast<size_t>(W) * 4);
+      else StartRows(f.Dest, f.Old, y, y + 1);
+    }
+  });
 }
 
-void RandomBarsVertical(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
-                        int Percent) {
-  if (!Fits(Dest, New, W, H)) return;
+void RandomBarsVerticalBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (!Drawable(f, W, H)) return;
   std::vector<uint8_t> take(static_cast<size_t>(W));
   {
     TRandomStateGuard guard;
     RandSeed = static_cast<uint32_t>(W + H);
-    for (int x = 0; x < W; ++x)
-      take[static_cast<size_t>(x)] = static_cast<int64_t>(Random(100)) < Percent;
+    for (int x = 0; x < W; ++x) take[static_cast<size_t>(x)] = static_cast<int64_t>(Random(100)) < Percent;
   }
-  for (int y = 0; y < H; ++y) SelectRun(Dest.Row(y), New.Row(y), take.data(), W);
+  f.Bands.Run(H, [&](int first, int last) {
+    for (int y = first; y < last; ++y) SelectRun(f.Dest.Row(y), f.Old.Row(y), f.New.Row(y), take.data(), W);
+  });
 }
 
-void PivotFromTopLeft(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int, int Percent) {
-  if (Fits(Dest, New, W, H)) Pivot(Dest, New, W, H, -1, H, (100 - Percent) * kPi / 200);
+void PivotFromTopLeftBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (Drawable(f, W, H)) Pivot(f, W, H, -1, H, (100 - Percent) * kPi / 200);
 }
 
-void PivotFromBottomLeft(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
-                         int Percent) {
-  if (Fits(Dest, New, W, H)) Pivot(Dest, New, W, H, -1, -1, (Percent - 100) * kPi / 200);
+void PivotFromBottomLeftBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (Drawable(f, W, H)) Pivot(f, W, H, -1, -1, (Percent - 100) * kPi / 200);
 }
 
-void PivotFromTopRight(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
-                       int Percent) {
-  if (Fits(Dest, New, W, H)) Pivot(Dest, New, W, H, W, H, (Percent - 100) * kPi / 200);
+void PivotFromTopRightBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (Drawable(f, W, H)) Pivot(f, W, H, W, H, (Percent - 100) * kPi / 200);
 }
 
-void PivotFromBottomRight(TBitmap32& Dest, const TBitmap32& New, int W, int H, int, int,
-                          int Percent) {
-  if (Fits(Dest, New, W, H)) Pivot(Dest, New, W, H, W, -1, (100 - Percent) * kPi / 200);
+void PivotFromBottomRightBands(const TBandedFrame& f, int W, int H, int, int, int Percent) {
+  if (Drawable(f, W, H)) Pivot(f, W, H, W, -1, (100 - Percent) * kPi / 200);
+}
+
+}  // namespace
+
+void Fade(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<FadeBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void Pixelate(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<PixelateBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void Dissolve(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<DissolveBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void RandomBarsHorizontal(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<RandomBarsHorizontalBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void RandomBarsVertical(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<RandomBarsVerticalBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void PivotFromTopLeft(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<PivotFromTopLeftBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void PivotFromBottomLeft(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<PivotFromBottomLeftBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void PivotFromTopRight(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<PivotFromTopRightBands>(Dest, New, W, H, X, Y, Percent);
+}
+
+void PivotFromBottomRight(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+  InPlace<PivotFromBottomRightBands>(Dest, New, W, H, X, Y, Percent);
 }
 
 namespace {
 
 // The names, and the procedures of the pixel effects built here.
 constexpr std::array<TEffect, kEffectCount> kNamedTable{{
-      {"Fade", Fade},
-      {"Pixelate", Pixelate},
-      {"Dissolve", Dissolve},
+      {"Fade", Fade, FadeBands},
+      {"Pixelate", Pixelate, PixelateBands},
+      {"Dissolve", Dissolve, DissolveBands},
       {"Expand from right", nullptr},
       {"Expand from left", nullptr},
       {"Slide in from right", nullptr},
@@ -418,10 +519,10 @@ constexpr std::array<TEffect, kEffectCount> kNamedTable{{
       {"Diagonal sweep clockwise", nullptr},
       {"Starburst clockwise from center", nullptr},
       {"Triangular shred", nullptr},
-      {"Pivot from top left", PivotFromTopLeft},
-      {"Pivot from bottom left", PivotFromBottomLeft},
-      {"Pivot from top right", PivotFromTopRight},
-      {"Pivot from bottom right", PivotFromBottomRight},
+      {"Pivot from top left", PivotFromTopLeft, PivotFromTopLeftBands},
+      {"Pivot from bottom left", PivotFromBottomLeft, PivotFromBottomLeftBands},
+      {"Pivot from top right", PivotFromTopRight, PivotFromTopRightBands},
+      {"Pivot from bottom right", PivotFromBottomRight, PivotFromBottomRightBands},
       {"Speckle appear from right", nullptr},
       {"Speckle appear from left", nullptr},
       {"Speckle appear from bottom", nullptr},
@@ -465,8 +566,8 @@ constexpr std::array<TEffect, kEffectCount> kNamedTable{{
       {"Reveal diamond out from centre", nullptr},
       {"Reveal diamond in to centre", nullptr},
       {"Diagonal Box Out", nullptr},
-      {"Random Bars Horizontal", RandomBarsHorizontal},
-      {"Random Bars Vertical", RandomBarsVertical},
+      {"Random Bars Horizontal", RandomBarsHorizontal, RandomBarsHorizontalBands},
+      {"Random Bars Vertical", RandomBarsVertical, RandomBarsVerticalBands},
 }};
 
 }  // namespace
@@ -479,8 +580,14 @@ const std::array<TEffect, kEffectCount>& EffectTable() {
     std::array<TEffect, kEffectCount> t = kNamedTable;
     for (int n = 1; n <= kEffectCount; ++n) {
       TEffect& e = t[static_cast<size_t>(n - 1)];
-      if (!e.Proc) e.Proc = BlitEffect(n);
-      if (!e.Proc) e.Proc = ClipRegionEffect(n);
+      if (!e.Proc) {
+        e.Proc = BlitEffect(n);
+        e.Banded = BlitEffectBanded(n);
+      }
+      if (!e.Proc) {
+        e.Proc = ClipRegionEffect(n);
+        e.Banded = ClipRegionEffectBanded(n);
+      }
     }
     return t;
   }();

@@ -12,13 +12,17 @@ namespace qv {
 
 namespace {
 
-// One frame of a blit effect. The rows below are written for the horizontal
-// effects; a transposed frame exchanges x and y in every operation, which
-// turns each of them into its vertical twin.
+// One frame of a blit effect, or the band of its rows from `first` to `last`.
+// The rows below are written for the horizontal effects; a transposed frame
+// exchanges x and y in every operation, which turns each of them into its
+// vertical twin. Blocks of the old picture are read from `old`, which holds
+// it still when the frame is drawn elsewhere, and is the frame itself when
+// it is drawn in place (where every such block is read before anything is drawn).
 class TBlitFrame {
  public:
-  TBlitFrame(TBitmap32& dest, const TBitmap32& fresh, int W, int H, bool transposed)
-      : dest_(dest), new_(fresh), clip_{0, 0, W, H}, transposed_(transposed) {}
+  TBlitFrame(TBitmap32& dest, const TBitmap32& old, const TBitmap32& fresh, int W, int H, int first, int last,
+             bool transposed)
+      : dest_(dest), old_(old), new_(fresh), frame_{0, 0, W, H}, clip_{0, first, W, last}, transposed_(transposed) {}
 
   // As the effects are listed: the source block first, then where it goes.
   void StretchN(int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) {
@@ -28,18 +32,17 @@ class TBlitFrame {
     if (w > 0 && h > 0) Stretch(new_, sx, sy, w, h, dx, dy, w, h);
   }
   void StretchD(int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh) {
-    Stretch(dest_, sx, sy, sw, sh, dx, dy, dw, dh);
+    Stretch(old_, sx, sy, sw, sh, dx, dy, dw, dh);
   }
   void CopyD(int sx, int sy, int w, int h, int dx, int dy) {
-    if (w > 0 && h > 0) Stretch(dest_, sx, sy, w, h, dx, dy, w, h);
+    if (w > 0 && h > 0) Stretch(old_, sx, sy, w, h, dx, dy, w, h);
   }
   // The whole new picture, drawn only inside `within` (never transposed).
   void CopyNWithin(const TRect& within) {
     const TRect c{std::max(within.Left, clip_.Left), std::max(within.Top, clip_.Top),
                   std::min(within.Right, clip_.Right), std::min(within.Bottom, clip_.Bottom)};
     if (!c.IsEmpty())
-      StretchBlt(dest_, c, 0, 0, clip_.Right, clip_.Bottom, new_, 0, 0, clip_.Right,
-                 clip_.Bottom);
+      StretchBlt(dest_, c, 0, 0, frame_.Right, frame_.Bottom, new_, 0, 0, frame_.Right, frame_.Bottom);
   }
 
   // Darkens the roll band of n columns from `first` (rows, when transposed).
@@ -55,8 +58,10 @@ class TBlitFrame {
   }
 
   TBitmap32& dest_;
+  const TBitmap32& old_;
   const TBitmap32& new_;
-  TRect clip_;
+  TRect frame_;  // the whole frame
+  TRect clip_;   // the rows this one draws
   bool transposed_;
 };
 
@@ -76,9 +81,9 @@ void TBlitFrame::ShadeBand(int first, int n) {
   const std::vector<int> o = RollShade(n);
   if (o.empty()) return;
   const int right = std::min(clip_.Right, dest_.Width());
-  const int bottom = std::min(clip_.Bottom, dest_.Height());
+  const int top = std::max(clip_.Top, 0), bottom = std::min(clip_.Bottom, dest_.Height());
   const bool rows = transposed_;
-  const int lo = std::max(first, 0), hi = std::min(first + n, rows ? bottom : right);
+  const int lo = std::max(first, rows ? top : 0), hi = std::min(first + n, rows ? bottom : right);
   if (lo >= hi) return;
   // Row bands take the offsets from their lowest row upwards.
   auto offset = [&](int v) { return o[static_cast<size_t>(rows ? first + n - 1 - v : v - first)]; };
@@ -92,7 +97,7 @@ void TBlitFrame::ShadeBand(int first, int n) {
   };
   if (!rows) {
     for (int x = lo; x < hi; ++x) fill(x - lo, offset(x));
-    for (int y = 0; y < bottom; ++y)
+    for (int y = top; y < bottom; ++y)
       ShadeRun(reinterpret_cast<uint8_t*>(dest_.Row(y) + lo), darker.data(), lighter.data(),
                darker.size());
     return;
@@ -253,18 +258,29 @@ constexpr TRow kPushes[] = {
     },
 };
 
+// Every operation is clipped to the band's rows, so each band draws exactly
+// the pixels of its rows that the whole frame would.
 template <TRow Row, bool Transposed>
-void Play(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int) {
-  TBlitFrame f(Dest, New, W, H, Transposed);
-  if constexpr (Transposed)
-    Row(f, H, W, Y, X);
-  else
-    Row(f, W, H, X, Y);
+void PlayBands(const TBandedFrame& b, int W, int H, int X, int Y, int) {
+  b.Bands.Run(std::min(H, b.Dest.Height()), [&](int first, int last) {
+    StartRows(b.Dest, b.Old, first, last);
+    TBlitFrame f(b.Dest, b.Old, b.New, W, H, first, last, Transposed);
+    if constexpr (Transposed)
+      Row(f, H, W, Y, X);
+    else
+      Row(f, W, H, X, Y);
+  });
 }
+
+struct TBlitProcs {
+  TEffectProc plain;
+  TBandedProc banded;
+};
 
 template <const auto& Rows, bool Transposed, size_t... I>
 constexpr auto Procs(std::index_sequence<I...>) {
-  return std::array<TEffectProc, sizeof...(I)>{&Play<Rows[I], Transposed>...};
+  return std::array<TBlitProcs, sizeof...(I)>{
+      TBlitProcs{&InPlace<PlayBands<Rows[I], Transposed>>, &PlayBands<Rows[I], Transposed>}...};
 }
 
 template <const auto& Rows, bool Transposed>
@@ -280,6 +296,15 @@ constexpr auto kUpDownPushes = Procs<kPushes, true>();
 
 static_assert(kHorizontalStrips.size() == 17 && kCornerProcs.size() == 23 &&
               kSidewaysPushes.size() == 4);
+
+const TBlitProcs* BlitProcs(int number) {
+  if (number >= 4 && number <= 20) return &kHorizontalStrips[static_cast<size_t>(number - 4)];
+  if (number >= 21 && number <= 37) return &kVerticalStrips[static_cast<size_t>(number - 21)];
+  if (number >= 38 && number <= 60) return &kCornerProcs[static_cast<size_t>(number - 38)];
+  if (number >= 130 && number <= 133) return &kSidewaysPushes[static_cast<size_t>(number - 130)];
+  if (number >= 134 && number <= 137) return &kUpDownPushes[static_cast<size_t>(number - 134)];
+  return nullptr;
+}
 
 }  // namespace
 
@@ -310,12 +335,13 @@ std::vector<int> RollShade(int n) {
 }
 
 TEffectProc BlitEffect(int number) {
-  if (number >= 4 && number <= 20) return kHorizontalStrips[static_cast<size_t>(number - 4)];
-  if (number >= 21 && number <= 37) return kVerticalStrips[static_cast<size_t>(number - 21)];
-  if (number >= 38 && number <= 60) return kCornerProcs[static_cast<size_t>(number - 38)];
-  if (number >= 130 && number <= 133) return kSidewaysPushes[static_cast<size_t>(number - 130)];
-  if (number >= 134 && number <= 137) return kUpDownPushes[static_cast<size_t>(number - 134)];
-  return nullptr;
+  const TBlitProcs* procs = BlitProcs(number);
+  return procs ? procs->plain : nullptr;
+}
+
+TBandedProc BlitEffectBanded(int number) {
+  const TBlitProcs* procs = BlitProcs(number);
+  return procs ? procs->banded : nullptr;
 }
 
 }  // namespace qv

@@ -7,8 +7,10 @@
 
 namespace qv {
 
-// The procedure of blit effect `number`, or null when `number` is not one.
+// The procedure of blit effect `number`, or null when `number` is not one,
+// and the same drawn in bands.
 TEffectProc BlitEffect(int number);
+TBandedProc BlitEffectBanded(int number);
 
 // The roll of the unroll effects on a screen `size` pixels across, at progress
 // `progress`, with `freeSpace` pixels left in front of it: a tenth of the

@@ -297,10 +297,16 @@ TShape Rotating(int n, int W, int H, int X, int Y, int Percent) {
   return PolygonRegion(std::span<const TPoint>(rect));
 }
 
+// The region is built first, on the calling thread: the shreds and speckles
+// draw from the shared generator while they build it. Then each band copies
+// its rows of New through it.
 template <int N>
-void ClipEffect(TBitmap32& Dest, const TBitmap32& New, int W, int H, int X, int Y, int Percent) {
+void ClipEffectBands(const TBandedFrame& f, int W, int H, int X, int Y, int Percent) {
   const std::optional<TRegion> region = ClipEffectRegion(N, W, H, X, Y, Percent);
-  if (region) CopyThroughRegion(Dest, New, *region);
+  f.Bands.Run(std::min(f.Dest.Height(), f.New.Height()), [&](int first, int last) {
+    StartRows(f.Dest, f.Old, first, last);
+    if (region) CopyThroughRegion(f.Dest, f.New, *region, first, last);
+  });
 }
 
 constexpr bool IsClipRegionNumber(int n) {
@@ -309,10 +315,16 @@ constexpr bool IsClipRegionNumber(int n) {
 
 template <int... I>
 constexpr std::array<TEffectProc, sizeof...(I)> MakeProcs(std::integer_sequence<int, I...>) {
-  return {IsClipRegionNumber(I) ? &ClipEffect<I> : nullptr...};
+  return {IsClipRegionNumber(I) ? &InPlace<ClipEffectBands<I>> : nullptr...};
+}
+
+template <int... I>
+constexpr std::array<TBandedProc, sizeof...(I)> MakeBandedProcs(std::integer_sequence<int, I...>) {
+  return {IsClipRegionNumber(I) ? &ClipEffectBands<I> : nullptr...};
 }
 
 constexpr auto kProcs = MakeProcs(std::make_integer_sequence<int, kEffectCount + 1>{});
+constexpr auto kBandedProcs = MakeBandedProcs(std::make_integer_sequence<int, kEffectCount + 1>{});
 
 }  // namespace
 
@@ -345,6 +357,11 @@ std::optional<TRegion> ClipEffectRegion(int n, int W, int H, int X, int Y, int P
 TEffectProc ClipRegionEffect(int number) {
   if (number < 0 || number > kEffectCount) return nullptr;
   return kProcs[static_cast<size_t>(number)];
+}
+
+TBandedProc ClipRegionEffectBanded(int number) {
+  if (number < 0 || number > kEffectCount) return nullptr;
+  return kBandedProcs[static_cast<size_t>(number)];
 }
 
 }  // namespace qv

@@ -8,8 +8,10 @@
 
 namespace qv {
 
-// The procedure of clip-region effect `number`, or null when `number` is not one.
+// The procedure of clip-region effect `number`, or null when `number` is not
+// one, and the same drawn in bands (the region is built before the bands).
 TEffectProc ClipRegionEffect(int number);
+TBandedProc ClipRegionEffectBanded(int number);
 
 // The region clip-region effect `number` shows the new picture through at
 // these arguments; no region when the frame draws nothing. Null for a number

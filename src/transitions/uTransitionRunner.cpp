@@ -1,5 +1,6 @@
 #include "transitions/uTransitionRunner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -72,30 +73,47 @@ TProgress ProgressAt(int W, int H, int Percent) {
 }
 
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent) {
+                       const TBitmap32& New, TBitmap32& Work, int Percent, IBands* bands,
+                       TBitmap32* scratch) {
   if (effect < 1 || static_cast<size_t>(effect) > table.size())
     throw EQVError("There is no transition effect " + std::to_string(effect));
-  Work.Assign(Old);
-  const int W = Work.Width(), H = Work.Height();
+  const TEffect& e = table[static_cast<size_t>(effect - 1)];
+  const int W = Old.Width(), H = Old.Height();
   const TProgress p = ProgressAt(W, H, Percent);
-  table[static_cast<size_t>(effect - 1)].Proc(Work, New, W, H, p.X, p.Y, Percent);
+  if (bands && e.Banded && &Work != &Old) {
+    // Each band starts its own rows from Old: no copy of the whole frame first.
+    if (Work.Width() != W || Work.Height() != H) Work.SetSize(W, H);
+    TBitmap32 own;
+    e.Banded(TBandedFrame{Work, Old, New, scratch ? *scratch : own, *bands}, W, H, p.X, p.Y, Percent);
+    return;
+  }
+  Work.Assign(Old);
+  e.Proc(Work, New, W, H, p.X, p.Y, Percent);
 }
 
 TTransitionRunner::TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New,
-                                     TBitmap32& Work, std::span<const TEffect> table)
-    : host_(host), old_(Old), new_(New), work_(Work), table_(table) {}
+                                     TBitmap32& Work, std::span<const TEffect> table, IBands* bands)
+    : host_(host), old_(Old), new_(New), work_(Work), table_(table), bands_(bands) {}
 
 void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>& effectList) {
-  steps_ = 0;
+  Begin(transitionTime, effectList);
+  while (Step()) {
+  }
+}
+
+void TTransitionRunner::Begin(int transitionTime, const std::vector<int>& effectList, int effect) {
+  running_ = false;
+  step_ = steps_ = 0;
   host_.ProcessMessages();
   if (host_.Cancelled()) return;
   offX_ = offY_ = 0;
 
   int w = 0, h = 0;
   host_.FrameSize(w, h);
-  old_.SetSize(w, h);
-  new_.SetSize(w, h);
-  work_.SetSize(w, h);
+  // Fresh memory for a frame is costly to touch: the bitmaps keep theirs
+  // while the size stays, and everything in them is drawn anew below.
+  for (TBitmap32* b : {&old_, &new_, &work_})
+    if (b->Width() != w || b->Height() != h) b->SetSize(w, h);
   host_.ProcessMessages();
   new_.Clear(kBlack);
   host_.PictureOffset(offX_, offY_);
@@ -103,31 +121,39 @@ void TTransitionRunner::RunTransition(int transitionTime, const std::vector<int>
   host_.ProcessMessages();
   if (host_.Cancelled()) return;
 
-  const bool animated = host_.NewIsAnimated();
-  if (animated) {
+  animated_ = host_.NewIsAnimated();
+  oldAnimated_ = host_.OldIsAnimated();
+  if (animated_) {
     t0_ = host_.TickCount();
     host_.DrawNewPicture(new_, offX_, offY_);
   } else {
     host_.DrawNewPicture(new_, offX_, offY_);
     t0_ = host_.TickCount();
   }
+  if (oldAnimated_) host_.DrawOldPicture(old_);
 
-  n_ = PickEffect(effectList);
+  n_ = effect != 0 ? effect : PickEffect(effectList);
   DrawTransitionFrame(0);
 
-  const uint32_t firstFrame = host_.TickCount() - t0_;
+  const uint32_t firstFrame = std::max(host_.TickCount() - t0_, host_.FramePeriodMs());
   steps_ = static_cast<int>(transitionTime / (static_cast<int64_t>(firstFrame) + 1));
-  for (int i = 1; i <= steps_; ++i) {
-    const int percent = StepPercent(i, steps_);
-    if (animated) host_.DrawNewPicture(new_, offX_, offY_);
-    DrawTransitionFrame(percent);
-    host_.ProcessMessages();
-    if (host_.Cancelled()) return;
-  }
+  running_ = steps_ > 0;
+}
+
+bool TTransitionRunner::Step() {
+  if (!running_) return false;
+  ++step_;
+  const int percent = StepPercent(step_, steps_);
+  if (animated_) host_.DrawNewPicture(new_, offX_, offY_);
+  if (oldAnimated_) host_.DrawOldPicture(old_);
+  DrawTransitionFrame(percent);
+  host_.ProcessMessages();
+  if (host_.Cancelled() || step_ >= steps_) running_ = false;
+  return running_;
 }
 
 void TTransitionRunner::DrawTransitionFrame(int Percent) {
-  RenderEffectFrame(table_, n_, old_, new_, work_, Percent);
+  RenderEffectFrame(table_, n_, old_, new_, work_, Percent, bands_, &scratch_);
   host_.Present(work_);
 }
 

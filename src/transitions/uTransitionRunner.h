@@ -41,9 +41,13 @@ struct TProgress {
 TProgress ProgressAt(int W, int H, int Percent);
 
 // One frame as the runner draws it: Work = Old, then effect `effect` of `table`
-// with the progress of Percent. New must have Old's size.
+// with the progress of Percent. New must have Old's size. With `bands` an
+// effect that can is drawn in bands of rows at once, with the same pixels
+// and the same draws from the shared generator; `scratch` is its working
+// bitmap (a fresh one when none is given).
 void RenderEffectFrame(std::span<const TEffect> table, int effect, const TBitmap32& Old,
-                       const TBitmap32& New, TBitmap32& Work, int Percent);
+                       const TBitmap32& New, TBitmap32& Work, int Percent, IBands* bands = nullptr,
+                       TBitmap32* scratch = nullptr);
 
 // What the runner needs from the window it plays in.
 class ITransitionHost {
@@ -64,6 +68,13 @@ class ITransitionHost {
   virtual bool NewIsAnimated() = 0;
   // Draws the new picture (an animated item's next frame) onto New at the offset.
   virtual void DrawNewPicture(TBitmap32& New, int offX, int offY) = 0;
+  // True when the picture on screen keeps moving while it leaves: Old is then
+  // drawn afresh from it before every frame, the 0 % frame included.
+  virtual bool OldIsAnimated() { return false; }
+  virtual void DrawOldPicture(TBitmap32& Old) { (void)Old; }
+  // The shortest time between two presented frames: a first frame cheaper
+  // than that still sets the frame budget at this period.
+  virtual uint32_t FramePeriodMs() { return 0; }
   // Shows a finished frame at (0, 0).
   virtual void Present(const TBitmap32& Work) = 0;
   // True once the window is asked to close: the transition ends at its next
@@ -73,14 +84,25 @@ class ITransitionHost {
 
 class TTransitionRunner {
  public:
-  // The bitmaps belong to the window and are resized by every run.
+  // The bitmaps belong to the window and are resized by a run when the frame
+  // size changed. With `bands` the frames are drawn in bands on several
+  // threads, with the same pixels and draws as on one.
   TTransitionRunner(ITransitionHost& host, TBitmap32& Old, TBitmap32& New, TBitmap32& Work,
-                    std::span<const TEffect> table = EffectTable());
+                    std::span<const TEffect> table = EffectTable(), IBands* bands = nullptr);
 
   // Plays the whole transition and returns after the last frame is presented,
   // or at the first step after the host says it is cancelled. Throws
   // EQVError, before any frame, when the chosen number is not in the table.
   void RunTransition(int transitionTime, const std::vector<int>& effectList);
+  // The same a frame at a time, for a loop that draws other things between
+  // the frames: Begin prepares the run and presents its 0 % frame; Step
+  // presents the next frame, then lets messages be handled, and returns false
+  // once the run is over (the last frame shown, or the host cancelled).
+  // `effect`, when not 0, plays instead of a choice from the list (nothing is
+  // drawn from the generator for it).
+  void Begin(int transitionTime, const std::vector<int>& effectList, int effect = 0);
+  bool Step();
+  bool Running() const { return running_; }
   // Renders the frame at Percent with effect N and presents it.
   void DrawTransitionFrame(int Percent);
 
@@ -95,6 +117,11 @@ class TTransitionRunner {
   TBitmap32& new_;
   TBitmap32& work_;
   std::span<const TEffect> table_;
+  IBands* bands_;
+  TBitmap32 scratch_;
+  bool running_ = false;
+  bool animated_ = false, oldAnimated_ = false;
+  int step_ = 0;
   int steps_ = 0;
   uint32_t t0_ = 0;
   int n_ = 1;

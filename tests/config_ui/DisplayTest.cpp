@@ -12,9 +12,11 @@
 // FLTK brings in Xlib, whose macros clash with the names above.
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
+#include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Hold_Browser.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Tabs.H>
 #include <FL/x.H>
 
@@ -187,6 +189,34 @@ TEST_F(OnDisplay, TheSettingsDialogPlacesItsControlsAndAddsChosenFiles) {
 
   const TBitmap32 shot = CaptureWidget(view);
   EXPECT_EQ(shot.Width(), 364);
+}
+
+TEST_F(OnDisplay, TheScreensPageOffersTheMonitorsAndThePanAndZoom) {
+  std::vector<std::string> music;
+  platform::TRecordingDialogs dialogs;
+  TfmSettingWindow dialog(music, dialogs);
+  TUserSettings given;
+  given.Monitors = 1;
+  given.PanZoom = true;
+  given.PanZoomPercent = 80;
+  dialog.SetValues(given, true);
+  TFlSettingWindow view(dialog);
+  EXPECT_STREQ(view.Widget("TabSheet3")->label(), "Screens");
+  Fl_Widget* monitors = view.Widget("cbMonitors");
+  EXPECT_EQ(monitors->x(), TfmSettingWindow::kPageLeft + 141);
+  EXPECT_EQ(static_cast<Fl_Choice*>(monitors)->value(), 1);
+  EXPECT_EQ(static_cast<Fl_Check_Button*>(view.Widget("cbPanZoom"))->value(), 1);
+  EXPECT_STREQ(static_cast<Fl_Input*>(view.Widget("txtPanZoomPercent"))->value(), "80");
+  view.Press("UpDown2.Up");
+  view.Press("UpDown2.Up");
+  EXPECT_STREQ(static_cast<Fl_Input*>(view.Widget("txtPanZoomPercent"))->value(), "82");
+  static_cast<Fl_Choice*>(monitors)->value(2);
+  view.Press("Button1");
+  EXPECT_EQ(dialog.Values().Monitors, 2);
+  EXPECT_EQ(dialog.Values().PanZoomPercent, 82);
+  dialog.ActivePage = 2;
+  view.ShowValues();
+  EXPECT_EQ(static_cast<Fl_Tabs*>(view.Widget("PageControl1"))->value(), view.Widget("TabSheet3"));
 }
 
 TEST_F(OnDisplay, AnFltkTimerTicksOnTheEventLoopUntilItIsStopped) {

@@ -65,7 +65,17 @@ TEST(SettingsLayout, ControlsHaveTheirNamesPlacesAndTexts) {
   EXPECT_EQ(Find("txtDuration").width, 27);
   EXPECT_EQ(Find("cbImageQuality").items, (std::vector<std::string>{"Highest (Slower)", "Normal ", "Low (Faster)"}));
   EXPECT_EQ(Find("cbShowImageMode").items[2], "User's favorite (checked images) - Random");
-  EXPECT_EQ(Find("PageControl1").items, (std::vector<std::string>{"Display Mode", "Background Music"}));
+  EXPECT_EQ(Find("PageControl1").items, (std::vector<std::string>{"Display Mode", "Background Music", "Screens"}));
+  EXPECT_EQ(Find("cbMonitors").parent, P::ScreensPage);
+  EXPECT_EQ(Find("cbMonitors").items.size(), 3u);
+  EXPECT_EQ(Find("cbPanZoom").parent, P::ScreensPage);
+  EXPECT_EQ(Find("txtPanZoomPercent").parent, P::ScreensPage);
+  // The screens page keeps inside the page the other two share.
+  for (const TSettingControl& c : TfmSettingWindow::Controls())
+    if (c.parent == P::ScreensPage) {
+      EXPECT_LE(c.left + c.width, Find("TabSheet3").width) << c.name;
+      EXPECT_LE(c.top + c.height, Find("TabSheet3").height) << c.name;
+    }
   EXPECT_EQ(Find("cbDirectX").caption, "Use DirectX (Faster Animation)");
   EXPECT_EQ(Find("Label3").caption, "Reset");
   EXPECT_EQ(Find("Label3").parent, P::GroupBox1);
@@ -110,6 +120,9 @@ class SettingsDialog : public ::testing::Test {
     s.CustomMusic = true;
     s.ShuffleMusic = false;
     s.MusicList = {"/music/a.mp3", "/music/b.wav"};
+    s.Monitors = 2;
+    s.PanZoom = true;
+    s.PanZoomPercent = 60;
     return s;
   }
 };
@@ -137,6 +150,9 @@ TEST_F(SettingsDialog, EveryValueGoesInAndComesBackUnchanged) {
   EXPECT_EQ(back.CustomMusic, s.CustomMusic);
   EXPECT_EQ(back.ShuffleMusic, s.ShuffleMusic);
   EXPECT_EQ(back.MusicList, s.MusicList);
+  EXPECT_EQ(back.Monitors, 2);
+  EXPECT_TRUE(back.PanZoom);
+  EXPECT_EQ(back.PanZoomPercent, 60);
   EXPECT_TRUE(dialog.Button1Enabled);
   dialog.SetValues(s, false);
   EXPECT_FALSE(dialog.Button1Enabled) << "OK only where user settings apply";
@@ -153,6 +169,31 @@ TEST_F(SettingsDialog, ListsWithoutAChoiceKeepTheValueTheyWereGiven) {
   s.Duration = 5000;
   dialog.SetValues(s, true);
   EXPECT_EQ(dialog.txtDuration, "999") << "the up-down keeps to its range";
+  s.Monitors = 5;
+  s.PanZoomPercent = 20;
+  dialog.SetValues(s, true);
+  EXPECT_EQ(dialog.cbMonitors.ItemIndex, -1);
+  EXPECT_EQ(dialog.txtPanZoomPercent, "50");
+  EXPECT_EQ(dialog.Values().Monitors, 5);
+  EXPECT_EQ(dialog.Values().PanZoomPercent, 20) << "shown as the nearest it can, kept as given";
+}
+
+TEST_F(SettingsDialog, TheShareKeptInViewStaysFrom50To100) {
+  dialog.SetValues(Sample(), true);
+  dialog.PercentUpDownClick(-1);
+  EXPECT_EQ(dialog.txtPanZoomPercent, "59");
+  dialog.txtPanZoomPercent = "100";
+  dialog.PercentUpDownClick(1);
+  EXPECT_EQ(dialog.txtPanZoomPercent, "100");
+  dialog.txtPanZoomPercent = " 80 ";
+  EXPECT_EQ(dialog.Values().PanZoomPercent, 80);
+  for (const char* bad : {"49", "101", "", "7x"}) {
+    dialog.txtPanZoomPercent = bad;
+    EXPECT_FALSE(dialog.Button1Click()) << bad;
+    EXPECT_THROW(dialog.Values(), EQVError) << bad;
+  }
+  ASSERT_EQ(dialogs.shown.size(), 4u);
+  EXPECT_NE(dialogs.shown[0].find("from 50 to 100"), std::string::npos);
 }
 
 // The demo plays 8-second pictures; an OK that changes nothing must write a

@@ -80,6 +80,21 @@ TEST(ProjectSettings, IniTextRoundTripsEveryKey) {
   for (const qv::TSettingField& f : qv::SettingFields()) EXPECT_EQ(f.GetIniValue(back), f.GetIniValue(s)) << f.key;
 }
 
+TEST(ProjectSettings, KeysBeyondTheCreatorsAreWrittenOnlyWhenTheyDifferFromTheirDefault) {
+  TQVCSetting s;
+  EXPECT_EQ(s.ToIniText().find("Monitors"), std::string::npos) << "a project that does not use them reads as made";
+  EXPECT_EQ(s.ToIniText().find("PanZoom"), std::string::npos);
+  s.PanZoom = true;
+  s.Monitors = 2;
+  const std::string text = s.ToIniText();
+  EXPECT_NE(text.find("\r\nDirectXQuality=0\r\nMonitors=2\r\nPanZoom=1\r\n[Advance]"), std::string::npos) << text;
+  TQVCSetting back;
+  back.LoadFromText(text);
+  EXPECT_EQ(back.Monitors, 2);
+  EXPECT_TRUE(back.PanZoom);
+  EXPECT_EQ(back.PanZoomPercent, 75);
+}
+
 TEST(ProjectSettings, IniTextRefusesALineBreakInAText) {
   TQVCSetting s;
   s.Website = "http://a\r\n[Default]";
@@ -88,7 +103,7 @@ TEST(ProjectSettings, IniTextRefusesALineBreakInAText) {
 
 TEST(SettingFields, ListEveryKeyOnceInSectionOrder) {
   const auto& fields = qv::SettingFields();
-  EXPECT_EQ(fields.size(), 30u);
+  EXPECT_EQ(fields.size(), 33u);
   const char* order[] = {"General", "Default", "Advance", "Build"};
   size_t at = 0;
   for (const qv::TSettingField& f : fields) {

@@ -51,6 +51,19 @@ TEST_F(ApplySettings, MissingFileLeavesTheProjectAsMade) {
   EXPECT_EQ(project.Setting().DirectXQuality, 0);
 }
 
+TEST_F(ApplySettings, MonitorsAndPanZoomAreTheUsersWhenGivenElseTheProjects) {
+  project.Setting().Monitors = 2;
+  project.Setting().PanZoomPercent = 90;
+  Apply("[Setting]\r\nIndex=0\r\n");
+  EXPECT_EQ(project.Setting().Monitors, 2);
+  EXPECT_FALSE(project.Setting().PanZoom);
+  EXPECT_EQ(project.Setting().PanZoomPercent, 90);
+  Apply("[Setting]\r\nMonitors=1\r\nPanZoom=1\r\nPanZoomPercent=60\r\n");
+  EXPECT_EQ(project.Setting().Monitors, 1);
+  EXPECT_TRUE(project.Setting().PanZoom);
+  EXPECT_EQ(project.Setting().PanZoomPercent, 60);
+}
+
 TEST_F(ApplySettings, SpeedIndexGoesThroughTheTable) {
   Apply("[Setting]\r\nSpeed=10\r\n");
   EXPECT_EQ(project.Setting().Speed, 100);
@@ -242,9 +255,15 @@ TEST_F(ConfigurationFile, SettingsRoundTripAndKeepOtherKeys) {
   u.CustomMusic = true;
   u.ShuffleMusic = false;
   u.MusicList = {"/m/a.mp3", "/m/b.wav"};
+  u.Monitors = 1;
+  u.PanZoom = true;
+  u.PanZoomPercent = 55;
   qv::WriteUserSettings(ini, u);
 
   qv::TUserSettings back = qv::ReadUserSettings(ini, ProjectWith(10));
+  EXPECT_EQ(back.Monitors, 1);
+  EXPECT_TRUE(back.PanZoom);
+  EXPECT_EQ(back.PanZoomPercent, 55);
   EXPECT_EQ(back.ImageSize, 1);
   EXPECT_EQ(back.ImageMode, 2);
   EXPECT_EQ(back.Speed, 18);

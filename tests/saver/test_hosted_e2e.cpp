@@ -10,6 +10,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "support/ColourShow.h"
 #include "support/Run.h"
 #include "support/Sounds.h"
 #include "support/Spawn.h"
@@ -175,10 +176,23 @@ TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
       envA.push_back("XSCREENSAVER_SAVER_INDEX=1");
       envB.push_back("XSCREENSAVER_SAVER_INDEX=0");
     }
+    // Both windows back to the daemon's colour, whatever the last round left.
+    for (Window w : {window, second}) XClearWindow(display, w);
+    XSync(display, False);
     auto first = Start({"-root"}, envA);
     auto other = Start({"-root"}, envB);
-    ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000));
-    ASSERT_TRUE(WaitForColour(second, 160, 90, 0xFF0000));
+    // The primary monitor's instance plays; without a Monitors setting the
+    // other stays black.
+    bool one = false;
+    for (int i = 0; i < 500 && !one; ++i) {
+      const unsigned long pa = Pixel(window, 160, 90), pb = Pixel(second, 160, 90);
+      one = (pa == 0xFF0000 && pb == 0) || (pa == 0 && pb == 0xFF0000);
+      if (!one) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(one) << std::hex << Pixel(window, 160, 90) << " " << Pixel(second, 160, 90);
+    if (numbered) {
+      EXPECT_EQ(Pixel(second, 160, 90), 0xFF0000u) << "the instance numbered 0 is the primary one";
+    }
     auto heard = [](const std::string& file) {
       std::error_code error;
       if (!fs::exists(file, error)) return false;
@@ -192,11 +206,13 @@ TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
     for (int i = 0; i < 100 && !heard(a) && !heard(b); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const bool secondPlays = Pixel(second, 160, 90) == 0xFF0000;
     ::kill(first->pid(), SIGTERM);
     ::kill(other->pid(), SIGTERM);
     EXPECT_TRUE(first->Wait(3000));
     EXPECT_TRUE(other->Wait(3000));
     EXPECT_NE(heard(a), heard(b)) << (numbered ? "numbered" : "by lock") << ": " << heard(a) << heard(b);
+    EXPECT_EQ(heard(b), secondPlays) << "the one that plays speaks";
     if (numbered) {
       EXPECT_TRUE(heard(b));
     }
@@ -204,6 +220,48 @@ TEST_F(HostedSaver, OfTwoInstancesAtOnceExactlyOnePlaysSound) {
     for (const auto& entry : fs::recursive_directory_iterator(tmp.path())) left += entry.path().string() + " ";
     EXPECT_EQ(left, "") << "the voice lock or a folder was left behind";
   }
+}
+
+// Two instances on two monitors with a Monitors setting: each its own show
+// never showing what the other shows, or both the primary one's picture.
+TEST_F(HostedSaver, InstancesOnTwoMonitorsFollowTheMonitorsSetting) {
+  const Window second = MakeWindow(320, 180, 600);
+  auto solid = [](unsigned long c) { return c == 0xFF0000 || c == 0x00FF00 || c == 0x0000FF; };
+  for (const char* monitors : {"1", "2"}) {
+    auto packed = qvtest::PackColours(
+        dir, dir.file("h.scr"), {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}, 160, 90,
+        std::string("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=") + monitors + "\r\n");
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    auto primary = Start({"-root"}, {"XSCREENSAVER_WINDOW=" + std::to_string(window), "XSCREENSAVER_SAVER_INDEX=0",
+                                     "SDL_AUDIODRIVER=dummy", "XDG_RUNTIME_DIR=" + tmp.path(), kNoSessionBus});
+    auto other = Start({"-root"}, {"XSCREENSAVER_WINDOW=" + std::to_string(second), "XSCREENSAVER_SAVER_INDEX=1",
+                                   "SDL_AUDIODRIVER=dummy", "XDG_RUNTIME_DIR=" + tmp.path(), kNoSessionBus});
+    ASSERT_TRUE(WaitForColour(window, 160, 90, 0xFF0000) || WaitForColour(window, 160, 90, 0x00FF00) ||
+                WaitForColour(window, 160, 90, 0x0000FF));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    int both = 0, same = 0;
+    for (int t = 0; t < 250; ++t) {
+      const unsigned long a = Pixel(window, 160, 90), b = Pixel(second, 160, 90);
+      if (solid(a) && solid(b)) {
+        ++both;
+        if (a == b) ++same;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(primary->pid(), SIGTERM);
+    ::kill(other->pid(), SIGTERM);
+    EXPECT_TRUE(primary->Wait(3000));
+    EXPECT_TRUE(other->Wait(3000));
+    EXPECT_GT(both, 150) << "Monitors=" << monitors << ": both show pictures";
+    if (std::string(monitors) == "1") {
+      EXPECT_LE(same, 10) << "only while one changes to what the other has just left";
+    } else {
+      EXPECT_GE(same, both - 25) << "the other follows the primary one's changes within a frame or two";
+    }
+  }
+  std::string left;
+  for (const auto& entry : fs::recursive_directory_iterator(tmp.path())) left += entry.path().string() + " ";
+  EXPECT_EQ(left, "") << "what the instances told one another is gone with them";
 }
 
 }  // namespace

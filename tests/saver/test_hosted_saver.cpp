@@ -98,7 +98,13 @@ TEST_F(HostedRun, TheSpeakingInstancePlaysWithSoundAndTheOthersSilently) {
   hosted.saverIndex = "1";
   qv::RunHostedSaver(project, services, hosted);
   EXPECT_EQ(audioOpened, 0);
-  EXPECT_EQ(display.Screen().Pixel(80, 60), 0xFFFF0000u) << "the slideshow played";
+  EXPECT_EQ(display.Screen().Pixel(80, 60), 0xFF000000u) << "a monitor beside the primary one stays black";
+
+  project.Setting().Monitors = 1;
+  display.Script({TScriptedEvent::Close, clock.TickCount() + 5000});
+  qv::RunHostedSaver(project, services, hosted);
+  EXPECT_EQ(audioOpened, 0);
+  EXPECT_EQ(display.Screen().Pixel(80, 60), 0xFFFF0000u) << "with a show on each monitor, a silent one";
 
   display.Script({TScriptedEvent::Close, clock.TickCount() + 5000});
   hosted.saverIndex.reset();

@@ -9,6 +9,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "support/ColourShow.h"
 #include "support/Run.h"
 #include "support/Spawn.h"
 #include "support/TempDir.h"
@@ -56,6 +57,26 @@ class TwoMonitors : public ::testing::Test {
                                      dir);
     ASSERT_EQ(packed.exitCode, 0) << packed.err;
   }
+  // Three pictures of one colour each, changing every second without a
+  // transition, with the given Monitors setting.
+  std::string PackThree(const std::string& monitors) {
+    const std::string out = dir.file("m" + monitors + ".scr");
+    auto packed = qvtest::PackColours(dir, out, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}, 800, 600,
+                                      "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=" +
+                                          monitors + "\r\n");
+    EXPECT_EQ(packed.exitCode, 0) << packed.err;
+    return out;
+  }
+  // The colours at the middle of each monitor, sampled for `ms`.
+  std::vector<std::pair<unsigned long, unsigned long>> Sample(int ms) {
+    std::vector<std::pair<unsigned long, unsigned long>> seen;
+    for (int t = 0; t < ms; t += 20) {
+      seen.push_back({Pixel(400, 300), Pixel(1200, 300)});
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return seen;
+  }
+  static bool Solid(unsigned long c) { return c == 0xFF0000u || c == 0x00FF00u || c == 0x0000FFu; }
   unsigned long Pixel(int x, int y) {
     XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!image) return 0xFFFFFFFF;
@@ -84,6 +105,48 @@ TEST_F(TwoMonitors, TheSlideshowPlaysOnThePrimaryAndTheOtherIsBlack) {
   EXPECT_EQ(Pixel(795, 595), 0xFF0000u);
   EXPECT_EQ(Pixel(805, 5), 0u);
   EXPECT_EQ(Pixel(1595, 595), 0u);
+  ::kill(saver.pid(), SIGTERM);
+  EXPECT_TRUE(saver.Wait(2000));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(TwoMonitors, EachMonitorPlaysItsOwnShowNeverTheSamePictureAtOnce) {
+  const std::string scr = PackThree("1");
+  qvtest::Process saver({scr, "/S"}, {"DISPLAY=" + name, "TMPDIR=" + tmp.path(), "SDL_AUDIODRIVER=dummy",
+                                      "ASAN_OPTIONS=detect_leaks=0"});
+  const auto seen = Sample(6000);
+  int both = 0, leftChanges = 0, rightChanges = 0;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    auto [l, r] = seen[i];
+    if (i > 0 && Solid(l) && l != seen[i - 1].first) ++leftChanges;
+    if (i > 0 && Solid(r) && r != seen[i - 1].second) ++rightChanges;
+    if (!Solid(l) || !Solid(r)) continue;
+    ++both;
+    EXPECT_NE(l, r) << "sample " << i;
+  }
+  EXPECT_GT(both, 100) << "both monitors show pictures";
+  EXPECT_GE(leftChanges, 3);
+  EXPECT_GE(rightChanges, 3);
+  ::kill(saver.pid(), SIGTERM);
+  EXPECT_TRUE(saver.Wait(2000));
+  EXPECT_TRUE(fs::is_empty(tmp.path()));
+}
+
+TEST_F(TwoMonitors, TheSamePictureOnBothMonitors) {
+  const std::string scr = PackThree("2");
+  qvtest::Process saver({scr, "/S"}, {"DISPLAY=" + name, "TMPDIR=" + tmp.path(), "SDL_AUDIODRIVER=dummy",
+                                      "ASAN_OPTIONS=detect_leaks=0"});
+  const auto seen = Sample(6000);
+  int same = 0, differ = 0, changes = 0;
+  for (size_t i = 0; i < seen.size(); ++i) {
+    auto [l, r] = seen[i];
+    if (!Solid(l) || !Solid(r)) continue;
+    (l == r ? same : differ)++;
+    if (i > 0 && l != seen[i - 1].first) ++changes;
+  }
+  EXPECT_GT(same, 100);
+  EXPECT_LE(differ, 6) << "only while the two windows are being drawn one after the other";
+  EXPECT_GE(changes, 3);
   ::kill(saver.pid(), SIGTERM);
   EXPECT_TRUE(saver.Wait(2000));
   EXPECT_TRUE(fs::is_empty(tmp.path()));

@@ -393,3 +393,119 @@ TEST_F(SaverRun, TheUsersOwnSettingsFileIsReadFirstWhenThereIsOne) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr uint32_t kYellow = 0xFFFFFF00u, kCyan = 0xFF00FFFFu;
+
+// A second monitor to the right of the first.
+class TwoScreens : public SaverRun {
+ protected:
+  // What each screen showed, by its centre pixel, each time a frame was
+  // presented on it: (time, colour).
+  std::vector<std::pair<uint32_t, uint32_t>> shown[2];
+  // The colour each screen showed at the last present on either of them.
+  uint32_t now[2] = {0, 0};
+  std::vector<std::pair<uint32_t, uint32_t>> together;  // (left, right) after each present
+
+  void SetUp() override {
+    SaverRun::SetUp();
+    project.Setting().Duration = 2;
+    project.Setting().TransitionTime = 300;
+    display.onScreenFrame = [this](int index, const qv::TBitmap32& screen, uint32_t at) {
+      const uint32_t c = screen.Pixel(screen.Width() / 2, screen.Height() / 2);
+      shown[index].push_back({at, c});
+      now[index] = c;
+      together.push_back({now[0], now[1]});
+    };
+  }
+  void AddRightScreen(int w, int h) { display.AddScreen(320, 0, w, h); }
+  void AddThreeColours() {
+    AddPicture("a.bmp", kRed);
+    AddPicture("b.bmp", kGreen);
+    AddPicture("c.bmp", kBlue);
+  }
+  static std::vector<uint32_t> Solid(const std::vector<std::pair<uint32_t, uint32_t>>& frames) {
+    std::vector<uint32_t> out;
+    for (auto [at, c] : frames)
+      if ((c == kRed || c == kGreen || c == kBlue || c == kYellow || c == kCyan) && (out.empty() || out.back() != c))
+        out.push_back(c);
+    return out;
+  }
+};
+
+TEST_F(TwoScreens, WithoutTheSettingTheSecondMonitorStaysBlack) {
+  AddRightScreen(320, 240);
+  AddPicture("a.bmp", kRed);
+  AddPicture("b.bmp", kGreen);
+  RunFor(20000);
+  EXPECT_TRUE(shown[1].empty()) << "nothing is presented on it";
+  EXPECT_EQ(display.ScreenPixels(1).Pixel(160, 120), kBlack);
+  EXPECT_GE(Solid(shown[0]).size(), 4u);
+}
+
+TEST_F(TwoScreens, EachMonitorItsOwnShowNeverTheSamePictureAtOnce) {
+  AddRightScreen(320, 240);
+  project.Setting().Monitors = 1;
+  project.Setting().ShowImageMode = 0;
+  AddThreeColours();
+  RunFor(60000);
+  const std::vector<uint32_t> left = Solid(shown[0]), right = Solid(shown[1]);
+  ASSERT_GE(left.size(), 10u);
+  ASSERT_GE(right.size(), 10u);
+  EXPECT_NE(left, right) << "each its own order";
+  // Whenever both show a whole picture, they show different ones.
+  int both = 0;
+  for (auto [l, r] : together) {
+    const bool solidL = l == kRed || l == kGreen || l == kBlue, solidR = r == kRed || r == kGreen || r == kBlue;
+    if (!solidL || !solidR) continue;
+    ++both;
+    ASSERT_NE(l, r);
+  }
+  EXPECT_GT(both, 100);
+}
+
+TEST_F(TwoScreens, TheSamePictureOnEveryMonitorChangingTogether) {
+  display.AddScreen(320, 0, 200, 300);  // another size and shape
+  project.Setting().Monitors = 2;
+  project.Setting().ShowImageMode = 0;
+  AddThreeColours();
+  RunFor(60000);
+  const std::vector<uint32_t> left = Solid(shown[0]), right = Solid(shown[1]);
+  ASSERT_GE(left.size(), 10u);
+  EXPECT_EQ(left, right);
+  // Each fitted to its own screen: the picture fills the narrow one too.
+  EXPECT_EQ(display.ScreenPixels(1).Width(), 200);
+  EXPECT_NE(display.ScreenPixels(1).Pixel(100, 150), kBlack);
+  // The transitions on both play the same effect at the same time.
+  EXPECT_EQ(effects.size() % 2, 0u);
+  for (size_t i = 0; i + 1 < effects.size(); i += 2) EXPECT_EQ(effects[i], effects[i + 1]);
+}
+
+TEST_F(TwoScreens, APortraitPictureGoesToAPortraitMonitor) {
+  AddRightScreen(240, 320);
+  project.Setting().Monitors = 1;
+  project.Setting().ShowImageMode = 0;
+  project.Setting().Proportional = true;
+  AddPicture("a.bmp", kRed, 64, 48);
+  AddPicture("b.bmp", kGreen, 64, 48);
+  AddPicture("c.bmp", kBlue, 64, 48);
+  AddPicture("d.bmp", kYellow, 48, 64);
+  AddPicture("e.bmp", kCyan, 48, 64);
+  RunFor(120000);
+  // Once every picture's shape is known (each has loaded once), the
+  // landscape monitor shows landscape pictures and the portrait one portrait.
+  auto after = [](const std::vector<std::pair<uint32_t, uint32_t>>& frames, uint32_t from) {
+    std::vector<std::pair<uint32_t, uint32_t>> out;
+    for (auto f : frames)
+      if (f.first >= from) out.push_back(f);
+    return out;
+  };
+  const std::vector<uint32_t> left = Solid(after(shown[0], 60000)), right = Solid(after(shown[1], 60000));
+  ASSERT_GE(left.size(), 5u);
+  ASSERT_GE(right.size(), 5u);
+  for (uint32_t c : left) EXPECT_TRUE(c == kRed || c == kGreen || c == kBlue) << std::hex << c;
+  for (uint32_t c : right) EXPECT_TRUE(c == kYellow || c == kCyan) << std::hex << c;
+}
+
+}  // namespace

@@ -13,6 +13,8 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/fl_draw.H>
 
+#include <iterator>
+
 #include "config_ui/fltk/FlPaint.h"
 #include "platform/System.h"
 
@@ -24,6 +26,7 @@ using K = TSettingControl::TKind;
 using P = TSettingControl::TParent;
 
 constexpr int kFontSize = 11;  // Tahoma of height -11
+constexpr const char* kPages[] = {"TabSheet1", "TabSheet2", "TabSheet3"};
 
 // A blue, underlined text with the hand cursor: the "Reset" link.
 class TFlLink : public Fl_Button {
@@ -62,12 +65,14 @@ TFlSettingWindow::TFlSettingWindow(TfmSettingWindow& dialog)
     : Fl_Double_Window(TfmSettingWindow::kClientWidth, TfmSettingWindow::kClientHeight, TfmSettingWindow::kCaption),
       dialog_(dialog) {
   Fl_Tabs* tabs = nullptr;
-  Fl_Group* pages[2] = {nullptr, nullptr};
+  Fl_Group* pages[3] = {nullptr, nullptr, nullptr};
+  size_t pageCount = 0;
   Fl_Group* groupBox = nullptr;
   auto parentOf = [&](P parent) -> Fl_Group* {
     switch (parent) {
       case P::DisplayPage: return pages[0];
       case P::MusicPage: return pages[1];
+      case P::ScreensPage: return pages[2];
       case P::GroupBox1: return groupBox;
       case P::Form: break;
     }
@@ -89,7 +94,7 @@ TFlSettingWindow::TFlSettingWindow(TfmSettingWindow& dialog)
       case K::TabSheet: {
         auto* page = new Fl_Group(x, y, c.width, c.height);
         page->box(FL_FLAT_BOX);
-        pages[pages[0] ? 1 : 0] = page;
+        if (pageCount < std::size(pages)) pages[pageCount++] = page;
         tabs->add(page);
         w = page;
         break;
@@ -117,8 +122,8 @@ TFlSettingWindow::TFlSettingWindow(TfmSettingWindow& dialog)
         down->labelsize(7);
         up->callback(&TFlSettingWindow::Clicked, this);
         down->callback(&TFlSettingWindow::Clicked, this);
-        widgets_["UpDown1.Up"] = up;
-        widgets_["UpDown1.Down"] = down;
+        widgets_[std::string(c.name) + ".Up"] = up;
+        widgets_[std::string(c.name) + ".Down"] = down;
         group->end();
         w = group;
         break;
@@ -195,13 +200,16 @@ void TFlSettingWindow::ShowValues() {
   check("cbCustomMusic", dialog_.cbCustomMusic);
   check("cbShuffleMusic", dialog_.cbShuffleMusic);
   check("cbTransition", dialog_.cbTransition);
+  check("cbPanZoom", dialog_.cbPanZoom);
   auto choose = [this](const char* name, const TfmSettingWindow::TComboBox& box) {
     static_cast<Fl_Choice*>(Widget(name))->value(box.ItemIndex);
   };
   choose("cbImageQuality", dialog_.cbImageQuality);
   choose("cbImageSize", dialog_.cbImageSize);
   choose("cbShowImageMode", dialog_.cbShowImageMode);
+  choose("cbMonitors", dialog_.cbMonitors);
   static_cast<Fl_Input*>(Widget("txtDuration"))->value(dialog_.txtDuration.c_str());
+  static_cast<Fl_Input*>(Widget("txtPanZoomPercent"))->value(dialog_.txtPanZoomPercent.c_str());
   static_cast<Fl_Slider*>(Widget("tbSpeed"))->value(dialog_.tbSpeed.Position);
   list_->clear();
   for (const std::string& row : dialog_.lstMusic.Items) list_->add(row.c_str());
@@ -209,7 +217,7 @@ void TFlSettingWindow::ShowValues() {
   if (dialog_.Button1Enabled) Widget("Button1")->activate();
   else Widget("Button1")->deactivate();
   auto* tabs = static_cast<Fl_Tabs*>(Widget("PageControl1"));
-  tabs->value(static_cast<Fl_Group*>(Widget(dialog_.ActivePage == 1 ? "TabSheet2" : "TabSheet1")));
+  tabs->value(static_cast<Fl_Group*>(Widget(kPages[dialog_.ActivePage >= 0 && dialog_.ActivePage < 3 ? dialog_.ActivePage : 0])));
   redraw();
 }
 
@@ -223,17 +231,22 @@ void TFlSettingWindow::TakeValues() {
   check("cbCustomMusic", dialog_.cbCustomMusic);
   check("cbShuffleMusic", dialog_.cbShuffleMusic);
   check("cbTransition", dialog_.cbTransition);
+  check("cbPanZoom", dialog_.cbPanZoom);
   auto choose = [this](const char* name, TfmSettingWindow::TComboBox& box) {
     box.ItemIndex = static_cast<Fl_Choice*>(Widget(name))->value();
   };
   choose("cbImageQuality", dialog_.cbImageQuality);
   choose("cbImageSize", dialog_.cbImageSize);
   choose("cbShowImageMode", dialog_.cbShowImageMode);
+  choose("cbMonitors", dialog_.cbMonitors);
   dialog_.txtDuration = static_cast<Fl_Input*>(Widget("txtDuration"))->value();
+  dialog_.txtPanZoomPercent = static_cast<Fl_Input*>(Widget("txtPanZoomPercent"))->value();
   dialog_.tbSpeed.Position = static_cast<int>(static_cast<Fl_Slider*>(Widget("tbSpeed"))->value() + 0.5);
   dialog_.lstMusic.Selected = list_->value() - 1;
   auto* tabs = static_cast<Fl_Tabs*>(Widget("PageControl1"));
-  dialog_.ActivePage = tabs->value() == Widget("TabSheet2") ? 1 : 0;
+  dialog_.ActivePage = 0;
+  for (int page = 0; page < 3; ++page)
+    if (tabs->value() == Widget(kPages[page])) dialog_.ActivePage = page;
 }
 
 void TFlSettingWindow::Press(const std::string& name) {
@@ -254,6 +267,8 @@ void TFlSettingWindow::Press(const std::string& name) {
   else if (name == "Label3") dialog_.Label3Click();
   else if (name == "UpDown1.Up") dialog_.UpDownClick(1);
   else if (name == "UpDown1.Down") dialog_.UpDownClick(-1);
+  else if (name == "UpDown2.Up") dialog_.PercentUpDownClick(1);
+  else if (name == "UpDown2.Down") dialog_.PercentUpDownClick(-1);
   ShowValues();
 }
 

@@ -76,10 +76,11 @@ void CMYKToBGRA(const uint8_t* cmyk, uint32_t* out, JDIMENSION width) {
   }
 }
 
-bool ReadRows(TDecoder& d, uint32_t* bits, uint8_t* cmykRow) {
+bool ReadRows(TDecoder& d, uint32_t* bits, uint8_t* cmykRow, const std::atomic<bool>* cancelled) {
   if (setjmp(d.err.jump)) return false;
   const JDIMENSION width = d.cinfo.output_width;
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
+    if (cancelled && cancelled->load(std::memory_order_relaxed)) break;
     uint32_t* out = bits + static_cast<size_t>(d.cinfo.output_scanline) * width;
     JSAMPROW row = cmykRow ? cmykRow : reinterpret_cast<JSAMPROW>(out);
     if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1) break;
@@ -140,7 +141,8 @@ TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
   picture.bitmap.Clear(0xFF808080u);
   std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(d.cinfo.output_width) * 4 : 0);
   // A stream that breaks off after some rows still gives those rows.
-  if (!ReadRows(d, picture.bitmap.Bits(), cmyk ? cmykRow.data() : nullptr) && d.rowsRead == 0) Fail(d);
+  if (!ReadRows(d, picture.bitmap.Bits(), cmyk ? cmykRow.data() : nullptr, hint.cancelled) && d.rowsRead == 0) Fail(d);
+  if (hint.cancelled && hint.cancelled->load()) throw EQVError("JPEG picture: reading stopped");
   return picture;
 }
 

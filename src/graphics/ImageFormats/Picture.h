@@ -1,5 +1,6 @@
 // What a picture decoder hands back, and the size hint it may decode to.
 #pragma once
+#include <atomic>
 
 #include "graphics/Bitmap32.h"
 
@@ -10,6 +11,10 @@ namespace qv {
 struct TDecodeHint {
   int minWidth = 0;
   int minHeight = 0;
+  // Set by a caller that may give up on the picture (a decode on a worker
+  // when the saver closes): a decoder that reads row by row stops with an
+  // error once it turns true.
+  const std::atomic<bool>* cancelled = nullptr;
 };
 
 struct TPicture {

@@ -1,12 +1,15 @@
 // A screen in memory for tests and headless renders: it keeps what would be
 // on screen, charges a fixed cost on the manual clock for every presented
-// frame, and delivers scripted input when its time comes.
+// frame on its first screen (which is also its frame period), and delivers
+// scripted input when its time comes. More screens may be added beside the
+// first, as monitors; presenting on them costs no time of its own.
 #pragma once
 #include <algorithm>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "graphics/Bitmap32.h"
 #include "graphics/Rect.h"
@@ -35,28 +38,52 @@ class TMemoryDisplay final : public ISaverDisplay {
   int ScreenHeight() const override { return height_; }
   int ScreenBitDepth() const override { return 32; }
 
-  void PresentScreen(const TBitmap32& screen) override {
-    screen_.Assign(screen);
-    Presented();
+  void PresentScreen(const TBitmap32& screen) override { PresentScreenOn(0, screen); }
+  void PresentScreenOn(int index, const TBitmap32& screen) override {
+    if (index < 0 || index >= ScreenCount()) return;
+    (index == 0 ? screen_ : others_[static_cast<size_t>(index - 1)].pixels).Assign(screen);
+    Presented(index);
   }
 
   bool StartAccelerated() override { return acceleratedAvailable; }
   bool AcceleratedCanDraw() const override { return acceleratedAvailable; }
-  void PresentAccelerated(const TBitmap32& surface) override {
+  void PresentAccelerated(const TBitmap32& surface) override { PresentAcceleratedOn(0, surface); }
+  void PresentAcceleratedOn(int index, const TBitmap32& surface) override {
+    if (index < 0 || index >= ScreenCount()) return;
     // Stretched to the screen with its proportions, centred, as the
     // accelerated path shows it.
-    screen_.Clear(0xFF000000u);
+    TBitmap32& target = index == 0 ? screen_ : others_[static_cast<size_t>(index - 1)].pixels;
+    target.Clear(0xFF000000u);
     if (!surface.Empty()) {
-      const double scale = std::min(static_cast<double>(width_) / surface.Width(),
-                                    static_cast<double>(height_) / surface.Height());
+      const double scale = std::min(static_cast<double>(target.Width()) / surface.Width(),
+                                    static_cast<double>(target.Height()) / surface.Height());
       const int w = static_cast<int>(surface.Width() * scale), h = static_cast<int>(surface.Height() * scale);
-      const int x = (width_ - w) / 2, y = (height_ - h) / 2;
-      surface.DrawTo(screen_, TRect{x, y, x + w, y + h}, TRect{0, 0, surface.Width(), surface.Height()});
+      const int x = (target.Width() - w) / 2, y = (target.Height() - h) / 2;
+      surface.DrawTo(target, TRect{x, y, x + w, y + h}, TRect{0, 0, surface.Width(), surface.Height()});
     }
     lastSurfaceWidth = surface.Width();
     lastSurfaceHeight = surface.Height();
-    Presented();
+    Presented(index);
   }
+
+  int ScreenCount() const override { return 1 + static_cast<int>(others_.size()); }
+  TMonitor Screen(int index) const override {
+    if (index == 0) return {0, 0, width_, height_, true};
+    if (index < 0 || index >= ScreenCount()) return {};
+    return others_[static_cast<size_t>(index - 1)].area;
+  }
+  // A monitor beside the others, black until something is presented on it.
+  void AddScreen(int x, int y, int width, int height) {
+    TOther other;
+    other.area = {x, y, width, height, false};
+    other.pixels.SetSize(width, height);
+    other.pixels.Clear(0xFF000000u);
+    others_.push_back(std::move(other));
+  }
+  const TBitmap32& ScreenPixels(int index) const {
+    return index == 0 ? screen_ : others_[static_cast<size_t>(index - 1)].pixels;
+  }
+  uint32_t FramePeriodMs() const override { return frameCost_; }
 
   void ShowCursor(bool visible) override { cursorVisible = visible; }
   void Hide() override { hidden = true; }
@@ -93,8 +120,10 @@ class TMemoryDisplay final : public ISaverDisplay {
   const TBitmap32& Screen() const { return screen_; }
   int FramesPresented() const { return frames_; }
 
-  // Called after every presented frame, with what is on screen and the time.
+  // Called after every frame presented on screen 0, with what is on it and
+  // the time; onScreenFrame after every frame on any screen.
   std::function<void(const TBitmap32& screen, uint32_t at)> onFrame;
+  std::function<void(int index, const TBitmap32& screen, uint32_t at)> onScreenFrame;
   bool acceleratedAvailable = false;
   // Asked on every round of messages: true closes the window (a signal).
   std::function<bool()> endRequested;
@@ -104,8 +133,15 @@ class TMemoryDisplay final : public ISaverDisplay {
   int lastSurfaceWidth = 0, lastSurfaceHeight = 0;
 
  private:
-  void Presented() {
+  struct TOther {
+    TMonitor area;
+    TBitmap32 pixels;
+  };
+
+  void Presented(int index) {
     ++frames_;
+    if (onScreenFrame) onScreenFrame(index, ScreenPixels(index), clock_.TickCount());
+    if (index != 0) return;  // the screens of one frame cost its time once
     if (onFrame) onFrame(screen_, clock_.TickCount());
     clock_.Advance(frameCost_);
   }
@@ -114,6 +150,7 @@ class TMemoryDisplay final : public ISaverDisplay {
   int width_, height_;
   uint32_t frameCost_;
   TBitmap32 screen_;
+  std::vector<TOther> others_;
   std::deque<TScriptedEvent> script_;
   int frames_ = 0;
 };

@@ -134,10 +134,14 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
     return nullptr;
   }
   auto display = std::unique_ptr<TSdlDisplay>(new TSdlDisplay(window, width, height));
+  if (!monitors.empty()) display->screens_[0].area = monitors[0];
   for (size_t i = 1; i < monitors.size(); ++i) {
-    if (SDL_Window* blank = create(static_cast<int>(i), monitors[i])) {
-      display->blanks_.push_back(blank);
-      FillBlack(blank);
+    if (SDL_Window* other = create(static_cast<int>(i), monitors[i])) {
+      TScreenWindow screen;
+      screen.window = other;
+      screen.area = monitors[i];
+      display->screens_.push_back(screen);
+      FillBlack(other);
     }
   }
   SDL_RaiseWindow(window);
@@ -147,7 +151,10 @@ std::unique_ptr<TSdlDisplay> TSdlDisplay::Create(std::string& error) {
 }
 
 TSdlDisplay::TSdlDisplay(SDL_Window* window, int width, int height)
-    : window_(window), width_(width), height_(height) {}
+    : window_(window),
+      screens_{TScreenWindow{window, TMonitor{0, 0, width, height, true}}},
+      width_(width),
+      height_(height) {}
 
 std::vector<TMonitor> TSdlDisplay::Monitors() {
 #if defined(_WIN32)
@@ -175,14 +182,63 @@ void TSdlDisplay::FillBlack(SDL_Window* window) {
 }
 
 TSdlDisplay::~TSdlDisplay() {
-  for (SDL_Window* blank : blanks_) SDL_DestroyWindow(blank);
   SDL_SetWindowGrab(window_, SDL_FALSE);
   SDL_ShowCursor(SDL_ENABLE);
   SDL_StopTextInput();
-  if (texture_) SDL_DestroyTexture(texture_);
-  if (renderer_) SDL_DestroyRenderer(renderer_);
-  SDL_DestroyWindow(window_);
+  for (size_t i = screens_.size(); i-- > 0;) {
+    TScreenWindow& screen = screens_[i];
+    if (screen.texture) SDL_DestroyTexture(screen.texture);
+    if (screen.renderer) SDL_DestroyRenderer(screen.renderer);
+    SDL_DestroyWindow(screen.window);
+  }
   SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+}
+
+TMonitor TSdlDisplay::Screen(int index) const {
+  if (index < 0 || static_cast<size_t>(index) >= screens_.size()) return {};
+  TMonitor m = screens_[static_cast<size_t>(index)].area;
+  if (index == 0) {
+    m.width = width_;
+    m.height = height_;
+  }
+  return m;
+}
+
+void TSdlDisplay::PresentScreenOn(int index, const TBitmap32& bitmap) {
+  if (index == 0) return PresentScreen(bitmap);
+  if (index < 0 || static_cast<size_t>(index) >= screens_.size()) return;
+  TScreenWindow& screen = screens_[static_cast<size_t>(index)];
+  if (screen.renderer) return;
+  screen.presented = true;
+  PresentOnWindowSurface(screen.window, bitmap);
+}
+
+void TSdlDisplay::PresentAcceleratedOn(int index, const TBitmap32& surface) {
+  if (index == 0) return PresentAccelerated(surface);
+  if (!Renderer() || index < 0 || static_cast<size_t>(index) >= screens_.size()) return;
+  TScreenWindow& screen = screens_[static_cast<size_t>(index)];
+  // Only the primary window's renderer waits for the refresh: one wait per frame.
+  if (!screen.renderer) screen.renderer = SDL_CreateRenderer(screen.window, -1, SDL_RENDERER_ACCELERATED);
+  if (!screen.renderer) return;
+  screen.presented = true;
+  PresentThroughRenderer(screen, surface);
+}
+
+uint32_t TSdlDisplay::FramePeriodMs() const {
+  SDL_DisplayMode mode{};
+  const int index = SDL_GetWindowDisplayIndex(window_);
+  int rate = index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 ? mode.refresh_rate : 0;
+  if (rate <= 0) rate = 60;
+  // A present that waits for the refresh paces the loop at the display's
+  // own rate; otherwise the loop waits, at most 60 frames a second.
+  if (PresentWaitsForRefresh()) return static_cast<uint32_t>(1000 / rate);
+  return std::max<uint32_t>(17, static_cast<uint32_t>((1000 + rate - 1) / rate));
+}
+
+bool TSdlDisplay::PresentWaitsForRefresh() const {
+  SDL_RendererInfo info{};
+  return Renderer() && SDL_GetRendererInfo(Renderer(), &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0 &&
+         std::string(info.name) != "software";
 }
 
 int TSdlDisplay::ScreenBitDepth() const {
@@ -192,43 +248,51 @@ int TSdlDisplay::ScreenBitDepth() const {
 }
 
 void TSdlDisplay::PresentScreen(const TBitmap32& screen) {
-  if (renderer_) return;  // the window has its renderer: only the accelerated path draws
+  if (Renderer()) return;  // the window has its renderer: only the accelerated path draws
   PresentOnWindowSurface(window_, screen);
 }
 
 bool TSdlDisplay::StartAccelerated() {
-  if (renderer_) return true;
-  renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
-  if (!renderer_) return false;
+  if (Renderer()) return true;
+  screens_[0].renderer = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (!Renderer()) return false;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  SDL_RenderClear(renderer_);
-  SDL_RenderPresent(renderer_);
+  SDL_SetRenderDrawColor(Renderer(), 0, 0, 0, 255);
+  SDL_RenderClear(Renderer());
+  SDL_RenderPresent(Renderer());
   return true;
 }
 
 void TSdlDisplay::PresentAccelerated(const TBitmap32& surface) {
-  if (!renderer_ || surface.Empty()) return;
-  if (!texture_ || textureWidth_ != surface.Width() || textureHeight_ != surface.Height()) {
-    if (texture_) SDL_DestroyTexture(texture_);
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, surface.Width(),
-                                 surface.Height());
-    if (!texture_) return;
-    textureWidth_ = surface.Width();
-    textureHeight_ = surface.Height();
+  if (!Renderer()) return;
+  PresentThroughRenderer(screens_[0], surface);
+}
+
+void TSdlDisplay::PresentThroughRenderer(TScreenWindow& screen, const TBitmap32& surface) {
+  SDL_Renderer* renderer = screen.renderer;
+  if (surface.Empty()) return;
+  SDL_Texture*& texture = screen.texture;
+  if (!texture || screen.textureWidth != surface.Width() || screen.textureHeight != surface.Height()) {
+    if (texture) SDL_DestroyTexture(texture);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, surface.Width(),
+                                surface.Height());
+    if (!texture) return;
+    screen.textureWidth = surface.Width();
+    screen.textureHeight = surface.Height();
   }
   // The surface is stretched to the screen with its proportions, centred.
   // The window's own coordinates stay screen pixels, so the pointer keeps
   // its meaning (a logical renderer size would rescale the mouse events).
   int w = 0, h = 0;
-  SDL_GetRendererOutputSize(renderer_, &w, &h);
+  SDL_GetRendererOutputSize(renderer, &w, &h);
   const double scale = std::min(static_cast<double>(w) / surface.Width(), static_cast<double>(h) / surface.Height());
   const int dw = static_cast<int>(surface.Width() * scale + 0.5), dh = static_cast<int>(surface.Height() * scale + 0.5);
   const SDL_Rect target{(w - dw) / 2, (h - dh) / 2, dw, dh};
-  SDL_UpdateTexture(texture_, nullptr, surface.Bits(), surface.Width() * 4);
-  SDL_RenderClear(renderer_);
-  SDL_RenderCopy(renderer_, texture_, nullptr, &target);
-  SDL_RenderPresent(renderer_);
+  SDL_UpdateTexture(texture, nullptr, surface.Bits(), surface.Width() * 4);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  SDL_RenderCopy(renderer, texture, nullptr, &target);
+  SDL_RenderPresent(renderer);
 }
 
 void TSdlDisplay::ShowCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
@@ -246,8 +310,7 @@ void TSdlDisplay::AllowOtherWindows(bool allow) {
 
 void TSdlDisplay::Hide() {
   SDL_SetWindowGrab(window_, SDL_FALSE);
-  SDL_HideWindow(window_);
-  for (SDL_Window* blank : blanks_) SDL_HideWindow(blank);
+  for (TScreenWindow& screen : screens_) SDL_HideWindow(screen.window);
   SDL_PumpEvents();
 }
 
@@ -278,9 +341,14 @@ void TSdlDisplay::Dispatch(const SDL_Event& e, IWindowEvents& events) {
     case SDL_QUIT: events.CloseRequested(); break;
     case SDL_WINDOWEVENT:
       if (e.window.windowID != SDL_GetWindowID(window_)) {
-        // A black window over another monitor draws itself.
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
-          if (SDL_Window* blank = SDL_GetWindowFromID(e.window.windowID)) FillBlack(blank);
+        // A black window over another monitor draws itself; one the saver
+        // draws on is drawn again by the saver.
+        if (e.window.event != SDL_WINDOWEVENT_EXPOSED) break;
+        for (TScreenWindow& screen : screens_)
+          if (SDL_GetWindowID(screen.window) == e.window.windowID) {
+            if (screen.presented) events.Exposed();
+            else if (!screen.renderer) FillBlack(screen.window);
+          }
         break;
       }
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) events.CloseRequested();

@@ -1,5 +1,6 @@
 // The saver window on SDL2: full-screen, borderless and black, presented
-// through its window surface or through an SDL renderer of the working size.
+// through its window surface or through an SDL renderer of the working size;
+// with several monitors one such window on each, black until presented to.
 #pragma once
 #include <SDL.h>
 
@@ -29,8 +30,14 @@ class TSdlDisplay final : public ISaverDisplay {
   int ScreenBitDepth() const override;
   void PresentScreen(const TBitmap32& screen) override;
   bool StartAccelerated() override;
-  bool AcceleratedCanDraw() const override { return renderer_ != nullptr; }
+  bool AcceleratedCanDraw() const override { return Renderer() != nullptr; }
   void PresentAccelerated(const TBitmap32& surface) override;
+  int ScreenCount() const override { return static_cast<int>(screens_.size()); }
+  TMonitor Screen(int index) const override;
+  void PresentScreenOn(int screen, const TBitmap32& bitmap) override;
+  void PresentAcceleratedOn(int screen, const TBitmap32& surface) override;
+  uint32_t FramePeriodMs() const override;
+  bool PresentWaitsForRefresh() const override;
   void ShowCursor(bool visible) override;
   void Hide() override;
   void ProcessMessages(IWindowEvents& events) override;
@@ -47,17 +54,26 @@ class TSdlDisplay final : public ISaverDisplay {
   SDL_Window* Window() const { return window_; }
 
  private:
+  // One monitor's window; the primary one's is window_.
+  struct TScreenWindow {
+    SDL_Window* window = nullptr;
+    TMonitor area;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0, textureHeight = 0;
+    bool presented = false;  // it shows what the saver drew, not black
+  };
+
   TSdlDisplay(SDL_Window* window, int width, int height);
   void Dispatch(const SDL_Event& e, IWindowEvents& events);
   static std::vector<TMonitor> Monitors();
   static void FillBlack(SDL_Window* window);
+  void PresentThroughRenderer(TScreenWindow& screen, const TBitmap32& surface);
+  SDL_Renderer* Renderer() const { return screens_[0].renderer; }  // the primary window's
 
   SDL_Window* window_;
-  std::vector<SDL_Window*> blanks_;  // black over the other monitors
+  std::vector<TScreenWindow> screens_;
   int width_, height_;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
-  int textureWidth_ = 0, textureHeight_ = 0;
   std::vector<std::function<bool(const SDL_Event&, IWindowEvents&)>> handlers_;
 };
 
