@@ -41,6 +41,7 @@ void TQVfmScrSvr::ShowModal() {
         if (FormCloseQuery()) break;
       }
     }
+    ClaimVoice();
     if (idleInstalled_) {
       AppIdle();
     } else {
@@ -204,10 +205,8 @@ void TQVfmScrSvr::FormShow() {
   black_.Clear(kBlack);
   // The audio device is opened once for the window; without one the show
   // runs silent.
-  if (services_.audio) {
-    audioOpen_ = services_.audio->Open();
-    soundEffect_ = std::make_unique<TSoundEffect>(services_.audio->Sounds());
-  }
+  OpenVoice();
+  voiceAskedAt_ = clock_.TickCount();
 
   RandSeed = services_.seed ? *services_.seed : clock_.TickCount();
   mouseGuard_.ForgetPosition();
@@ -223,11 +222,19 @@ void TQVfmScrSvr::FormShow() {
   dirty_ = true;
   Refresh();
 
+  StartShows();
+  frameClock_ = clock_.TickCount();
+}
+
+void TQVfmScrSvr::StartShows() {
   // With Monitors 0 an instance a daemon started on another monitor than
   // the primary one stays black.
   if (!playlist_.empty() && !services_.primaryInstance) {
     TakeSettings();
-    if (settings_.monitors == 0) playlist_.clear();
+    if (settings_.monitors == 0) {
+      waitingToBePrimary_ = true;
+      playlist_.clear();
+    }
   }
 
   if (!playlist_.empty()) {
@@ -246,11 +253,7 @@ void TQVfmScrSvr::FormShow() {
   }
 
   // Music starts once the first picture is chosen and before it loads.
-  if (audioOpen_ && MusicOn(s.Music, s.MusicFile)) {
-    music_ = std::make_unique<TMusicPlayback>(services_.audio->Music(),
-                                              BuildMusicList(s.MusicFile, services_.tempFolder), s.MusicMode);
-    music_->Start();
-  }
+  StartMusic();
 
   if (!playlist_.empty()) {
     LoadFirstItems();
@@ -259,7 +262,42 @@ void TQVfmScrSvr::FormShow() {
     display_.ShowCursor(false);
     cursorHidden_ = true;
   }
-  frameClock_ = clock_.TickCount();
+}
+
+void TQVfmScrSvr::OpenVoice() {
+  if (!services_.audio) return;
+  audioOpen_ = services_.audio->Open();
+  soundEffect_ = std::make_unique<TSoundEffect>(services_.audio->Sounds());
+}
+
+void TQVfmScrSvr::StartMusic() {
+  const TQVCSetting& s = project_.Setting();
+  if (!audioOpen_ || music_ || !MusicOn(s.Music, s.MusicFile)) return;
+  music_ = std::make_unique<TMusicPlayback>(services_.audio->Music(), BuildMusicList(s.MusicFile, services_.tempFolder),
+                                            s.MusicMode);
+  music_->Start();
+}
+
+void TQVfmScrSvr::ClaimVoice() {
+  if (services_.audio || !services_.claimVoice) return;
+  const uint32_t now = clock_.TickCount();
+  if (now - voiceAskedAt_ < 1000) return;
+  voiceAskedAt_ = now;
+  services_.audio = services_.claimVoice();
+  if (!services_.audio) return;
+  OpenVoice();
+  if (waitingToBePrimary_) {
+    // The primary instance ended: this one plays in its place.
+    waitingToBePrimary_ = false;
+    services_.primaryInstance = true;
+    BuildPlaylist();
+    failed_.assign(playlist_.size(), false);
+    portrait_.assign(playlist_.size(), -1);
+    StartShows();
+    return;
+  }
+  if (!shows_.empty()) shows_[0]->SetSoundPlayer(soundEffect_.get());
+  StartMusic();
 }
 
 void TQVfmScrSvr::LoadFirstItems() {

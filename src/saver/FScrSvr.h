@@ -40,6 +40,11 @@ struct TSaverServices {
   platform::IDialogs* dialogs = nullptr;
   // Music and sound effects; none leaves the saver silent.
   platform::IAudio* audio = nullptr;
+  // An instance that started without the voice (another one held it, or one
+  // being replaced still did) asks for it about once a second; once this
+  // gives an audio device the music starts and the sounds play. When the
+  // voice marks the primary instance, this one becomes it.
+  std::function<platform::IAudio*()> claimVoice;
   // The project's temporary folder, where bare music and sound names are
   // looked for.
   std::string tempFolder;
@@ -91,6 +96,13 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   // Window handlers.
   void FormCreate();
   void FormShow();
+  // Chooses the first items and starts the shows and the music.
+  void StartShows();
+  // The audio device opened with its sound player, and the music started.
+  void OpenVoice();
+  void StartMusic();
+  // Asks for the voice when this instance has none, at most once a second.
+  void ClaimVoice();
   bool FormCloseQuery();
   void FormClose();
   void FormMouseMove(int x, int y) override;
@@ -160,6 +172,9 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   TItemFitting fitting_;  // of the primary monitor
 
   bool audioOpen_ = false;
+  uint32_t voiceAskedAt_ = 0;
+  // Black because another instance is the primary one (Monitors 0).
+  bool waitingToBePrimary_ = false;
   std::unique_ptr<TSoundEffect> soundEffect_;
   std::unique_ptr<TMusicPlayback> music_;
   // The workers animated objects move on and the bands frames are drawn in,

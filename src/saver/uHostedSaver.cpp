@@ -58,9 +58,15 @@ THostedVoice::THostedVoice(const std::optional<std::string>& saverIndex, const s
     return;
   }
   lockPath_ = lockFolder + "qvsaver-voice-" + platform::CurrentUserId() + ".lock";
+  TryToSpeak();
+}
+
+bool THostedVoice::TryToSpeak() {
+  if (speaks_ || lockPath_.empty()) return speaks_;
   speaks_ = platform::TakeNamedLock(lockPath_, lock_);
   if (speaks_)
     lastResort_ = std::make_unique<platform::TLastResort>([this] { platform::ReleaseNamedLock(lockPath_, lock_); });
+  return speaks_;
 }
 
 THostedVoice::~THostedVoice() { platform::ReleaseNamedLock(lockPath_, lock_); }
@@ -82,8 +88,15 @@ void RunHostedSaver(TQVCProject& project, TSaverServices& saver, const THostedSe
   saver.peersShowing = [&peers] { return peers.Others(); };
   saver.primaryShowing = [&peers] { return peers.Primary(); };
   saver.tellShowing = [&peers](int index) { peers.Tell(index); };
+  if (!voice.Speaks() && hosted.openAudio)
+    saver.claimVoice = [&voice, &audio, &hosted]() -> platform::IAudio* {
+      if (!voice.TryToSpeak()) return nullptr;
+      audio = hosted.openAudio();
+      return audio.get();
+    };
   RunSaver(project, true, saver);
   saver.audio = nullptr;
+  saver.claimVoice = nullptr;
   saver.peersShowing = nullptr;
   saver.primaryShowing = nullptr;
   saver.tellShowing = nullptr;

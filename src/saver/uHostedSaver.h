@@ -27,6 +27,10 @@ class THostedVoice {
   THostedVoice(const THostedVoice&) = delete;
   THostedVoice& operator=(const THostedVoice&) = delete;
   bool Speaks() const { return speaks_; }
+  // Tries for the voice lock again (an instance being replaced may still
+  // hold it); true once this instance speaks. A numbered instance's voice is
+  // decided by its number alone.
+  bool TryToSpeak();
 
  private:
   std::string lockPath_;

@@ -50,6 +50,9 @@ class TScreenShow final : private ITransitionHost {
 
   // The item's sounds, every pass.
   void Tick();
+  // The window's voice, once it has one: animated items loaded from now on
+  // play their sounds through it.
+  void SetSoundPlayer(TSoundEffect* player) { context_.animated.player = player; }
   // Starts loading `file` as the show's next item (index `index` of the
   // playlist); a still picture is decoded and fitted beside the window when
   // the window has a worker for it.

@@ -114,4 +114,37 @@ TEST_F(HostedRun, TheSpeakingInstancePlaysWithSoundAndTheOthersSilently) {
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
+// A daemon that replaces a saver starts the new one while the old one still
+// holds the voice: the new one keeps asking, and once the old one is gone it
+// speaks, and with Monitors 0 shows the slideshow in its place.
+TEST_F(HostedRun, AnInstanceStartedBeforeTheVoiceIsFreeTakesItOnceItIsFree) {
+  AddPicture(0xFFFF0000u);
+  qvtest::WriteFile(dir.file("tune.wav"), "not really a tune");
+  project.Setting().Music = true;
+  project.Setting().MusicFile = dir.file("tune.wav");
+  auto old = std::make_unique<THostedVoice>(std::nullopt, hosted.lockFolder);
+  ASSERT_TRUE(old->Speaks());
+  uint32_t blackUntil = 0, spokeAt = 0;
+  std::vector<std::string> calls;
+  display.endRequested = [&] {
+    if (old && clock.TickCount() >= 4000) old.reset();
+    if (display.Screen().Pixel(80, 60) == 0xFF000000u) blackUntil = clock.TickCount();
+    if (auto* audio = dynamic_cast<qv::platform::TAudioDouble*>(services.audio)) {
+      if (!spokeAt) spokeAt = clock.TickCount();
+      calls = audio->calls;
+    }
+    return false;
+  };
+  display.Script({TScriptedEvent::Close, 9000});
+  qv::RunHostedSaver(project, services, hosted);
+  EXPECT_EQ(audioOpened, 1);
+  EXPECT_GE(spokeAt, 4000u);
+  EXPECT_LE(spokeAt, 5100u) << "it asks about once a second";
+  EXPECT_GE(blackUntil, 3900u) << "black while another instance is the primary one";
+  EXPECT_LT(blackUntil, 6000u);
+  EXPECT_EQ(display.Screen().Pixel(80, 60), 0xFFFF0000u);
+  EXPECT_EQ(calls, (std::vector<std::string>{"audio.open", "sound.open", "music.open " + dir.file("tune.wav"),
+                                             "music.play"}));
+}
+
 }  // namespace

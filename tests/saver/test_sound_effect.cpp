@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,20 @@ TEST_F(SoundEffect, ANinthAddIsRefusedAndLoadsNothing) {
   EXPECT_EQ(effect.Names().size(), 8u);
   effect.Play(8, false);
   EXPECT_TRUE(TakeCalls().empty());
+}
+
+TEST_F(SoundEffect, AFileWithATagBlockOrStrayBytesAfterItsSamplesPlays) {
+  TSoundEffect effect(players);
+  const std::string tagged = MakeWave("tagged.wav");
+  const std::string stray = MakeWave("stray.wav");
+  {
+    std::ofstream(tagged, std::ios::binary | std::ios::app) << "TAG" << std::string(125, 'x');
+    std::ofstream(stray, std::ios::binary | std::ios::app) << "abc";
+  }
+  EXPECT_EQ(effect.Add(tagged), 0);
+  EXPECT_EQ(effect.Add(stray), 1);
+  EXPECT_EQ(players.loaded[0].size(), 4u * 2);
+  EXPECT_EQ(players.loaded[1].size(), 4u * 2);
 }
 
 TEST_F(SoundEffect, AFileThatFailsToLoadKeepsItsSlotSilent) {

@@ -70,22 +70,32 @@ void TWaveStream::OpenRead() {
       std::memcmp(head + 8, "WAVE", 4) != 0)
     Fail(kWaveInvalid);
 
+  // The chunk walk: a header that cannot be read whole ends it, and so does a
+  // chunk that runs past the end of the file. What came before counts, so a
+  // file with stray bytes or a tag block after its chunks still plays, and a
+  // "data" chunk cut short gives the samples that are there.
   std::vector<uint8_t> format;
   uint64_t dataStart = 0, dataSize = 0;
   for (;;) {
     const uint64_t at = stream_.Position();
     uint8_t header[8] = {};
-    const size_t got = stream_.Read(header, 8);
-    if (LoadLE32(header) == 0) break;
-    if (got < 8) Fail(kWaveInvalid);
+    if (stream_.Read(header, 8) < 8 || LoadLE32(header) == 0) break;
     const uint32_t size = LoadLE32(header + 4);
     const uint64_t body = at + 8;
     const bool isFormat = std::memcmp(header, "fmt ", 4) == 0;
-    if (size > total - body) Fail(isFormat ? kFormatInvalid : kWaveInvalid);
+    const bool isData = std::memcmp(header, "data", 4) == 0;
+    if (size > total - body) {
+      if (isFormat) Fail(kFormatInvalid);
+      if (isData) {
+        dataStart = body;
+        dataSize = total - body;
+      }
+      break;
+    }
     if (isFormat) {
       format.resize(size);
       if (size && stream_.Read(format.data(), size) != size) Fail(kFormatInvalid);
-    } else if (std::memcmp(header, "data", 4) == 0) {
+    } else if (isData) {
       dataStart = body;
       dataSize = size;
     }
