@@ -16,6 +16,9 @@ packages=(
   # settings store, the XML checker, and the Debian packaging tools.
   xscreensaver xscreensaver-data mate-screensaver dbus dconf-gsettings-backend
   libxml2-utils dpkg-dev lintian
+  # An X server with two monitors for the Windows build's two-monitor test:
+  # Wine lists the RandR outputs, which the dummy video driver can give two of.
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 )
 
 missing=()

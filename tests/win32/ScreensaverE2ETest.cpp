@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/Utf8Path.h"
 #include "graphics/Bitmap32.h"
@@ -198,6 +199,81 @@ TEST_F(Screensaver, PasswordModeExtractsNothing) {
   ASSERT_TRUE(saver.Wait(kShowsMs));
   EXPECT_EQ(saver.ExitCode(), 0u);
   EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+// The monitors as Windows lists them, the primary one first.
+std::vector<RECT> MonitorAreas() {
+  std::vector<RECT> areas;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT area, LPARAM list) -> BOOL {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        GetMonitorInfoW(monitor, &info);
+        auto& out = *reinterpret_cast<std::vector<RECT>*>(list);
+        if (info.dwFlags & MONITORINFOF_PRIMARY)
+          out.insert(out.begin(), *area);
+        else
+          out.push_back(*area);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&areas));
+  return areas;
+}
+
+// Run only where the desktop has two monitors (the Windows test script runs
+// it on such a desktop): each setting of Monitors as the user sees it.
+TEST_F(Screensaver, OnTwoMonitorsEachSettingShowsAsSaid) {
+  const std::vector<RECT> areas = MonitorAreas();
+  if (areas.size() < 2) GTEST_SKIP() << "this desktop has one monitor";
+  const uint32_t colours[] = {0xFF0000u, 0x00FF00u, 0x0000FFu};
+  std::vector<std::string> pictures;
+  for (uint32_t c : colours) {
+    qv::TBitmap32 b(areas[0].right - areas[0].left, areas[0].bottom - areas[0].top);
+    b.Clear(0xFF000000u | c);
+    pictures.push_back(dir.file("c" + std::to_string(pictures.size()) + ".bmp"));
+    qv::SaveBMP32(b, pictures.back());
+  }
+  const auto middle = [](const RECT& r) { return qvtest::ScreenColour((r.left + r.right) / 2, (r.top + r.bottom) / 2); };
+  const auto solid = [&](uint32_t c) {
+    for (uint32_t k : colours)
+      if (qvtest::Near(c, k, 8)) return true;
+    return false;
+  };
+  for (int monitors = 0; monitors <= 2; ++monitors) {
+    SCOPED_TRACE("Monitors=" + std::to_string(monitors));
+    const std::string ini = dir.file("m" + std::to_string(monitors) + ".ini");
+    qvtest::WriteFile(ini, "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=" +
+                               std::to_string(monitors) + "\r\n");
+    const std::string show =
+        Pack("m" + std::to_string(monitors) + ".scr", L"--settings " + Quoted(SystemPath(ini)), pictures);
+    WinProcess saver(Quoted(qv::platform::win32::SystemPath(show)) + L" /S", tmp.path());
+    ASSERT_TRUE(saver.Started());
+    ASSERT_NE(SaverWindow(saver), nullptr) << "no saver window showed";
+    ASSERT_TRUE(qvtest::PumpUntil([&] { return solid(middle(areas[0])); }, kShowsMs)) << "the primary shows nothing";
+    int primarySolid = 0, otherSolid = 0, otherBlack = 0, same = 0, rounds = 0;
+    for (; rounds < 60; ++rounds) {
+      const uint32_t a = middle(areas[0]), b = middle(areas[1]);
+      primarySolid += solid(a);
+      otherSolid += solid(b);
+      otherBlack += qvtest::Near(b, 0, 8);
+      same += solid(a) && qvtest::Near(a, b, 8);
+      qvtest::PumpFor(50);
+    }
+    EXPECT_GT(primarySolid, rounds * 9 / 10);
+    if (monitors == 0) {
+      EXPECT_EQ(otherBlack, rounds) << "the other monitor stays black";
+    } else {
+      EXPECT_GT(otherSolid, rounds * 9 / 10) << "the other monitor shows pictures";
+      if (monitors == 1) EXPECT_LT(same, rounds / 5) << "each its own picture";
+      if (monitors == 2) EXPECT_GT(same, rounds * 3 / 4) << "the same picture on both";
+    }
+    for (int i = 0; i < 12 && saver.Running(); ++i) {
+      qvtest::MoveMouse(10, 6);
+      qvtest::PumpFor(100);
+    }
+    ASSERT_TRUE(saver.Wait(kEndsMs)) << "moving the mouse did not end the saver";
+  }
 }
 
 // The display settings' preview pane: a window of another program. Wine

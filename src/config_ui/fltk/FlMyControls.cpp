@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config_ui/fltk/FlPaint.h"
+#include "config_ui/fltk/FlStdControls.h"
 
 namespace qv::ui {
 
@@ -18,18 +19,6 @@ void DrawPaintList(const TPaintList& list, int x, int y, int w, int h) {
   TBitmap32 image(w, h);  // alpha 0 everywhere: nothing drawn yet
   PaintTo(list, image);
   DrawBitmapKeyed(image, x, y);
-}
-
-int ForwardMouse(int event, Fl_Widget& widget, TGraphicControl& control) {
-  switch (event) {
-    case FL_PUSH: control.MouseDown(EventAt(widget.x(), widget.y())); return 1;
-    case FL_DRAG:
-    case FL_MOVE: control.MouseMove(EventAt(widget.x(), widget.y())); return 1;
-    case FL_RELEASE: control.MouseUp(EventAt(widget.x(), widget.y())); return 1;
-    case FL_ENTER:
-    case FL_LEAVE: return 1;
-    default: return 0;
-  }
 }
 
 }  // namespace
