@@ -231,7 +231,7 @@ TEST_F(Screensaver, OnTwoMonitorsEachSettingShowsAsSaid) {
   for (uint32_t c : colours) {
     qv::TBitmap32 b(areas[0].right - areas[0].left, areas[0].bottom - areas[0].top);
     b.Clear(0xFF000000u | c);
-    pictures.push_back(dir.file("c" + std::to_string(pictures.size()) + ".bmp"));
+    pictures.push_back(dir.file(std::string("c").append(std::to_string(pictures.size())).append(".bmp")));
     qv::SaveBMP32(b, pictures.back());
   }
   const auto middle = [](const RECT& r) { return qvtest::ScreenColour((r.left + r.right) / 2, (r.top + r.bottom) / 2); };
@@ -241,12 +241,13 @@ TEST_F(Screensaver, OnTwoMonitorsEachSettingShowsAsSaid) {
     return false;
   };
   for (int monitors = 0; monitors <= 2; ++monitors) {
-    SCOPED_TRACE("Monitors=" + std::to_string(monitors));
-    const std::string ini = dir.file("m" + std::to_string(monitors) + ".ini");
-    qvtest::WriteFile(ini, "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=" +
-                               std::to_string(monitors) + "\r\n");
+    const std::string setting = std::to_string(monitors);
+    SCOPED_TRACE(std::string("Monitors=").append(setting));
+    const std::string ini = dir.file(std::string("m").append(setting).append(".ini"));
+    qvtest::WriteFile(
+        ini, std::string("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=0\r\nMonitors=").append(setting));
     const std::string show =
-        Pack("m" + std::to_string(monitors) + ".scr", L"--settings " + Quoted(SystemPath(ini)), pictures);
+        Pack(std::string("m").append(setting).append(".scr"), L"--settings " + Quoted(SystemPath(ini)), pictures);
     WinProcess saver(Quoted(qv::platform::win32::SystemPath(show)) + L" /S", tmp.path());
     ASSERT_TRUE(saver.Started());
     ASSERT_NE(SaverWindow(saver), nullptr) << "no saver window showed";
@@ -265,8 +266,11 @@ TEST_F(Screensaver, OnTwoMonitorsEachSettingShowsAsSaid) {
       EXPECT_EQ(otherBlack, rounds) << "the other monitor stays black";
     } else {
       EXPECT_GT(otherSolid, rounds * 9 / 10) << "the other monitor shows pictures";
-      if (monitors == 1) EXPECT_LT(same, rounds / 5) << "each its own picture";
-      if (monitors == 2) EXPECT_GT(same, rounds * 3 / 4) << "the same picture on both";
+      if (monitors == 1) {
+        EXPECT_LT(same, rounds / 5) << "each its own picture";
+      } else {
+        EXPECT_GT(same, rounds * 3 / 4) << "the same picture on both";
+      }
     }
     for (int i = 0; i < 12 && saver.Running(); ++i) {
       qvtest::MoveMouse(10, 6);
