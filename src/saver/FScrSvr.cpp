@@ -109,7 +109,9 @@ bool TQVfmScrSvr::Acceptable(const TScreenShow& show, int index, bool strict) co
   if (std::find(peersShown_.begin(), peersShown_.end(), index) != peersShown_.end()) return false;
   if (shows_.size() < 2) return true;
   for (const auto& other : shows_)
-    if (other.get() != &show && (other->CurrentIndex() == index || other->LoadingIndex() == index)) return false;
+    if (other.get() != &show && (other->CurrentIndex() == index || other->LoadingIndex() == index ||
+                                 other->ShownIndex() == index || other->LeavingIndex() == index))
+      return false;
   if (!strict) return true;
   // A portrait picture goes to a portrait monitor when there is one.
   const auto portraitScreen = [](const TScreenShow& s) { return s.ScreenSize().height > s.ScreenSize().width; };
@@ -120,7 +122,7 @@ bool TQVfmScrSvr::Acceptable(const TScreenShow& show, int index, bool strict) co
   return kind < 0 || (kind == 1) == portraitScreen(show);
 }
 
-int TQVfmScrSvr::NextItemIndex(TScreenShow& show) {
+int TQVfmScrSvr::NextItemIndex(TScreenShow& show, bool mayWait) {
   const int count = static_cast<int>(playlist_.size());
   const int mode = settings_.orderMode;
   const int current = show.CurrentIndex();
@@ -145,6 +147,11 @@ int TQVfmScrSvr::NextItemIndex(TScreenShow& show) {
       while (std::find(free.begin(), free.end(), next) == free.end());
       return next;
     }
+    // Nothing is free while another show changes its picture (it shows one
+    // and loads another): with more pictures than shows one comes free once
+    // that change is over, so this show keeps its picture until then.
+    const int usable = static_cast<int>(std::count(failed_.begin(), failed_.end(), false));
+    if (mayWait && usable > static_cast<int>(shows_.size() + peersShown_.size())) return -1;
   }
   int next = NextPictureIndex(current, count, mode);
   if (mode != 0 && mode != 2) return next;  // in order, every item comes round in turn
@@ -367,8 +374,14 @@ void TQVfmScrSvr::ShowIdle(size_t index) {
       }
     } else if (!show.Loading() && !follower) {
       const uint32_t shown = (clock_.TickCount() - show.pictureClock) / 1000;
-      if (settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))) {
-        ChooseItem(show, NextItemIndex(show));
+      const int next = settings_.advance && shown >= static_cast<uint32_t>(std::max(settings_.duration, 0))
+                           ? NextItemIndex(show, true)
+                           : -2;
+      if (next == -1) {
+        // Asked again a tenth of a second later.
+        show.pictureClock += 100;
+      } else if (next >= 0) {
+        ChooseItem(show, next);
         const std::string& file = playlist_[static_cast<size_t>(show.CurrentIndex())];
         if (file != show.LastLoaded()) {
           show.RequestLoad(show.CurrentIndex(), file);

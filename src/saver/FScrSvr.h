@@ -150,7 +150,9 @@ class TQVfmScrSvr final : public platform::IWindowEvents {
   // failed to load is not drawn again before every other one was tried, and
   // with a show on each monitor one that another shows is not taken while
   // there are others.
-  int NextItemIndex(TScreenShow& show);
+  // -1 (only when `mayWait`): nothing is free just now, as another show is
+  // changing its picture; the show keeps its picture and asks again.
+  int NextItemIndex(TScreenShow& show, bool mayWait = false);
   bool Acceptable(const TScreenShow& show, int index, bool strict) const;
   // One show's part of an idle pass.
   void ShowIdle(size_t index);

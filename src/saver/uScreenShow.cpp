@@ -101,6 +101,7 @@ void TScreenShow::AbandonLoad() {
 
 bool TScreenShow::FinishLoad() {
   std::unique_ptr<TLoad> load = std::move(loading_);
+  const int index = loadingIndex_;
   loadingIndex_ = -1;
   if (!load) return false;
   const std::string file = loadingFile_;
@@ -126,6 +127,8 @@ bool TScreenShow::FinishLoad() {
   if (item_ && item_ != next) item_->Stop();
   item_ = next;
   lastLoaded_ = file;
+  leavingIndex_ = shownIndex_;
+  shownIndex_ = index;
   dirty_ = true;
   return true;
 }

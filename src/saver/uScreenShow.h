@@ -91,6 +91,10 @@ class TScreenShow final : private ITransitionHost {
   void Stop();
 
   int CurrentIndex() const { return currentIndex_; }
+  // The playlist index of the picture on screen (-1 before the first), and
+  // of the one a transition is leaving while it runs.
+  int ShownIndex() const { return shownIndex_; }
+  int LeavingIndex() const { return InTransition() ? leavingIndex_ : -1; }
   void SetCurrentIndex(int index) { currentIndex_ = index; }
   const std::string& LastLoaded() const { return lastLoaded_; }
   bool HasItem() const { return item_ != nullptr; }
@@ -142,6 +146,8 @@ class TScreenShow final : private ITransitionHost {
   int loadingIndex_ = -1;
   std::string loadingFile_;
   int currentIndex_ = -1;
+  int shownIndex_ = -1;
+  int leavingIndex_ = -1;
   std::string lastLoaded_;
   bool dirty_ = true;
 };

@@ -7,6 +7,7 @@
 
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "platform/Background.h"
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/MemoryDisplay.h"
 #include "platform/doubles/RecordingDialogs.h"
@@ -463,6 +464,52 @@ TEST_F(TwoScreens, EachMonitorItsOwnShowNeverTheSamePictureAtOnce) {
     ASSERT_NE(l, r);
   }
   EXPECT_GT(both, 100);
+}
+
+// Pictures that take a while to decode: a monitor keeps its old picture on
+// screen while its next one loads, and another monitor must not take the
+// picture it still shows.
+TEST_F(TwoScreens, WhileOneMonitorWaitsForItsNextPictureTheOtherDoesNotTakeTheOneItShows) {
+  class TSlowBackground final : public qv::platform::IBackground {
+   public:
+    explicit TSlowBackground(qv::platform::TManualClock& clock) : clock_(clock) {}
+    std::unique_ptr<qv::platform::IBackgroundJob> Start(qv::platform::TBackgroundWork work) override {
+      const std::atomic<bool> cancelled{false};
+      work(cancelled);
+      struct TJob final : qv::platform::IBackgroundJob {
+        qv::platform::TManualClock* clock;
+        uint32_t readyAt;
+        bool Done() const override { return clock->TickCount() >= readyAt; }
+      };
+      auto job = std::make_unique<TJob>();
+      job->clock = &clock_;
+      // Every third picture takes a second and a half, the others no time.
+      job->readyAt = clock_.TickCount() + (started_++ % 3 == 0 ? 1500 : 0);
+      return job;
+    }
+
+   private:
+    qv::platform::TManualClock& clock_;
+    int started_ = 0;
+  } slow(clock);
+  services.background = &slow;
+  AddRightScreen(320, 240);
+  project.Setting().Monitors = 1;
+  project.Setting().ShowImageMode = 0;
+  project.Setting().Duration = 1;
+  project.Setting().Transition = false;
+  AddThreeColours();
+  RunFor(60000);
+  ASSERT_GE(Solid(shown[0]).size(), 10u);
+  ASSERT_GE(Solid(shown[1]).size(), 10u);
+  int both = 0;
+  for (auto [l, r] : together) {
+    const bool solidL = l == kRed || l == kGreen || l == kBlue, solidR = r == kRed || r == kGreen || r == kBlue;
+    if (!solidL || !solidR) continue;
+    ++both;
+    ASSERT_NE(l, r);
+  }
+  EXPECT_GT(both, 20);
 }
 
 TEST_F(TwoScreens, TheSamePictureOnEveryMonitorChangingTogether) {
