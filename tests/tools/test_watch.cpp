@@ -667,7 +667,7 @@ TEST_F(WatchTest, AutostartWritesTheSessionsEntryAndNoAutostartTakesOnlyItsOwnOu
   ASSERT_EQ(written.exitCode, 0) << written.err;
   const std::string entry = config.file("autostart/qvsaver-watch.desktop");
   const std::string text = ReadFile(entry);
-  // The file's path as the desktop entry specification quotes it.
+  // The file's path quoted as desktop files quote an Exec argument.
   const std::string exec =
       "Exec=" + fs::canonical(kTool).string() + " watch \"" + dir.path() + "/Sea \\\\$Life.scr\" --after 90s\n";
   EXPECT_NE(text.find(exec), std::string::npos) << text;

@@ -1,5 +1,5 @@
-// Desktop entry files (.desktop), as the XDG desktop entry specification
-// reads them: what qvtool writes for the screensaver daemons and for starting
+// Desktop entry files (.desktop) in freedesktop.org's format: what qvtool
+// writes for the screensaver daemons and for starting
 // the idle watch with the session.
 #pragma once
 #include <string>

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kName = "org.freedesktop.ScreenSaver";
 constexpr const char* kInterface = "org.freedesktop.ScreenSaver";
-// Where programs look for it: the specification's path, and KDE's.
+// Where programs look for it: freedesktop.org's path, and KDE's.
 constexpr const char* kPaths[] = {"/org/freedesktop/ScreenSaver", "/ScreenSaver"};
 // More than any desktop has; a program asking for more is refused.
 constexpr size_t kMostInhibitions = 512;
