@@ -71,60 +71,22 @@ status=0
 # runs once more, and only a second failure counts.
 (cd "$build" && ctest --output-on-failure -j2 --timeout 300 --repeat until-pass:2) || status=$?
 
-# A desktop of two monitors side by side, 800 x 600 each. Wine lists the X
-# server's RandR outputs (RandR monitors of one output it does not see), so
-# this is an X server of the dummy video driver with two outputs switched on.
+# A desktop of two monitors side by side, 800 x 600 each (scripts/dummy-x.sh).
 two_monitors() {
-  local conf=$here/$build/two-monitors.conf n xorg
-  cat >"$conf" <<'CONF'
-Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-EndSection
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 65536
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 1600 600
-  EndSubSection
-EndSection
-CONF
-  for n in $(seq 140 199); do [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break; done
-  Xorg ":$n" -config "$conf" -noreset -nolisten tcp -logfile "$here/$build/two-monitors.log" </dev/null >/dev/null 2>&1 &
-  xorg=$!
-  for _ in $(seq 100); do DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   local result=0
-  if DISPLAY=":$n" xrandr --newmode side 40.00 800 840 968 1056 600 601 605 628 &&
-    DISPLAY=":$n" xrandr --addmode DUMMY0 side && DISPLAY=":$n" xrandr --addmode DUMMY1 side &&
-    DISPLAY=":$n" xrandr --fb 1600x600 --output DUMMY0 --mode side --pos 0x0 --primary \
-      --output DUMMY1 --mode side --pos 800x0; then
-    # A full probe of the outputs (xrandr's listing) before Wine looks:
-    # without it Wine's quick look still finds the second output off.
-    DISPLAY=":$n" xrandr --listmonitors >/dev/null
+  if dummy_x_start 2 800x600 "$here/$build/two-monitors.log"; then
     # Wine's own processes move to the new display with a fresh server.
     "$wineserver" -k >/dev/null 2>&1 || true
-    (cd "$build" && DISPLAY=":$n" ctest --output-on-failure --timeout 300 -R OnTwoMonitors) || result=$?
+    (cd "$build" && DISPLAY=$DUMMY_X_DISPLAY ctest --output-on-failure --timeout 300 -R OnTwoMonitors) || result=$?
     "$wineserver" -k >/dev/null 2>&1 || true
   else
     echo "no X server with two monitors could be set up (see $build/two-monitors.log)" >&2
     result=1
   fi
-  kill "$xorg" 2>/dev/null || true
-  wait "$xorg" 2>/dev/null || true
+  dummy_x_stop
   return $result
 }
+. scripts/dummy-x.sh
 say "the two-monitor test under Wine"
 two_monitors || status=$?
 

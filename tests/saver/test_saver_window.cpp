@@ -426,6 +426,18 @@ class TwoScreens : public SaverRun {
     AddPicture("b.bmp", kGreen);
     AddPicture("c.bmp", kBlue);
   }
+  // Whenever both show a whole picture, they show different ones; and both
+  // did more than `times` times.
+  void ExpectNeverTheSamePicture(int times) {
+    int both = 0;
+    for (auto [l, r] : together) {
+      const bool solidL = l == kRed || l == kGreen || l == kBlue, solidR = r == kRed || r == kGreen || r == kBlue;
+      if (!solidL || !solidR) continue;
+      ++both;
+      ASSERT_NE(l, r);
+    }
+    EXPECT_GT(both, times);
+  }
   static std::vector<uint32_t> Solid(const std::vector<std::pair<uint32_t, uint32_t>>& frames) {
     std::vector<uint32_t> out;
     for (auto [at, c] : frames)
@@ -455,15 +467,7 @@ TEST_F(TwoScreens, EachMonitorItsOwnShowNeverTheSamePictureAtOnce) {
   ASSERT_GE(left.size(), 10u);
   ASSERT_GE(right.size(), 10u);
   EXPECT_NE(left, right) << "each its own order";
-  // Whenever both show a whole picture, they show different ones.
-  int both = 0;
-  for (auto [l, r] : together) {
-    const bool solidL = l == kRed || l == kGreen || l == kBlue, solidR = r == kRed || r == kGreen || r == kBlue;
-    if (!solidL || !solidR) continue;
-    ++both;
-    ASSERT_NE(l, r);
-  }
-  EXPECT_GT(both, 100);
+  ExpectNeverTheSamePicture(100);
 }
 
 // Pictures that take a while to decode: a monitor keeps its old picture on
@@ -502,14 +506,7 @@ TEST_F(TwoScreens, WhileOneMonitorWaitsForItsNextPictureTheOtherDoesNotTakeTheOn
   RunFor(60000);
   ASSERT_GE(Solid(shown[0]).size(), 10u);
   ASSERT_GE(Solid(shown[1]).size(), 10u);
-  int both = 0;
-  for (auto [l, r] : together) {
-    const bool solidL = l == kRed || l == kGreen || l == kBlue, solidR = r == kRed || r == kGreen || r == kBlue;
-    if (!solidL || !solidR) continue;
-    ++both;
-    ASSERT_NE(l, r);
-  }
-  EXPECT_GT(both, 20);
+  ExpectNeverTheSamePicture(20);
 }
 
 TEST_F(TwoScreens, TheSamePictureOnEveryMonitorChangingTogether) {
