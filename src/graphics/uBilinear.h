@@ -2,9 +2,9 @@
 // rectangle of another: how a panned and zoomed picture is drawn, so it moves
 // evenly by fractions of a pixel.
 #pragma once
+#include "common/Bands.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/Rect.h"
-#include "common/Bands.h"
 
 namespace qv {
 

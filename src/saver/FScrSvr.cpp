@@ -234,18 +234,17 @@ void TQVfmScrSvr::FormShow() {
 }
 
 void TQVfmScrSvr::StartShows() {
-  // With Monitors 0 an instance a daemon started on another monitor than
-  // the primary one stays black.
-  if (!playlist_.empty() && !services_.primaryInstance) {
+  if (!playlist_.empty()) {
     TakeSettings();
-    if (settings_.monitors == 0) {
+    // With Monitors 0 an instance a daemon started on another monitor than
+    // the primary one stays black, until it becomes the primary one.
+    if (settings_.monitors == 0 && !services_.primaryInstance) {
       waitingToBePrimary_ = true;
       playlist_.clear();
     }
   }
 
   if (!playlist_.empty()) {
-    TakeSettings();
     CreateShows();
     int index = NextPictureIndex(-1, static_cast<int>(playlist_.size()), settings_.orderMode);
     // Another process may already show the first one on another monitor.

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "common/Bands.h"
 #include "graphics/Bitmap32.h"
 #include "platform/Audio.h"
+#include "platform/Background.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "platform/Worker.h"
 #include "project/uRunOverrides.h"
-#include "platform/Background.h"
-#include "common/Bands.h"
 #include "saver/uScreenShow.h"
 #include "saver/uSlideshow.h"
 #include "saver/uSlideshowItem.h"

@@ -12,9 +12,9 @@
 
 #include "animation/uAnimEngine.h"
 #include "animation/uProject.h"
+#include "common/Bands.h"
 #include "graphics/Bitmap32.h"
 #include "platform/Background.h"
-#include "common/Bands.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Worker.h"

@@ -3,8 +3,8 @@
 #pragma once
 #include <array>
 
-#include "graphics/Bitmap32.h"
 #include "common/Bands.h"
+#include "graphics/Bitmap32.h"
 #include "project/uQVProject.h"
 
 namespace qv {
