@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-mixer-dev libfltk1.3-dev libx11-dev libxrandr-dev
   libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev libfftw3-dev
+  # Photos: WebP, colour profiles, and the phone formats pack converts; the
+  # HEIF encoder makes the tests' HEIC and AVIF pictures.
+  libwebp-dev liblcms2-dev libheif-dev libtiff-dev libheif-examples
   xvfb xauth xdotool
   libxss-dev libwayland-dev libwayland-bin wayland-protocols plasma-wayland-protocols libsystemd-dev
   dbus sway grim wtype

@@ -22,7 +22,7 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height) {
 // memory, 512 MiB at the peak in all. A screensaver shows pictures at
 // screen size; a tiny file declaring a huge picture is refused here, not
 // after gigabytes were taken.
-inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{128} << 20;  // JPEG, GIF, BMP
+inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{128} << 20;  // JPEG, GIF, BMP, PNG, WebP
 inline constexpr int64_t kMaxDecodeBytes = int64_t{384} << 20;
 
 // Whether a decoded picture of this size (32 bits a pixel), plus `working`
@@ -37,6 +37,11 @@ inline constexpr uint64_t kMaxMusicFileBytes = uint64_t{1} << 30;      // one mu
 inline constexpr uint64_t kMaxIniFileSize = uint64_t{16} << 20;        // settings files
 inline constexpr uint64_t kMaxNamesFileBytes = uint64_t{16} << 20;     // the overlay's picture names
 inline constexpr size_t kMaxNameLines = size_t{1} << 20;
+
+// An embedded colour profile (JPEG spreads one over at most 255 markers of
+// 64 KiB; real ones are a few KiB) and an EXIF block.
+inline constexpr size_t kMaxColourProfileBytes = size_t{16} << 20;
+inline constexpr size_t kMaxExifBytes = size_t{1} << 20;
 
 // JPEG: the number of scans of a progressive file (real ones have a dozen).
 inline constexpr int kMaxJpegScans = 1000;

@@ -13,7 +13,7 @@ namespace qv {
 
 bool IsStillPicture(const std::string& file) {
   const std::string ext = UpperExtension(file);
-  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF";
+  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF" || ext == ".PNG" || ext == ".WEBP";
 }
 
 int NextPictureIndex(int current, int count, int orderMode) {

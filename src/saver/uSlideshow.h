@@ -5,7 +5,7 @@
 
 namespace qv {
 
-// ".JPG", ".BMP" and ".GIF" (any case) are still pictures; any other
+// ".JPG", ".BMP", ".GIF", ".PNG" and ".WEBP" (any case) are still pictures; any other
 // extension is an animated-picture project.
 bool IsStillPicture(const std::string& file);
 

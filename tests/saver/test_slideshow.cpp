@@ -13,7 +13,10 @@ TEST(StillPictures, AreJpgBmpAndGifOnly) {
   EXPECT_TRUE(qv::IsStillPicture("/t/QVImage0.jpg"));
   EXPECT_TRUE(qv::IsStillPicture("C:\\x\\A.BMP"));
   EXPECT_TRUE(qv::IsStillPicture("b.Gif"));
+  EXPECT_TRUE(qv::IsStillPicture("shot.PNG"));
+  EXPECT_TRUE(qv::IsStillPicture("/t/QVImage4.webp"));
   EXPECT_FALSE(qv::IsStillPicture("scene.jpeg"));
+  EXPECT_FALSE(qv::IsStillPicture("phone.heic"));
   EXPECT_FALSE(qv::IsStillPicture("living.qvp"));
   EXPECT_FALSE(qv::IsStillPicture("noext"));
 }

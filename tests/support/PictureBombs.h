@@ -2,11 +2,17 @@
 // decoders must refuse them before they cost gigabytes.
 #pragma once
 #include <jpeglib.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "graphics/Bitmap32.h"
+#include "graphics/ImageFormats/ExifOrientation.h"
+#include "graphics/ImageFormats/PNGWriter.h"
+#include "graphics/ImageFormats/WebPWriter.h"
 
 namespace qvtest {
 
@@ -74,6 +80,34 @@ inline std::string Rle8BitmapBomb() {
        le32(static_cast<uint32_t>(pixels.size())) + le32(2835) + le32(2835) + le32(256) + le32(0);
   for (int i = 0; i < 256; ++i) b += std::string({static_cast<char>(i), static_cast<char>(i), static_cast<char>(i), 0});
   return b + pixels;
+}
+
+// A PNG of about a hundred bytes whose header declares `side` x `side`
+// (its header's checksum made to match): the pixels of 1 x 1 follow.
+inline std::string PngSizeBomb(uint32_t side = 65535) {
+  const std::vector<uint8_t> png = qv::EncodePNG(qv::TBitmap32(1, 1), {.kind = qv::TPNGKind::Grey, .depth = 1});
+  std::string bytes(png.begin(), png.end());
+  // Signature (8), IHDR length (4) and type (4), then width and height.
+  for (int i = 0; i < 4; ++i) {
+    bytes[16 + i] = static_cast<char>(side >> (24 - 8 * i));
+    bytes[20 + i] = static_cast<char>(side >> (24 - 8 * i));
+  }
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17);
+  for (int i = 0; i < 4; ++i) bytes[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  return bytes;
+}
+
+// A WebP of a few dozen bytes: a 16384 x 16384 canvas with one 1 x 1 frame.
+inline std::string WebPCanvasBomb() {
+  const std::vector<uint8_t> webp = qv::EncodeWebP(qv::TBitmap32(1, 1), {.lossless = true, .exif = qv::ExifBlock(1)});
+  std::string bytes(webp.begin(), webp.end());
+  // "RIFF", size, "WEBP", "VP8X", its length, flags (4), then the canvas
+  // width and height less one, 24 bits each.
+  for (int i = 0; i < 3; ++i) {
+    bytes[24 + i] = static_cast<char>(0x3FFF >> (8 * i));
+    bytes[27 + i] = static_cast<char>(0x3FFF >> (8 * i));
+  }
+  return bytes;
 }
 
 }  // namespace qvtest

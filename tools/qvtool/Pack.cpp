@@ -10,12 +10,15 @@
 #include "Commands.h"
 #include "animation/uProject.h"
 #include "Options.h"
+#include "PhotoConvert.h"
 #include "common/Error.h"
 #include "common/Paths.h"
 #include "common/Utf8Path.h"
 #include "graphics/ImageFormats/BMPLoader.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
+#include "graphics/ImageFormats/PNGLoader.h"
+#include "graphics/ImageFormats/WebPLoader.h"
 #include "platform/Files.h"
 #include "project/uIniFile.h"
 #include "project/uBlockContainer.h"
@@ -32,7 +35,8 @@ using qv::EQVError;
 
 struct StoredFile {
   std::string source;
-  std::string name;  // the name it travels under
+  std::string name;   // the name it travels under
+  std::string bytes = {};  // what travels instead of the source's bytes (a converted picture), if not empty
 };
 
 void RequireFile(const std::string& path, const char* what) {
@@ -44,7 +48,8 @@ constexpr const char kPackUsage[] =
     "usage: qvtool pack --engine ENGINE --out OUT [--settings FILE.ini] [--ui SKIN.qvu] [--preview PICTURE]\n"
     "                   [--music FILE]... [--extra FILE]... [--four-blocks] [--allow-empty] [--strict] PICTURE...";
 
-constexpr const char kPlayableFormats[] = "JPEG, BMP, GIF and animated pictures (.qvp)";
+constexpr const char kPlayableFormats[] =
+    "JPEG, BMP, GIF, PNG, WebP and animated pictures (.qvp), and converts HEIC/HEIF, AVIF and TIFF to JPEG";
 
 // The first bytes of a file, enough to tell the formats apart.
 std::vector<uint8_t> Head(const std::string& path) {
@@ -190,6 +195,8 @@ std::string PlayableExtension(const std::string& path) {
   if (qv::IsJPEG(head.data(), head.size())) return ".jpg";
   if (qv::IsBMP(head.data(), head.size())) return ".bmp";
   if (qv::IsGIF(head.data(), head.size())) return ".gif";
+  if (qv::IsPNG(head.data(), head.size())) return ".png";
+  if (qv::IsWebP(head.data(), head.size())) return ".webp";
   if (head.size() >= 8 && std::equal(head.begin(), head.begin() + 8, "QV060697")) return ".qvp";
   return {};
 }
@@ -224,11 +231,22 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
   std::vector<StoredFile> stored;
   for (size_t i = 0; i < r.pictures.size(); ++i) {
     RequireFile(r.pictures[i], "picture");
-    const std::string ext = PlayableExtension(r.pictures[i]);
-    if (ext.empty())
-      throw EQVError(r.pictures[i] + " is not a picture the screensaver plays: it plays " + kPlayableFormats);
+    std::string ext = PlayableExtension(r.pictures[i]);
+    std::string converted;
+    if (ext.empty()) {
+      const std::vector<uint8_t> head = Head(r.pictures[i]);
+      const std::string format = ConvertibleFormat(head.data(), head.size());
+      if (format.empty())
+        throw EQVError(r.pictures[i] + " is not a picture the screensaver plays: it plays " + kPlayableFormats);
+      const std::vector<uint8_t> jpeg = ConvertToJPEG(r.pictures[i]);
+      converted.assign(jpeg.begin(), jpeg.end());
+      ext = ".jpg";
+      if (notes)
+        notes->push_back("converted " + r.pictures[i] + " (" + format + ") to a JPEG, stored as QVImage" +
+                         std::to_string(i) + ext);
+    }
     std::string name = "QVImage" + std::to_string(i) + ext;
-    stored.push_back({r.pictures[i], name});
+    stored.push_back({r.pictures[i], name, std::move(converted)});
     project.FileList().Add(name, true);
     // The name it had, for the configuration window to show.
     project.FileList().SetTitle(i, qv::FileNamePart(r.pictures[i]));
@@ -237,7 +255,7 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
     RequireFile(r.preview, "preview picture");
     const std::string ext = PlayableExtension(r.preview);
     if (ext.empty() || ext == ".qvp")
-      throw EQVError(r.preview + " cannot be drawn as the preview: it must be a JPEG, BMP or GIF picture");
+      throw EQVError(r.preview + " cannot be drawn as the preview: it must be a JPEG, BMP, GIF, PNG or WebP picture");
     stored.push_back({r.preview, qv::FileNamePart(r.preview)});
     project.Setting().PreviewFile = stored.back().name;
   }
@@ -285,7 +303,10 @@ void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
   std::vector<qv::TBlockSource> files;
   for (const StoredFile& f : stored) {
     names += f.name + "\r\n";
-    files.push_back({f.source, {}});
+    if (f.bytes.empty())
+      files.push_back({f.source, {}});
+    else
+      files.push_back({{}, f.bytes});
   }
   const uint64_t filesSize = qv::BlockContainerSize(files);
   if (filesSize > 0xFFFFFFFFull) throw EQVError("the files of the project exceed 4 GiB");

@@ -17,6 +17,7 @@
 #include "project/uIniFile.h"
 #include "project/uQVProject.h"
 #include "project/uRunOverrides.h"
+#include "saver/uSlideshow.h"
 
 namespace qvtool {
 
@@ -37,13 +38,6 @@ const char kRecordFolder[] = "/var/lib/qvsaver/";
 constexpr int kLongestOfferedDuration = 600;
 
 std::string RecordPath(const std::string& name) { return std::string(kRecordFolder) + name + ".install"; }
-
-bool IsStillPicture(const std::string& name) {
-  const std::string upper = qv::UpperAscii(name);
-  for (const char* ext : {".JPG", ".BMP", ".GIF"})
-    if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, ext) == 0) return true;
-  return false;
-}
 
 // A boolean of xscreensaver's dialog: the switch that changes the project's value.
 std::string Toggle(const std::string& id, const std::string& label, bool on) {
@@ -70,7 +64,7 @@ TSystemSaver DescribeSaver(const std::string& file, const std::string& name) {
     saver.publisher = s.Publisher;
     saver.website = s.Website;
     saver.pictures = project.FileList().Count();
-    for (const std::string& picture : project.FileList().Names()) saver.animated |= !IsStillPicture(picture);
+    for (const std::string& picture : project.FileList().Names()) saver.animated |= !qv::IsStillPicture(picture);
     saver.music = !s.MusicFile.empty();
     saver.musicOn = s.Music;
     saver.soundOn = s.Sound;

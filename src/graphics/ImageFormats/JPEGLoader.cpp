@@ -1,11 +1,14 @@
 #include "graphics/ImageFormats/JPEGLoader.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "common/Error.h"
 #include "common/Limits.h"
+#include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/JPEGCommon.h"
 
 namespace qv {
@@ -48,6 +51,9 @@ bool ReadHeader(TDecoder& d, const uint8_t* data, size_t size) {
   d.progress.progress_monitor = LimitScans;
   d.cinfo.progress = &d.progress;
   jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+  // EXIF (APP1) for the orientation, ICC (APP2) for the colours.
+  jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(&d.cinfo, JPEG_APP0 + 2, 0xFFFF);
   if (jpeg_read_header(&d.cinfo, TRUE) != JPEG_HEADER_OK) {
     std::strcpy(d.err.message, "no picture in the stream");
     return false;
@@ -90,6 +96,34 @@ bool ReadRows(TDecoder& d, uint32_t* bits, uint8_t* cmykRow, const std::atomic<b
   return true;
 }
 
+int Orientation(const TDecoder& d) {
+  for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1 && m->data_length >= 6 && std::memcmp(m->data, "Exif\0\0", 6) == 0)
+      return ExifOrientation(m->data, m->data_length);
+  }
+  return 1;
+}
+
+bool ReadIcc(TDecoder& d, JOCTET** joined, unsigned int* length) {
+  if (setjmp(d.err.jump)) return false;
+  return jpeg_read_icc_profile(&d.cinfo, joined, length) && *joined;
+}
+
+// The profile libjpeg-turbo joins from the ICC_PROFILE markers; none when
+// they are missing, out of order or too large.
+std::vector<uint8_t> ColourProfile(TDecoder& d) {
+  JOCTET* joined = nullptr;
+  unsigned int length = 0;
+  if (!ReadIcc(d, &joined, &length)) {
+    std::free(joined);
+    return {};
+  }
+  std::vector<uint8_t> profile;
+  if (length <= kMaxColourProfileBytes) profile.assign(joined, joined + length);
+  std::free(joined);
+  return profile;
+}
+
 [[noreturn]] void Fail(const TDecoder& d) {
   throw EQVError(std::string("JPEG picture cannot be read: ") + d.err.message);
 }
@@ -106,6 +140,9 @@ TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
   if (!ReadHeader(d, data, size)) Fail(d);
   const int64_t w = d.cinfo.image_width, h = d.cinfo.image_height;
   if (!PictureSizeAllowed(w, h)) throw EQVError("JPEG picture is too large or has no pixels");
+  const int orientation = Orientation(d);
+  // The hint is for the upright picture; a quarter turn swaps its sides.
+  if (OrientationSwapsSides(orientation)) std::swap(hint.minWidth, hint.minHeight);
 
   int denom = 1;
   if (hint.minWidth > 0 && hint.minHeight > 0) {
@@ -135,6 +172,8 @@ TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
     throw EQVError("JPEG picture cannot be read: unexpected output format");
 
   TPicture picture;
+  picture.orientation = orientation;
+  picture.colourProfile = ColourProfile(d);
   picture.trueWidth = static_cast<int>(w);
   picture.trueHeight = static_cast<int>(h);
   picture.bitmap.SetSize(static_cast<int>(d.cinfo.output_width), static_cast<int>(d.cinfo.output_height));

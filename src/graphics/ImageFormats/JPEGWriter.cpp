@@ -28,7 +28,8 @@ struct TEncoder {
 };
 
 // Wraps the libjpeg calls: an error longjmps back here and gives false.
-bool Encode(TEncoder& e, const TBitmap32& bitmap, int quality) {
+bool Encode(TEncoder& e, const TBitmap32& bitmap, int quality, const TJPEGExtras& extras, const uint8_t* app1,
+            unsigned app1Size) {
   e.cinfo.err = InstallJpegErrors(e.err);
   if (setjmp(e.err.jump)) return false;
   jpeg_create_compress(&e.cinfo);
@@ -41,6 +42,9 @@ bool Encode(TEncoder& e, const TBitmap32& bitmap, int quality) {
   jpeg_set_defaults(&e.cinfo);
   jpeg_set_quality(&e.cinfo, quality, TRUE);
   jpeg_start_compress(&e.cinfo, TRUE);
+  if (app1Size > 0) jpeg_write_marker(&e.cinfo, JPEG_APP0 + 1, app1, app1Size);
+  if (!extras.colourProfile.empty())
+    jpeg_write_icc_profile(&e.cinfo, extras.colourProfile.data(), static_cast<unsigned>(extras.colourProfile.size()));
   while (e.cinfo.next_scanline < e.cinfo.image_height) {
     // libjpeg only reads the row, whatever its pointer type says.
     JSAMPROW row = reinterpret_cast<JSAMPROW>(const_cast<uint32_t*>(bitmap.Row(static_cast<int>(e.cinfo.next_scanline))));
@@ -52,10 +56,17 @@ bool Encode(TEncoder& e, const TBitmap32& bitmap, int quality) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeJPEG(const TBitmap32& bitmap, int quality) {
+std::vector<uint8_t> EncodeJPEG(const TBitmap32& bitmap, int quality, const TJPEGExtras& extras) {
   if (bitmap.Empty()) throw EQVError("Cannot encode an empty picture as JPEG");
+  std::vector<uint8_t> app1;
+  if (!extras.exif.empty()) {
+    static const char kExifPrefix[6] = {'E', 'x', 'i', 'f', 0, 0};
+    app1.assign(kExifPrefix, kExifPrefix + 6);
+    app1.insert(app1.end(), extras.exif.begin(), extras.exif.end());
+    if (app1.size() > 65533) throw EQVError("JPEG picture cannot be written: the EXIF block is too large");
+  }
   TEncoder e;
-  if (!Encode(e, bitmap, std::clamp(quality, 1, 100)))
+  if (!Encode(e, bitmap, std::clamp(quality, 1, 100), extras, app1.data(), static_cast<unsigned>(app1.size())))
     throw EQVError(std::string("JPEG picture cannot be written: ") + e.err.message);
   return std::vector<uint8_t>(e.buffer, e.buffer + e.size);
 }

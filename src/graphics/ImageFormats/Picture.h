@@ -1,13 +1,16 @@
 // What a picture decoder hands back, and the size hint it may decode to.
 #pragma once
 #include <atomic>
+#include <cstdint>
+#include <vector>
 
 #include "graphics/Bitmap32.h"
 
 namespace qv {
 
-// The smallest size the caller will show the picture at. When both are > 0 a
-// decoder that can shrink while decoding (JPEG) may do so, never below it.
+// The smallest size the caller will show the picture at, upright. When both
+// are > 0 a decoder that can shrink while decoding (JPEG, WebP) may do so,
+// never below it.
 struct TDecodeHint {
   int minWidth = 0;
   int minHeight = 0;
@@ -22,6 +25,11 @@ struct TPicture {
   // The picture's real size, whatever size bitmap was decoded at.
   int trueWidth = 0;
   int trueHeight = 0;
+  // What a decoder found beside the pixels and DecodePicture applies: the
+  // EXIF orientation (1 to 8) and the embedded ICC profile, if any. A
+  // picture DecodePicture hands back is upright and sRGB, with these cleared.
+  int orientation = 1;
+  std::vector<uint8_t> colourProfile;
 };
 
 }  // namespace qv

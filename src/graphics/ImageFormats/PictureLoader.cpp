@@ -1,15 +1,25 @@
 #include "graphics/ImageFormats/PictureLoader.h"
 
+#include <utility>
+
 #include "common/Error.h"
 #include "common/Paths.h"
 #include "graphics/ImageFormats/BMPLoader.h"
+#include "graphics/ImageFormats/ColourProfile.h"
+#include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/GIFLoader.h"
 #include "graphics/ImageFormats/JPEGLoader.h"
+#include "graphics/ImageFormats/PNGLoader.h"
+#include "graphics/ImageFormats/WebPLoader.h"
 
 namespace qv {
 
-TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint) {
+namespace {
+
+TPicture Decode(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint) {
   if (IsJPEG(data, size)) return DecodeJPEG(data, size, hint);
+  if (IsPNG(data, size)) return DecodePNG(data, size, hint);
+  if (IsWebP(data, size)) return DecodeWebP(data, size, hint);
   if (IsGIF(data, size)) {
     TGifAnimation gif = DecodeGIF(data, size, {.firstFrameOnly = true});
     TPicture picture;
@@ -26,6 +36,25 @@ TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name
     return picture;
   }
   throw EQVError("Unknown picture format: " + FileNamePart(name));
+}
+
+}  // namespace
+
+void FinishPicture(TPicture& picture) {
+  if (!picture.colourProfile.empty())
+    ConvertToSRGB(picture.bitmap, picture.colourProfile.data(), picture.colourProfile.size());
+  if (picture.orientation != 1) {
+    picture.bitmap = Oriented(std::move(picture.bitmap), picture.orientation);
+    if (OrientationSwapsSides(picture.orientation)) std::swap(picture.trueWidth, picture.trueHeight);
+  }
+  picture.orientation = 1;
+  picture.colourProfile = {};
+}
+
+TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint) {
+  TPicture picture = Decode(data, size, name, hint);
+  FinishPicture(picture);
+  return picture;
 }
 
 TPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& name, TDecodeHint hint) {

@@ -1,5 +1,6 @@
-// Decodes a picture of any format the engine reads (JPEG, GIF, BMP),
-// recognised by its bytes, not its name. Reading the file is the caller's
+// Decodes a picture of any format the engine reads (JPEG, GIF, BMP, PNG,
+// WebP), recognised by its bytes, not its name, and hands it back upright
+// (EXIF orientation) and in sRGB (embedded colour profile). Reading the file is the caller's
 // (platform::ReadWholeFile with kMaxPictureFileBytes).
 #pragma once
 #include <cstddef>
@@ -12,10 +13,15 @@
 
 namespace qv {
 
-// A GIF gives its first frame. `name` (a path or a description) says in
+// A GIF or an animated WebP gives its first frame; transparent pixels of a
+// PNG or WebP are shown over black. `name` (a path or a description) says in
 // messages which picture it is; its file-name part is used. Throws
 // EQVError: "Unknown picture format: <file name>", or the decoder's error.
 TPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& name, TDecodeHint hint = {});
 TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint = {});
+
+// What DecodePicture does to a decoder's result: converts the colours by
+// its profile, turns it upright (true size too), and clears both fields.
+void FinishPicture(TPicture& picture);
 
 }  // namespace qv
