@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows (x86_64, MinGW-w64) libraries the engine links: libjpeg-turbo,
-# giflib, pixman, SDL2, SDL2_mixer and FLTK (with its own copies of libpng and
-# zlib, which qvtool writes PNG files with), static, from Debian's source packages
+# giflib, pixman, SDL2, SDL2_mixer, FLTK (with its own copies of libpng and zlib,
+# which qvtool writes PNG files with and the engine reads PNG pictures with),
+# lcms2 and libwebp with libwebpdemux, static, from Debian's source packages
 # (with Debian's patches where the registry serves the whole source package, so
 # the Windows build runs the code the Linux build links), and GoogleTest for the
 # tests from the sources Debian's googletest package installs.
@@ -88,6 +89,8 @@ deps=(
   "SDL2 libsdl2 bookworm 2.26.5"
   "SDL2_mixer libsdl2-mixer bookworm 2.6.2"
   "FLTK fltk1.3 trixie 1.3.11"
+  "lcms2 lcms2 bookworm 2.14"
+  "libwebp libwebp bookworm 1.2.4"
   "GoogleTest googletest - 1.12.1"
 )
 
@@ -303,6 +306,40 @@ build_FLTK() {
   cp src/png/png.h src/png/pngconf.h src/png/pnglibconf.h src/zlib/zlib.h src/zlib/zconf.h "$prefix/include/"
   cp build/lib/libfltk_png.a "$prefix/lib/libpng.a"
   cp build/lib/libfltk_z.a "$prefix/lib/libz.a"
+}
+
+build_lcms2() {
+  # The library, its headers and lcms2.pc; the colour tools stay out. Built
+  # static, its header declares the functions without dllimport as long as
+  # CMS_DLL is not defined. On Windows it locks with the system's own
+  # critical sections and mutexes.
+  mkdir -p build
+  (cd build && ../src/configure --host=$target --prefix="$prefix" \
+     --disable-shared --enable-static --without-jpeg --without-tiff --without-zlib \
+     CC=$target-gcc-posix CFLAGS="-O2")
+  make -C build/src -j"$jobs"
+  make -C build/src install
+  make -C build/include install
+  make -C build install-pkgconfigDATA
+  # Its .pc file asks for -lpthread, unused on Windows, which CMake's
+  # pkg_check_modules would turn into the import library of the winpthread
+  # DLL: the program would then need that DLL or, as static C++, meet the
+  # static copy the C++ runtime brings and not link.
+  sed -i '/^Libs.private:/s/ *-lpthread//' "$prefix/lib/pkgconfig/lcms2.pc"
+}
+
+build_libwebp() {
+  # libwebp (with this version's sharpyuv inside it, not a library of its
+  # own) and libwebpdemux, which reads the ICCP and EXIF chunks and the
+  # frames of animated files; libwebpdecoder comes along. Its threads are
+  # Windows' own, so the .pc files need no more libraries.
+  cmake_build src build -DBUILD_SHARED_LIBS=OFF -DWEBP_BUILD_LIBWEBPMUX=OFF \
+    -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
+    -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF \
+    -DWEBP_BUILD_WEBPINFO=OFF -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF
+  # pkg-config is how the engine finds it; the CMake package files would name
+  # this build's folder of the cache.
+  rm -rf "$prefix/share/WebP"
 }
 
 build_GoogleTest() {
