@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "common/Error.h"
+#include "graphics/ImageFormats/ColourProfile.h"
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uBilinear.h"
 #include "graphics/uGraphicUtil.h"
@@ -26,21 +27,11 @@ TSize PanZoomSourceSize(const TPanZoomFrame& g, TSize decoded) {
 
 }  // namespace
 
-TStillPreparation PrepareStill(const std::string& file, const TItemFitting& fitting, const std::atomic<bool>* cancelled) {
+namespace {
+
+// The decoded picture at the size and place it is shown at.
+TStillPreparation Fit(TPicture& picture, const TItemFitting& fitting, TSize box) {
   TStillPreparation out;
-  const TSize box = fitting.directDraw ? fitting.workingSize : fitting.screen;
-  TDecodeHint hint;
-  if (fitting.panZoomPercent > 0) {
-    const double p = std::clamp(fitting.panZoomPercent, 50, 100) / 100.0;
-    hint = {static_cast<int>(std::ceil(box.width / p)), static_cast<int>(std::ceil(box.height / p))};
-  } else if (fitting.directDraw) {
-    hint = {fitting.workingSize.width, fitting.workingSize.height};
-  } else if (fitting.stretch) {
-    hint = {fitting.screen.width, fitting.screen.height};
-  }
-  hint.cancelled = cancelled;
-  TPicture picture = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, hint);
-  if (cancelled && cancelled->load()) throw EQVError(file + ": loading stopped");
   // Every size below comes from the picture's true size, whatever scale it
   // was decoded at.
   out.picture = {picture.trueWidth, picture.trueHeight};
@@ -69,6 +60,30 @@ TStillPreparation PrepareStill(const std::string& file, const TItemFitting& fitt
     out.size = out.picture;
     out.bitmap = std::move(picture.bitmap);
   }
+  return out;
+}
+
+}  // namespace
+
+TStillPreparation PrepareStill(const std::string& file, const TItemFitting& fitting, const std::atomic<bool>* cancelled) {
+  const TSize box = fitting.directDraw ? fitting.workingSize : fitting.screen;
+  TDecodeHint hint;
+  if (fitting.panZoomPercent > 0) {
+    const double p = std::clamp(fitting.panZoomPercent, 50, 100) / 100.0;
+    hint = {static_cast<int>(std::ceil(box.width / p)), static_cast<int>(std::ceil(box.height / p))};
+  } else if (fitting.directDraw) {
+    hint = {fitting.workingSize.width, fitting.workingSize.height};
+  } else if (fitting.stretch) {
+    hint = {fitting.screen.width, fitting.screen.height};
+  }
+  hint.cancelled = cancelled;
+  hint.keepColourProfile = true;
+  TPicture picture = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, hint);
+  if (cancelled && cancelled->load()) throw EQVError(file + ": loading stopped");
+  TStillPreparation out = Fit(picture, fitting, box);
+  // The colours are converted on the fitted picture: at most a screen of them.
+  if (!picture.colourProfile.empty())
+    ConvertToSRGB(out.bitmap, picture.colourProfile.data(), picture.colourProfile.size());
   return out;
 }
 

@@ -194,13 +194,13 @@ TEST_F(Pack, PicturesTravelUnderTheExtensionTheirBytesPlayAs) {
 
 TEST_F(Pack, FilesThatDoNotPlayAreRefusedByName) {
   WriteFile(dir.file("good.jpg"), qvtest::JpegFile());
-  WriteFile(dir.file("drawing.png"), std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, 'p'));
+  WriteFile(dir.file("drawing.psd"), std::string("8BPS\0\1", 6) + std::string(40, 'p'));
   WriteFile(dir.file("notes.jpg"), "just some text");
-  for (const char* bad : {"drawing.png", "notes.jpg"}) {
+  for (const char* bad : {"drawing.psd", "notes.jpg"}) {
     auto r = RunCommand(pack(Quote(dir.file("good.jpg")) + " " + Quote(dir.file(bad))), dir);
     EXPECT_EQ(r.exitCode, 2) << bad;
     EXPECT_NE(r.err.find(dir.file(bad)), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("JPEG, BMP, GIF"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("JPEG, BMP, GIF, PNG, WebP"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir.file("out.scr")));
   }
   auto preview = RunCommand(pack("--preview " + Quote(dir.file("notes.jpg")) + " " + Quote(dir.file("good.jpg"))), dir);

@@ -1,6 +1,7 @@
 #include "graphics/ImageFormats/ExifOrientation.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -94,13 +95,47 @@ TBitmap32 Oriented(TBitmap32 bitmap, int orientation) {
           case 7: sx = w - 1 - uy; sy0 = h - 1; step = -1; break;  // transverse
           default: sx = w - 1 - uy; sy0 = 0; step = 1; break;   // 8: turn anticlockwise
         }
-        for (int ux = tx; ux < xEnd; ++ux) out[ux] = src[static_cast<size_t>(sy0 + step * ux) * w + sx];
+        // The stored column walked down (step 1) or up (step -1).
+        const uint32_t* column = src + static_cast<ptrdiff_t>(sy0) * w + sx;
+        const ptrdiff_t stride = static_cast<ptrdiff_t>(step) * w;
+        for (int ux = tx; ux < xEnd; ++ux) out[ux] = column[ux * stride];
       }
     }
   }
   upright.SetMasterAlpha(bitmap.MasterAlpha());
   upright.SetDrawMode(bitmap.DrawMode());
   return upright;
+}
+
+void PlaceStoredRows(TBitmap32& upright, int orientation, int storedY, int count, int storedHeight,
+                     const uint32_t* rows, int storedWidth) {
+  const int w = storedWidth, h = storedHeight;
+  if (!OrientationSwapsSides(orientation)) {
+    for (int i = 0; i < count; ++i) {
+      const uint32_t* row = rows + static_cast<size_t>(i) * w;
+      const int sy = storedY + i;
+      uint32_t* out = upright.Row(orientation == 3 || orientation == 4 ? h - 1 - sy : sy);
+      if (orientation == 2 || orientation == 3)
+        std::reverse_copy(row, row + w, out);
+      else
+        std::copy(row, row + w, out);
+    }
+    return;
+  }
+  // Stored rows are upright columns: stored (sx, sy) is upright x = sy (5,
+  // 8) or h - 1 - sy (6, 7), y = sx (5, 6) or w - 1 - sx (7, 8). Each upright
+  // row takes `count` neighbouring pixels, one from each stored row.
+  const bool forwardX = orientation == 5 || orientation == 8;
+  const bool downY = orientation == 5 || orientation == 6;
+  const int firstX = forwardX ? storedY : h - storedY - count;
+  for (int sx = 0; sx < w; ++sx) {
+    uint32_t* out = upright.Row(downY ? sx : w - 1 - sx) + firstX;
+    for (int i = 0; i < count; ++i) {
+      // Upright x runs with the stored rows (5, 8) or against them (6, 7).
+      const int row = forwardX ? i : count - 1 - i;
+      out[i] = rows[static_cast<size_t>(row) * w + sx];
+    }
+  }
 }
 
 std::vector<uint8_t> ExifBlock(int orientation) {

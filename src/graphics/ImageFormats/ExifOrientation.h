@@ -26,6 +26,13 @@ constexpr bool OrientationSwapsSides(int orientation) { return orientation >= 5 
 // diagonal; 8: to be turned anticlockwise). 1 or anything else: unchanged.
 TBitmap32 Oriented(TBitmap32 bitmap, int orientation);
 
+// Puts `count` rows from `storedY` on (`rows`, one after the other) of a
+// picture stored `storedWidth` x `storedHeight` where the upright picture
+// (already sized upright) shows them: for a decoder that reads a band of
+// rows at a time and turns as it goes.
+void PlaceStoredRows(TBitmap32& upright, int orientation, int storedY, int count, int storedHeight,
+                     const uint32_t* rows, int storedWidth);
+
 // An EXIF block (a little-endian TIFF structure, no "Exif" prefix) holding
 // only the orientation tag: what cameras write, for the writers and tests.
 std::vector<uint8_t> ExifBlock(int orientation);

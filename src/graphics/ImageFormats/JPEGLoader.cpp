@@ -82,17 +82,34 @@ void CMYKToBGRA(const uint8_t* cmyk, uint32_t* out, JDIMENSION width) {
   }
 }
 
-bool ReadRows(TDecoder& d, uint32_t* bits, uint8_t* cmykRow, const std::atomic<bool>* cancelled) {
+// Each row is decoded where the stored picture has it or, for a picture to
+// be turned, into `band` (kBandRows rows) and a band at a time put where the
+// upright picture has it: the turn costs no second pass over the picture,
+// and a band is wide enough that a quarter turn writes whole cache lines.
+constexpr int kBandRows = 16;
+
+bool ReadRows(TDecoder& d, TBitmap32& picture, int orientation, uint32_t* band, uint8_t* cmykRow,
+              const std::atomic<bool>* cancelled) {
   if (setjmp(d.err.jump)) return false;
   const JDIMENSION width = d.cinfo.output_width;
+  const int height = static_cast<int>(d.cinfo.output_height);
+  int bandFirst = 0, bandRows = 0;
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
     if (cancelled && cancelled->load(std::memory_order_relaxed)) break;
-    uint32_t* out = bits + static_cast<size_t>(d.cinfo.output_scanline) * width;
+    const int y = static_cast<int>(d.cinfo.output_scanline);
+    uint32_t* out = orientation == 1 ? picture.Row(y) : band + static_cast<size_t>(bandRows) * width;
     JSAMPROW row = cmykRow ? cmykRow : reinterpret_cast<JSAMPROW>(out);
     if (jpeg_read_scanlines(&d.cinfo, &row, 1) != 1) break;
     if (cmykRow) CMYKToBGRA(cmykRow, out, width);
     ++d.rowsRead;
+    if (orientation != 1 && ++bandRows == kBandRows) {
+      PlaceStoredRows(picture, orientation, bandFirst, bandRows, height, band, static_cast<int>(width));
+      bandFirst += bandRows;
+      bandRows = 0;
+    }
   }
+  if (orientation != 1 && bandRows > 0)
+    PlaceStoredRows(picture, orientation, bandFirst, bandRows, height, band, static_cast<int>(width));
   return true;
 }
 
@@ -172,15 +189,25 @@ TPicture DecodeJPEG(const uint8_t* data, size_t size, TDecodeHint hint) {
     throw EQVError("JPEG picture cannot be read: unexpected output format");
 
   TPicture picture;
-  picture.orientation = orientation;
   picture.colourProfile = ColourProfile(d);
   picture.trueWidth = static_cast<int>(w);
   picture.trueHeight = static_cast<int>(h);
-  picture.bitmap.SetSize(static_cast<int>(d.cinfo.output_width), static_cast<int>(d.cinfo.output_height));
+  const int outW = static_cast<int>(d.cinfo.output_width), outH = static_cast<int>(d.cinfo.output_height);
+  // Turned while it is read: the picture comes upright.
+  if (OrientationSwapsSides(orientation)) {
+    picture.bitmap.SetSize(outH, outW);
+    std::swap(picture.trueWidth, picture.trueHeight);
+  } else {
+    picture.bitmap.SetSize(outW, outH);
+  }
+  picture.orientation = 1;
   picture.bitmap.Clear(0xFF808080u);
+  std::vector<uint32_t> band(orientation != 1 ? static_cast<size_t>(outW) * kBandRows : 0);
   std::vector<uint8_t> cmykRow(cmyk ? static_cast<size_t>(d.cinfo.output_width) * 4 : 0);
   // A stream that breaks off after some rows still gives those rows.
-  if (!ReadRows(d, picture.bitmap.Bits(), cmyk ? cmykRow.data() : nullptr, hint.cancelled) && d.rowsRead == 0) Fail(d);
+  if (!ReadRows(d, picture.bitmap, orientation, band.data(), cmyk ? cmykRow.data() : nullptr, hint.cancelled) &&
+      d.rowsRead == 0)
+    Fail(d);
   if (hint.cancelled && hint.cancelled->load()) throw EQVError("JPEG picture: reading stopped");
   return picture;
 }

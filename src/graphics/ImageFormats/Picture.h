@@ -18,6 +18,10 @@ struct TDecodeHint {
   // when the saver closes): a decoder that reads row by row stops with an
   // error once it turns true.
   const std::atomic<bool>* cancelled = nullptr;
+  // Set by a caller that resamples the picture before showing it: the
+  // colour profile stays in TPicture::colourProfile for the caller to apply
+  // (ConvertToSRGB) to the fitted picture, which has fewer pixels to convert.
+  bool keepColourProfile = false;
 };
 
 struct TPicture {
@@ -27,7 +31,8 @@ struct TPicture {
   int trueHeight = 0;
   // What a decoder found beside the pixels and DecodePicture applies: the
   // EXIF orientation (1 to 8) and the embedded ICC profile, if any. A
-  // picture DecodePicture hands back is upright and sRGB, with these cleared.
+  // picture DecodePicture hands back is upright and sRGB, with these cleared
+  // (the profile stays when the hint says keepColourProfile).
   int orientation = 1;
   std::vector<uint8_t> colourProfile;
 };

@@ -40,20 +40,21 @@ TPicture Decode(const uint8_t* data, size_t size, const std::string& name, TDeco
 
 }  // namespace
 
-void FinishPicture(TPicture& picture) {
-  if (!picture.colourProfile.empty())
+void FinishPicture(TPicture& picture, bool convertColours) {
+  if (convertColours && !picture.colourProfile.empty()) {
     ConvertToSRGB(picture.bitmap, picture.colourProfile.data(), picture.colourProfile.size());
+    picture.colourProfile = {};
+  }
   if (picture.orientation != 1) {
     picture.bitmap = Oriented(std::move(picture.bitmap), picture.orientation);
     if (OrientationSwapsSides(picture.orientation)) std::swap(picture.trueWidth, picture.trueHeight);
   }
   picture.orientation = 1;
-  picture.colourProfile = {};
 }
 
 TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint) {
   TPicture picture = Decode(data, size, name, hint);
-  FinishPicture(picture);
+  FinishPicture(picture, !hint.keepColourProfile);
   return picture;
 }
 

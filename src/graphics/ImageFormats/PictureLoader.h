@@ -21,7 +21,8 @@ TPicture DecodePicture(std::span<const uint8_t> bytes, const std::string& name, 
 TPicture DecodePicture(const uint8_t* data, size_t size, const std::string& name, TDecodeHint hint = {});
 
 // What DecodePicture does to a decoder's result: converts the colours by
-// its profile, turns it upright (true size too), and clears both fields.
-void FinishPicture(TPicture& picture);
+// its profile (unless told to keep it for the caller), turns it upright
+// (true size too), and clears what it applied.
+void FinishPicture(TPicture& picture, bool convertColours = true);
 
 }  // namespace qv
