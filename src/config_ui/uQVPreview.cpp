@@ -6,6 +6,7 @@
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
 #include "platform/Files.h"
+#include "project/StillPictures.h"
 
 namespace qv {
 
@@ -21,7 +22,7 @@ bool TQVPreview::LoadPicture(const std::string& file) {
     if (ext == ".QVP") {
       if (!projectReader_) lastError_ = file + ": no reader for animated pictures";
       else if (!projectReader_(file, source)) lastError_ = file + ": not readable";
-    } else if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
+    } else if (IsStillPicture(file)) {
       // Never decoded smaller than the control shows it.
       source = DecodePicture(platform::ReadWholeFile(file, kMaxPictureFileBytes), file, {Width(), Height()}).bitmap;
     }

@@ -27,7 +27,7 @@ class TQVPreview : public TGraphicControl {
   void SetKeepShape(bool keepShape) { keepShape_ = keepShape; }
   bool KeepShape() const { return keepShape_; }
 
-  // Stores the name and shows the picture: ".JPG", ".BMP" and ".GIF" files
+  // Stores the name and shows the picture: still pictures (StillPictures.h)
   // and animated-picture projects (".QVP") scaled bilinearly to the control's
   // size; any other file, or one that cannot be read, leaves a bitmap of that
   // size in the control's colour. Returns false with LastError set when a

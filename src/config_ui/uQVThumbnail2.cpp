@@ -10,6 +10,7 @@
 #include "graphics/ImageFormats/PictureLoader.h"
 #include "graphics/uGraphicUtil.h"
 #include "platform/Files.h"
+#include "project/StillPictures.h"
 
 namespace qv {
 
@@ -138,7 +139,7 @@ void TQVThumbnail2::LoadThumbnails() {
         } else {
           loadErrors_.push_back(file + (headerReader_ ? ": not readable" : ": no reader for animated pictures"));
         }
-      } else if (ext == ".JPG" || ext == ".BMP" || ext == ".GIF") {
+      } else if (IsStillPicture(file)) {
         // Decoded no larger than needed: a thumbnail only becomes
         // PictureWidth by PictureHeight.
         const TPicture picture =

@@ -11,11 +11,6 @@
 
 namespace qv {
 
-bool IsStillPicture(const std::string& file) {
-  const std::string ext = UpperExtension(file);
-  return ext == ".JPG" || ext == ".BMP" || ext == ".GIF" || ext == ".PNG" || ext == ".WEBP";
-}
-
 int NextPictureIndex(int current, int count, int orderMode) {
   if (count <= 0) return 0;
   if (orderMode != 0 && orderMode != 2) return current + 1 >= count ? 0 : current + 1;

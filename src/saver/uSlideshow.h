@@ -3,11 +3,9 @@
 #pragma once
 #include <string>
 
-namespace qv {
+#include "project/StillPictures.h"
 
-// ".JPG", ".BMP", ".GIF", ".PNG" and ".WEBP" (any case) are still pictures; any other
-// extension is an animated-picture project.
-bool IsStillPicture(const std::string& file);
+namespace qv {
 
 // The next playlist index. Order modes 0 and 2 are random: with fewer than two
 // entries 0, else a uniformly drawn index other than the current one. Every

@@ -16,8 +16,8 @@
 #include "platform/Files.h"
 #include "project/uIniFile.h"
 #include "project/uQVProject.h"
+#include "project/StillPictures.h"
 #include "project/uRunOverrides.h"
-#include "saver/uSlideshow.h"
 
 namespace qvtool {
 
