@@ -53,14 +53,23 @@ int main() {
   const std::string gif = qvtest::GifScreenBomb();
   const std::string jpeg = qvtest::ProgressiveJpegBomb();
   const std::string bmp = qvtest::Rle8BitmapBomb();
+  const std::string png = qvtest::PngSizeBomb();
+  const std::string deflated = qvtest::PngDeflateBomb();
+  const std::string webp = qvtest::WebPCanvasBomb();
   const qv::TDecodeHint screen{1920, 1080};
   std::printf("bombs: GIF %zu bytes (16384 x 16384 screen), progressive JPEG %zu bytes (13000 x 13000), "
               "RLE8 BMP %zu bytes (16384 x 16384)\n",
               gif.size(), jpeg.size(), bmp.size());
+  std::printf("       PNG %zu bytes (65535 x 65535), deflated PNG %zu bytes (16384 x 16384, all rows), "
+              "WebP %zu bytes (16384 x 16384 canvas)\n",
+              png.size(), deflated.size(), webp.size());
   Measure("floor: a child that decodes nothing", [] {});
   Measure("GIF, fitted to 1920 x 1080", [&] { Decode(gif, screen); });
   Measure("progressive JPEG, fitted to 1920 x 1080", [&] { Decode(jpeg, screen); });
   Measure("progressive JPEG, its own size", [&] { Decode(jpeg, {}); });
   Measure("RLE8 BMP", [&] { Decode(bmp, {}); });
+  Measure("PNG declaring 65535 x 65535", [&] { Decode(png, screen); });
+  Measure("PNG of 16384 x 16384 deflated rows", [&] { Decode(deflated, screen); });
+  Measure("WebP canvas, fitted to 1920 x 1080", [&] { Decode(webp, screen); });
   return 0;
 }

@@ -343,6 +343,14 @@ TEST(PictureBombs, TinyPngAndWebPFilesDeclaringHugePicturesAreRefused) {
     EXPECT_LT(bomb.size(), 200u);
     EXPECT_THROW(DecodePicture(reinterpret_cast<const uint8_t*>(bomb.data()), bomb.size(), "bomb"), EQVError);
   }
+  const std::string deflated = qvtest::PngDeflateBomb();
+  EXPECT_LT(deflated.size(), 100000u);
+  try {
+    DecodePicture(reinterpret_cast<const uint8_t*>(deflated.data()), deflated.size(), "bomb.png", {1920, 1080});
+    FAIL() << "decoded";
+  } catch (const EQVError& e) {
+    EXPECT_NE(std::string(e.what()).find("too large to show (16384 x 16384)"), std::string::npos) << e.what();
+  }
 }
 
 }  // namespace

@@ -97,6 +97,40 @@ inline std::string PngSizeBomb(uint32_t side = 65535) {
   return bytes;
 }
 
+// A PNG of some 30 KB whose pixels (16384 x 16384, one bit each) are all
+// there, deflated: 32 MiB of rows, a gigabyte as a decoded picture.
+inline std::string PngDeflateBomb() {
+  constexpr uint32_t kSide = 16384;
+  auto be32 = [](uint32_t v) {
+    return std::string({static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                        static_cast<char>(v)});
+  };
+  auto chunk = [&](const char* type, const std::string& data) {
+    const std::string body = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    return be32(static_cast<uint32_t>(data.size())) + body + be32(static_cast<uint32_t>(crc));
+  };
+  std::string ihdr = be32(kSide) + be32(kSide) + std::string("\x01\x00\x00\x00\x00", 5);  // 1-bit grey
+  z_stream z{};
+  deflateInit(&z, 9);
+  const std::string row(kSide / 8 + 1, '\0');  // filter byte and the row
+  std::string idat;
+  std::vector<unsigned char> out(1 << 16);
+  for (uint32_t y = 0; y <= kSide; ++y) {
+    const bool last = y == kSide;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.data()));
+    z.avail_in = last ? 0 : static_cast<uInt>(row.size());
+    do {
+      z.next_out = out.data();
+      z.avail_out = static_cast<uInt>(out.size());
+      deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+      idat.append(reinterpret_cast<char*>(out.data()), out.size() - z.avail_out);
+    } while (z.avail_out == 0);
+  }
+  deflateEnd(&z);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) + chunk("IDAT", idat) + chunk("IEND", "");
+}
+
 // A WebP of a few dozen bytes: a 16384 x 16384 canvas with one 1 x 1 frame.
 inline std::string WebPCanvasBomb() {
   const std::vector<uint8_t> webp = qv::EncodeWebP(qv::TBitmap32(1, 1), {.lossless = true, .exif = qv::ExifBlock(1)});

@@ -1,7 +1,5 @@
 #include "graphics/ImageFormats/PNGLoader.h"
 
-#include <png.h>
-
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "common/Error.h"
 #include "common/Limits.h"
 #include "graphics/ImageFormats/ExifOrientation.h"
+#include "graphics/ImageFormats/PNGCommon.h"
 
 namespace qv {
 
@@ -28,7 +27,7 @@ struct TDecoder {
   png_structp png = nullptr;
   png_infop info = nullptr;
   TSource source{};
-  char message[200] = "";
+  char message[kPngMessageSize] = "";
 
   TDecoder() = default;
   TDecoder(const TDecoder&) = delete;
@@ -38,13 +37,6 @@ struct TDecoder {
   }
 };
 
-void OnError(png_structp png, png_const_charp text) {
-  auto* d = static_cast<TDecoder*>(png_get_error_ptr(png));
-  std::snprintf(d->message, sizeof d->message, "%s", text ? text : "error");
-  png_longjmp(png, 1);
-}
-
-void OnWarning(png_structp, png_const_charp) {}
 
 void Read(png_structp png, png_bytep out, png_size_t count) {
   auto* source = static_cast<TSource*>(png_get_io_ptr(png));
@@ -139,7 +131,7 @@ TPicture DecodePNG(const uint8_t* data, size_t size, TDecodeHint hint) {
   if (!IsPNG(data, size)) throw EQVError("PNG picture cannot be read: not a PNG stream");
   TDecoder d;
   d.source = {data, size, 0};
-  d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, OnError, OnWarning);
+  d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, d.message, PngError, PngWarning);
   if (!d.png) throw EQVError("PNG picture cannot be read: out of memory");
   d.info = png_create_info_struct(d.png);
   if (!d.info) throw EQVError("PNG picture cannot be read: out of memory");

@@ -1,13 +1,12 @@
 #include "graphics/ImageFormats/PNGWriter.h"
 
-#include <png.h>
-
 #include <csetjmp>
 #include <cstdlib>
 #include <cstdio>
 #include <string>
 
 #include "common/Error.h"
+#include "graphics/ImageFormats/PNGCommon.h"
 
 namespace qv {
 
@@ -17,7 +16,7 @@ struct TEncoder {
   png_structp png = nullptr;
   png_infop info = nullptr;
   std::vector<uint8_t> out;
-  char message[200] = "";
+  char message[kPngMessageSize] = "";
 
   TEncoder() = default;
   TEncoder(const TEncoder&) = delete;
@@ -27,12 +26,6 @@ struct TEncoder {
   }
 };
 
-void OnError(png_structp png, png_const_charp text) {
-  auto* e = static_cast<TEncoder*>(png_get_error_ptr(png));
-  std::snprintf(e->message, sizeof e->message, "%s", text ? text : "error");
-  png_longjmp(png, 1);
-}
-void OnWarning(png_structp, png_const_charp) {}
 void Write(png_structp png, png_bytep data, png_size_t count) {
   auto* e = static_cast<TEncoder*>(png_get_io_ptr(png));
   e->out.insert(e->out.end(), data, data + count);
@@ -140,7 +133,7 @@ std::vector<uint8_t> EncodePNG(const TBitmap32& bitmap, const TPNGOptions& optio
   std::vector<png_byte> paletteAlpha;
   std::vector<std::vector<uint8_t>> rows = Rows(bitmap, options, palette, paletteAlpha);
   TEncoder e;
-  e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, OnError, OnWarning);
+  e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, e.message, PngError, PngWarning);
   if (!e.png) throw EQVError("PNG picture cannot be written: out of memory");
   e.info = png_create_info_struct(e.png);
   if (!e.info) throw EQVError("PNG picture cannot be written: out of memory");
