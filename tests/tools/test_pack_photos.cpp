@@ -3,6 +3,8 @@
 // shown upright and in its colours on the rendered screen.
 #include <gtest/gtest.h>
 
+#include <tiffio.h>
+
 #include <filesystem>
 
 #include "graphics/ImageFormats/ExifOrientation.h"
@@ -37,13 +39,52 @@ qv::TBitmap32 Upright() {
   return b;
 }
 
-// As a camera held on its side stores it: EXIF orientation 6 (row 0 is the
-// visual right side, column 0 the visual top).
-qv::TBitmap32 StoredTurned() {
-  qv::TBitmap32 b(kH, kW);
-  for (int row = 0; row < kW; ++row)
-    for (int col = 0; col < kH; ++col) b.SetPixel(col, row, UprightColour(kW - 1 - row, col));
+// Stored as a camera does for each EXIF/TIFF orientation ("row 0 is the
+// visual ..., column 0 the visual ...").
+qv::TBitmap32 StoredAs(int orientation) {
+  const bool swaps = orientation >= 5;
+  qv::TBitmap32 b(swaps ? kH : kW, swaps ? kW : kH);
+  for (int row = 0; row < b.Height(); ++row)
+    for (int col = 0; col < b.Width(); ++col) {
+      int x = col, y = row;
+      switch (orientation) {
+        case 2: x = kW - 1 - col; break;
+        case 3: x = kW - 1 - col, y = kH - 1 - row; break;
+        case 4: y = kH - 1 - row; break;
+        case 5: x = row, y = col; break;
+        case 6: x = kW - 1 - row, y = col; break;
+        case 7: x = kW - 1 - row, y = kH - 1 - col; break;
+        case 8: x = row, y = kH - 1 - col; break;
+        default: break;
+      }
+      b.SetPixel(col, row, UprightColour(x, y));
+    }
   return b;
+}
+
+// A TIFF of the picture as stored, its orientation tag set (libtiff writes it).
+void WriteTiff(const std::string& path, const qv::TBitmap32& stored, int orientation) {
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(t, nullptr);
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, stored.Width());
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, stored.Height());
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_ORIENTATION, orientation);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, stored.Height());
+  std::vector<uint8_t> row(static_cast<size_t>(stored.Width()) * 3);
+  for (int y = 0; y < stored.Height(); ++y) {
+    for (int x = 0; x < stored.Width(); ++x) {
+      const uint32_t c = stored.Pixel(x, y);
+      row[3 * x] = static_cast<uint8_t>(c >> 16);
+      row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
+      row[3 * x + 2] = static_cast<uint8_t>(c);
+    }
+    TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0);
+  }
+  TIFFClose(t);
 }
 
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
@@ -96,12 +137,12 @@ TEST_F(PackPhotos, PngAndWebPTravelAsTheyAreAndShowUpright) {
     const char* stored;
   };
   const Case cases[] = {
-      {"screenshot.png", Bytes(qv::EncodePNG(StoredTurned(), {.kind = qv::TPNGKind::Palette, .interlaced = true,
-                                                             .exif = qv::ExifBlock(6)})),
+      {"screenshot.png", Bytes(qv::EncodePNG(StoredAs(8), {.kind = qv::TPNGKind::Palette, .interlaced = true,
+                                                          .exif = qv::ExifBlock(8)})),
        "QVImage0.png"},
-      {"download.webp", Bytes(qv::EncodeWebP(StoredTurned(), {.quality = 95, .exif = qv::ExifBlock(6)})),
+      {"download.webp", Bytes(qv::EncodeWebP(StoredAs(5), {.quality = 95, .exif = qv::ExifBlock(5)})),
        "QVImage0.webp"},
-      {"phone.jpg", Bytes(qv::EncodeJPEG(StoredTurned(), 95, {.exif = qv::ExifBlock(6)})), "QVImage0.jpg"},
+      {"phone.jpg", Bytes(qv::EncodeJPEG(StoredAs(6), 95, {.exif = qv::ExifBlock(6)})), "QVImage0.jpg"},
   };
   for (const Case& c : cases) {
     WriteFile(dir.file(c.file), c.bytes);
@@ -138,6 +179,16 @@ TEST_F(PackPhotos, HeicAndAvifAreConvertedToJpegOfTheSameSizeAndSaidSo) {
   EXPECT_EQ(broken.exitCode, 2);
   EXPECT_NE(broken.err.find("broken.heic (HEIC) cannot be converted"), std::string::npos) << broken.err;
   EXPECT_FALSE(fs::exists(dir.file("p.scr")));
+}
+
+TEST_F(PackPhotos, ATiffIsConvertedUprightWhateverItsOrientation) {
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    WriteTiff(dir.file("scan.tif"), StoredAs(orientation), orientation);
+    auto r = pack("scan.tif");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("(TIFF)"), std::string::npos) << r.err;
+    EXPECT_TRUE(LooksUpright(shown(), 24)) << "orientation " << orientation;
+  }
 }
 
 }  // namespace
