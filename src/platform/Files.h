@@ -145,7 +145,8 @@ bool RenameFile(const std::string& from, const std::string& to);
 
 // Puts `temp` in place of `target` in one step: readers see the old file or
 // the new one, never a mix; the folder entry is flushed to the disk. On
-// failure `target` is untouched and `reason` says why.
+// failure `target` is untouched and `reason` says why; a target that is not
+// a regular file (a device, a pipe, a folder) is never replaced.
 bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason);
 
 // Replaces a file's contents whole: written beside it under a hidden name,

@@ -208,6 +208,21 @@ TEST_F(Pack, FilesThatDoNotPlayAreRefusedByName) {
   EXPECT_NE(preview.err.find("preview"), std::string::npos) << preview.err;
 }
 
+TEST_F(Pack, AnOutputThatIsADeviceOrAPipeIsRefusedAndLeftAsItIs) {
+  WriteFile(dir.file("good.jpg"), qvtest::JpegFile());
+  const std::string fifo = dir.file("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto r = RunCommand(kTool + " pack --engine " + Quote(kEngine) + " --out " + Quote(fifo) + " " +
+                          Quote(dir.file("good.jpg")),
+                      dir);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+  struct stat st {};
+  ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_FALSE(fs::exists(fifo + ".part"));
+}
+
 TEST_F(Pack, AProjectWithoutPicturesIsRefusedUnlessAskedFor) {
   auto refused = RunCommand(pack(""), dir);
   EXPECT_EQ(refused.exitCode, 2);

@@ -204,6 +204,13 @@ std::string PlayableExtension(const std::string& path) {
 void PackScreensaver(const PackRequest& r, std::vector<std::string>* notes) {
   RequireFile(r.engine, "engine");
   if (r.out.empty()) throw EQVError("no output file given (--out)");
+  {
+    std::error_code ec;
+    const auto outStatus = std::filesystem::symlink_status(qv::PathFromUtf8(r.out), ec);
+    if (!ec && std::filesystem::exists(outStatus) && !std::filesystem::is_regular_file(outStatus) &&
+        !std::filesystem::is_symlink(outStatus))
+      throw EQVError("--out " + r.out + " is not a regular file: the screensaver is written to a file");
+  }
   if (!r.settings.empty()) RequireFile(r.settings, "settings file");
   if (!r.ui.empty()) RequireFile(r.ui, "skin");
   if (r.pictures.empty() && !r.allowEmpty)

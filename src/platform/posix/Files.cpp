@@ -266,6 +266,13 @@ int64_t SecondsSinceChange(const std::string& path) {
 }
 
 bool ReplaceFileAtomically(const std::string& temp, const std::string& target, std::string& reason) {
+  // A device, pipe or folder in the target's place is never replaced by a
+  // file (as root, --out /dev/null would otherwise take /dev/null away).
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    reason = "it is not a regular file";
+    return false;
+  }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     reason = std::strerror(errno);
     return false;
