@@ -277,6 +277,27 @@ TEST_F(Screensaver, APngAndASidewaysJpegWithItsOrientationBothPlayUpright) {
   EXPECT_TRUE(IsEmptyFolder(tmp.path()));
 }
 
+// What a phone writes, HEIC, is converted to JPEG by the Linux qvtool; this
+// one has no decoder for it and says so instead of packing a screensaver
+// that would not show it. The start of the file is what names the format: an
+// ISO media "ftyp" box of brand "heic".
+TEST_F(Screensaver, PackRefusesAHeicPictureNamingItsFormat) {
+  std::string heic("\0\0\0\x18" "ftypheic" "\0\0\0\0" "mif1heic", 24);
+  heic += std::string("\0\0\0\x10" "meta" "\0\0\0\0\0\0\0\0", 16);
+  qvtest::WriteFile(dir.file("phone.heic"), heic);
+  const std::string out = dir.file("Phone Show.scr"), said = dir.file("said.txt");
+  WinProcess pack(Quoted(Program(L"qvtool.exe")) + L" pack --engine " + Quoted(Program(L"qvsaver.exe")) + L" --out " +
+                      Quoted(SystemPath(out)) + L" " + Quoted(SystemPath(dir.file("phone.heic"))),
+                  tmp.path(), said);
+  ASSERT_TRUE(pack.Started());
+  ASSERT_TRUE(pack.Wait(60000));
+  EXPECT_NE(pack.ExitCode(), 0u);
+  const std::string message = qvtest::ReadFile(said);
+  EXPECT_NE(message.find("phone.heic"), std::string::npos) << message;
+  EXPECT_NE(message.find("HEIC"), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(qv::PathFromUtf8(out))) << "a screensaver was packed all the same";
+}
+
 // The monitors as Windows lists them, the primary one first.
 std::vector<RECT> MonitorAreas() {
   std::vector<RECT> areas;
