@@ -20,10 +20,12 @@ inline std::wstring BuildFolder() {
 }
 
 // A program started with a command line, its temporary folder set to one of
-// the test's own (TMP and TEMP), ended if still running at the end.
+// the test's own (TMP and TEMP), ended if still running at the end. Given an
+// output file, what the program writes to its standard output and error
+// goes there.
 class WinProcess {
  public:
-  WinProcess(const std::wstring& commandLine, const std::string& tempFolder) {
+  WinProcess(const std::wstring& commandLine, const std::string& tempFolder, const std::string& outputFile = {}) {
     std::wstring environment;
     const std::wstring temp = qv::platform::win32::SystemPath(tempFolder);
     for (const wchar_t* name : {L"TMP", L"TEMP"}) environment += std::wstring(name) + L"=" + temp + L'\0';
@@ -39,8 +41,19 @@ class WinProcess {
     std::wstring line = commandLine;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                              environment.data(), nullptr, &startup, &info_) != 0;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    if (!outputFile.empty()) {
+      SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+      output = CreateFileW(qv::platform::win32::SystemPath(outputFile).c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (output == INVALID_HANDLE_VALUE) return;
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+      startup.hStdOutput = startup.hStdError = output;
+    }
+    started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
+                              CREATE_UNICODE_ENVIRONMENT, environment.data(), nullptr, &startup, &info_) != 0;
+    if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
   }
   ~WinProcess() {
     if (!started_) return;

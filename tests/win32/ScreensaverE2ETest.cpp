@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -15,7 +16,9 @@
 #include "common/Utf8Path.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
+#include "graphics/ImageFormats/PNGWriter.h"
 #include "platform/win32/WinText.h"
 #include "support/TempDir.h"
 #include "win32/Screen.h"
@@ -199,6 +202,100 @@ TEST_F(Screensaver, PasswordModeExtractsNothing) {
   ASSERT_TRUE(saver.Wait(kShowsMs));
   EXPECT_EQ(saver.ExitCode(), 0u);
   EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+// Photos as a camera and an editor leave them: a PNG, and a JPEG stored
+// sideways with the EXIF orientation that turns it upright. Each picture is
+// the screen's size upright, in four quarters of their own colours, so the
+// screen shows the four colours in their places only when the picture plays
+// upright and whole.
+using TQuarters = std::array<uint32_t, 4>;  // top left, top right, bottom left, bottom right
+constexpr TQuarters kPNGQuarters = {0x00FFFFu, 0xFF00FFu, 0xFFFFFFu, 0x000000u};
+constexpr TQuarters kJPEGQuarters = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFF00u};
+
+uint32_t QuarterColour(const TQuarters& quarters, int x, int y, int w, int h) {
+  return 0xFF000000u | quarters[(y < h / 2 ? 0 : 2) + (x < w / 2 ? 0 : 1)];
+}
+
+// The upright picture of the screen's size.
+qv::TBitmap32 Upright(const TQuarters& quarters) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  qv::TBitmap32 b(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b.Row(y)[x] = QuarterColour(quarters, x, y, w, h);
+  return b;
+}
+
+// The same picture as a camera held on its side stores it for orientation 6
+// (its row 0 is the picture's right edge, its column 0 the top edge): a
+// quarter turn anticlockwise of the upright one.
+qv::TBitmap32 StoredForOrientation6(const TQuarters& quarters) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  qv::TBitmap32 b(h, w);
+  for (int row = 0; row < w; ++row)
+    for (int column = 0; column < h; ++column) b.Row(row)[column] = QuarterColour(quarters, w - 1 - row, column, w, h);
+  return b;
+}
+
+// Whether the middle of each quarter of the screen has its colour.
+bool ShowsQuarters(const TQuarters& quarters) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  const int xs[] = {w / 4, 3 * w / 4}, ys[] = {h / 4, 3 * h / 4};
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i)
+      if (!qvtest::Near(qvtest::ScreenColour(xs[i], ys[j]), quarters[static_cast<size_t>(2 * j + i)])) return false;
+  return true;
+}
+
+TEST_F(Screensaver, APngAndASidewaysJpegWithItsOrientationBothPlayUpright) {
+  const std::vector<uint8_t> png = qv::EncodePNG(Upright(kPNGQuarters));
+  qvtest::WriteFile(dir.file("photo.png"), std::string(png.begin(), png.end()));
+  const std::vector<uint8_t> jpeg =
+      qv::EncodeJPEG(StoredForOrientation6(kJPEGQuarters), 90, {.exif = qv::ExifBlock(6)});
+  qvtest::WriteFile(dir.file("photo.jpg"), std::string(jpeg.begin(), jpeg.end()));
+  // One picture after the other, a second each, without transitions or zoom.
+  qvtest::WriteFile(dir.file("photos.ini"),
+                    "[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=1\r\nZoom=0\r\nPanZoom=0\r\n");
+  const std::string scr = Pack("Photo Show.scr", L"--settings " + Quoted(SystemPath(dir.file("photos.ini"))),
+                               {dir.file("photo.png"), dir.file("photo.jpg")});
+  WinProcess saver(Quoted(SystemPath(scr)) + L" /S", tmp.path());
+  ASSERT_TRUE(saver.Started());
+  ASSERT_NE(SaverWindow(saver), nullptr) << "no saver window showed";
+  EXPECT_TRUE(qvtest::PumpUntil([] { return ShowsQuarters(kPNGQuarters); }, kShowsMs))
+      << "the PNG picture did not show";
+  EXPECT_TRUE(qvtest::PumpUntil([] { return ShowsQuarters(kJPEGQuarters); }, kShowsMs))
+      << "the JPEG did not show upright";
+  // And round again to the PNG: the show goes on past both.
+  EXPECT_TRUE(qvtest::PumpUntil([] { return ShowsQuarters(kPNGQuarters); }, kShowsMs))
+      << "the show did not come back to the PNG";
+  for (int i = 0; i < 12 && saver.Running(); ++i) {
+    qvtest::MoveMouse(10, 6);
+    qvtest::PumpFor(100);
+  }
+  ASSERT_TRUE(saver.Wait(kEndsMs)) << "moving the mouse did not end the saver";
+  EXPECT_EQ(saver.ExitCode(), 0u);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+}
+
+// What a phone writes, HEIC, is converted to JPEG by the Linux qvtool; this
+// one has no decoder for it and says so instead of packing a screensaver
+// that would not show it. The start of the file is what names the format: an
+// ISO media "ftyp" box of brand "heic".
+TEST_F(Screensaver, PackRefusesAHeicPictureNamingItsFormat) {
+  std::string heic("\0\0\0\x18" "ftypheic" "\0\0\0\0" "mif1heic", 24);
+  heic += std::string("\0\0\0\x10" "meta" "\0\0\0\0\0\0\0\0", 16);
+  qvtest::WriteFile(dir.file("phone.heic"), heic);
+  const std::string out = dir.file("Phone Show.scr"), said = dir.file("said.txt");
+  WinProcess pack(Quoted(Program(L"qvtool.exe")) + L" pack --engine " + Quoted(Program(L"qvsaver.exe")) + L" --out " +
+                      Quoted(SystemPath(out)) + L" " + Quoted(SystemPath(dir.file("phone.heic"))),
+                  tmp.path(), said);
+  ASSERT_TRUE(pack.Started());
+  ASSERT_TRUE(pack.Wait(60000));
+  EXPECT_NE(pack.ExitCode(), 0u);
+  const std::string message = qvtest::ReadFile(said);
+  EXPECT_NE(message.find("phone.heic"), std::string::npos) << message;
+  EXPECT_NE(message.find("HEIC"), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(qv::PathFromUtf8(out))) << "a screensaver was packed all the same";
 }
 
 // The monitors as Windows lists them, the primary one first.
