@@ -14,8 +14,12 @@
 #include "config_ui/uSkinComponents.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/ImageFormats/BMPWriter.h"
+#include "graphics/ImageFormats/ColourProfile.h"
+#include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/GIFWriter.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
+#include "graphics/ImageFormats/PNGWriter.h"
+#include "graphics/ImageFormats/WebPWriter.h"
 #include "graphics/SoundFormats/uWave.h"
 #include "project/uBlockContainer.h"
 
@@ -34,6 +38,23 @@ qv::TBitmap32 Picture(int w, int h, uint32_t salt) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) b.SetPixel(x, y, 0xFF000000u | ((x * 37 + y * 11 + salt * 97) & 0xFFFFFF));
   return b;
+}
+
+// A picture whose alpha runs from clear to opaque across it.
+qv::TBitmap32 Translucent(int w, int h, uint32_t salt) {
+  qv::TBitmap32 b = Picture(w, h, salt);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      b.SetPixel(x, y, (b.Pixel(x, y) & 0xFFFFFF) | static_cast<uint32_t>(x * 255 / (w - 1)) << 24);
+  return b;
+}
+
+// The same orientation block as ExifBlock, as the cameras that write
+// big-endian ("MM") TIFF structures store it, after JPEG's "Exif" prefix.
+std::string BigEndianExif(int orientation) {
+  std::string block("Exif\0\0MM\0*\0\0\0\x08\0\x01", 16);
+  block += std::string("\x01\x12\0\x03\0\0\0\x01\0", 9) + static_cast<char>(orientation) + std::string(6, '\0');
+  return block;
 }
 
 std::string Wave(int rate, int channels, int bits) {
@@ -151,6 +172,33 @@ int main(int argc, char** argv) {
   const std::string mainText = qv::WriteFormText(main);
   Write(out / "fuzz_skin/skin.qvu", qv::SkinFileText({{mainText, {{"Image1", show}}}, {qv::WriteFormText(thumbs), {}}}));
   Write(out / "fuzz_skin/form.txt", mainText);
+  // Photos: PNG of every kind, WebP of every kind, and the EXIF blocks they
+  // carry, alone for their own reader.
+  const std::vector<uint8_t> adobe = qv::MakeRGBProfile(qv::kAdobeRGB1998), p3 = qv::MakeRGBProfile(qv::kDisplayP3);
+  const qv::TBitmap32 photo = Picture(24, 16, 4), clear = Translucent(20, 10, 6), square = Picture(64, 48, 7);
+  using qv::TPNGKind;
+  Write(out / "fuzz_png/colour.png", Text(qv::EncodePNG(photo)));
+  Write(out / "fuzz_png/palette-alpha.png", Text(qv::EncodePNG(clear, {.kind = TPNGKind::Palette})));
+  Write(out / "fuzz_png/palette4.png", Text(qv::EncodePNG(photo, {.kind = TPNGKind::Palette, .depth = 4})));
+  Write(out / "fuzz_png/grey1.png", Text(qv::EncodePNG(odd, {.kind = TPNGKind::Grey, .depth = 1})));
+  Write(out / "fuzz_png/grey16.png", Text(qv::EncodePNG(photo, {.kind = TPNGKind::Grey, .depth = 16})));
+  Write(out / "fuzz_png/grey-alpha.png", Text(qv::EncodePNG(clear, {.kind = TPNGKind::GreyAlpha})));
+  Write(out / "fuzz_png/interlaced.png", Text(qv::EncodePNG(odd, {.interlaced = true})));
+  Write(out / "fuzz_png/interlaced-alpha16.png",
+        Text(qv::EncodePNG(clear, {.kind = TPNGKind::ColourAlpha, .depth = 16, .interlaced = true})));
+  Write(out / "fuzz_png/profile-exif.png", Text(qv::EncodePNG(photo, {.colourProfile = p3, .exif = qv::ExifBlock(6)})));
+  Write(out / "fuzz_webp/lossy.webp", Text(qv::EncodeWebP(square, {.quality = 50})));
+  Write(out / "fuzz_webp/lossless.webp", Text(qv::EncodeWebP(photo, {.lossless = true})));
+  Write(out / "fuzz_webp/alpha.webp", Text(qv::EncodeWebP(clear, {.alpha = true})));
+  Write(out / "fuzz_webp/lossless-alpha.webp", Text(qv::EncodeWebP(clear, {.lossless = true, .alpha = true})));
+  Write(out / "fuzz_webp/animated.webp",
+        Text(qv::EncodeWebP(small, {.quality = 40, .moreFrames = {Picture(16, 12, 5), Picture(16, 12, 9)}})));
+  Write(out / "fuzz_webp/profile-exif.webp",
+        Text(qv::EncodeWebP(square, {.quality = 60, .colourProfile = adobe, .exif = qv::ExifBlock(8)})));
+  for (int orientation = 1; orientation <= 8; ++orientation)
+    Write(out / ("fuzz_exif/orientation" + std::to_string(orientation) + ".exif"), Text(qv::ExifBlock(orientation)));
+  Write(out / "fuzz_exif/big-endian.exif", BigEndianExif(6));
+  Write(out / "fuzz_exif/prefixed.exif", "Exif" + std::string(2, '\0') + Text(qv::ExifBlock(3)));
   std::printf("seeds written to %s\n", out.string().c_str());
   return 0;
 }
