@@ -172,8 +172,8 @@ int main(int argc, char** argv) {
   const std::string mainText = qv::WriteFormText(main);
   Write(out / "fuzz_skin/skin.qvu", qv::SkinFileText({{mainText, {{"Image1", show}}}, {qv::WriteFormText(thumbs), {}}}));
   Write(out / "fuzz_skin/form.txt", mainText);
-  // Photos: PNG of every kind, WebP of every kind, and the EXIF blocks they
-  // carry, alone for their own reader.
+  // Photos: PNG of every kind, WebP of every kind, and what they carry beside
+  // the pixels (EXIF orientation, ICC profiles), alone for their own readers.
   const std::vector<uint8_t> adobe = qv::MakeRGBProfile(qv::kAdobeRGB1998), p3 = qv::MakeRGBProfile(qv::kDisplayP3);
   const qv::TBitmap32 photo = Picture(24, 16, 4), clear = Translucent(20, 10, 6), square = Picture(64, 48, 7);
   using qv::TPNGKind;
@@ -199,6 +199,8 @@ int main(int argc, char** argv) {
     Write(out / ("fuzz_exif/orientation" + std::to_string(orientation) + ".exif"), Text(qv::ExifBlock(orientation)));
   Write(out / "fuzz_exif/big-endian.exif", BigEndianExif(6));
   Write(out / "fuzz_exif/prefixed.exif", "Exif" + std::string(2, '\0') + Text(qv::ExifBlock(3)));
+  Write(out / "fuzz_icc/adobe-rgb.icc", Text(adobe));
+  Write(out / "fuzz_icc/display-p3.icc", Text(p3));
   std::printf("seeds written to %s\n", out.string().c_str());
   return 0;
 }
