@@ -32,6 +32,8 @@ build-fuzz/fuzz_seeds build-fuzz/seeds >/dev/null
 mkdir -p build-fuzz/findings build-fuzz/logs
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+# Leaks inside system libraries that are theirs to fix (fuzz/lsan.supp says which).
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=0
 printf '%-14s %12s %10s  %s\n' "entry" "executions" "corpus" "result"
