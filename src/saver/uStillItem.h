@@ -1,4 +1,4 @@
-// A still picture (JPEG, BMP, GIF) in the slideshow: decoded and fitted to
+// A still picture (JPEG, PNG, WebP, BMP, GIF) in the slideshow: decoded and fitted to
 // the screen once when it becomes current (on a worker when the window has
 // one); every frame shows the same bitmap. With pan and zoom it fills its
 // screen instead and drifts and zooms slowly along a path of its own,
