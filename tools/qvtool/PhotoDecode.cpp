@@ -45,9 +45,12 @@ void Check(heif_error error) {
 // cameras that write wide-gamut HEIF use it.
 std::vector<uint8_t> ProfileOfPrimaries(const heif_image_handle* handle) {
   heif_color_profile_nclx* nclx = nullptr;
-  if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return {};
+  // libheif may hand a profile back with an error (an unknown value in it):
+  // it is ours to free either way.
+  const heif_error error = heif_image_handle_get_nclx_color_profile(handle, &nclx);
   std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> owned(nclx,
                                                                                    heif_nclx_color_profile_free);
+  if (error.code != heif_error_Ok || !nclx) return {};
   if (nclx->color_primaries == heif_color_primaries_ITU_R_BT_709_5 ||
       nclx->color_primaries == heif_color_primaries_unspecified || nclx->color_primary_red_x <= 0)
     return {};

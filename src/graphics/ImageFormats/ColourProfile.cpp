@@ -125,9 +125,11 @@ bool ConvertToSRGB(TBitmap32& bitmap, const uint8_t* profile, size_t size) {
   cmsSetLogErrorHandler(IgnoreErrors);
   TProfile from(cmsOpenProfileFromMem(profile, static_cast<cmsUInt32Number>(size)));
   if (!from) return false;
-  const cmsColorSpaceSignature space = cmsGetColorSpace(from.get());
+  // The header's field as lcms2 hands it on: any 32-bit value, not only the
+  // enumeration's.
+  const cmsUInt32Number space = cmsGetColorSpace(from.get());
   if (space != cmsSigRgbData && space != cmsSigGrayData) return false;
-  if (cmsGetDeviceClass(from.get()) == cmsSigLinkClass) return false;
+  if (static_cast<cmsUInt32Number>(cmsGetDeviceClass(from.get())) == cmsSigLinkClass) return false;
   TProfile srgb(cmsCreate_sRGBProfile());
   if (!srgb) return false;
   if (space == cmsSigRgbData && cmsIsMatrixShaper(from.get())) {
