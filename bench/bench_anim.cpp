@@ -2,7 +2,8 @@
 // one plain full-frame copy of the same size measured in the same run
 // (counters median_ms, x_copy, floor_ms): four water areas over the lower
 // half (reflection and perspective on, two of them jittering), then the same
-// with 8 moving objects and 1000 snowflakes, then a whole idle pass of an
+// with 8 moving objects and 1000 snowflakes, each on one thread and with the
+// water in bands on two (third argument), then a whole idle pass of an
 // animated item at 1920 x 1080 (the objects' moves, its frame, and the
 // present into a memory screen).
 #include <benchmark/benchmark.h>
@@ -20,6 +21,7 @@
 #include "platform/doubles/ManualClock.h"
 #include "platform/doubles/MemoryDisplay.h"
 #include "platform/doubles/SteppedWorkers.h"
+#include "platform/ThreadBands.h"
 #include "saver/uAnimatedItem.h"
 #include "support/TempDir.h"
 
@@ -60,8 +62,11 @@ struct TWorld {
   qv::platform::TManualClock clock{1000};
   qv::platform::TSteppedWorkers workers{clock};
   qvtest::TempDir dir;
+  std::unique_ptr<qv::platform::TThreadBands> bands;
+  explicit TWorld(int threads = 1)
+      : bands(threads > 1 ? std::make_unique<qv::platform::TThreadBands>(threads) : nullptr) {}
   qv::TAnimEnvironment env() {
-    return {&clock, &workers, [this](const std::string& name) { return dir.file(name); }};
+    return {&clock, &workers, [this](const std::string& name) { return dir.file(name); }, bands.get()};
   }
 };
 
@@ -102,7 +107,7 @@ void BM_FrameCopy(benchmark::State& state) {
 
 void BM_WaterFrame(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
-  TWorld world;
+  TWorld world(static_cast<int>(state.range(2)));
   qv::TProject project;
   Lake(project, w, h);
   qv::TAnimEngine engine(world.env());
@@ -120,7 +125,7 @@ void BM_WaterFrame(benchmark::State& state) {
 
 void BM_WaterObjectsSnowFrame(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
-  TWorld world;
+  TWorld world(static_cast<int>(state.range(2)));
   qv::TProject project;
   Lake(project, w, h);
   Objects(project, world.dir);
@@ -183,6 +188,10 @@ void BM_AnimatedIdlePass(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_FrameCopy)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WaterFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WaterObjectsSnowFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+void Sizes(benchmark::internal::Benchmark* b) {
+  for (int threads : {1, 2}) b->Args({1920, 1080, threads})->Args({3840, 2160, threads});
+}
+
+BENCHMARK(BM_WaterFrame)->Apply(Sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WaterObjectsSnowFrame)->Apply(Sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnimatedIdlePass)->Unit(benchmark::kMillisecond);

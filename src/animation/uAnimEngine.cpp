@@ -223,7 +223,6 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
     bool horizontal = false, vertical = false, perspective = false;
     int32_t period = 360;
     double amp = 0, freq = 0, ampStep = 0, freqStep = 0;
-    int64_t V = 0, H = 0;
   };
   std::array<TWave, kAreaCount> waves;
   for (int k = 0; k < kAreaCount; ++k) {
@@ -247,29 +246,54 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
     }
   }
 
-  const TBitmap32& source = reflect_ ? reflection_ : project_->Picture();
-  const int w = width_, h = height_;
-  const int16_t* map = areaMap_.data();
-  const uint32_t* src = source.Bits();
-  uint32_t* dst = frame_.Bits();
+  // The waves' offsets row by row, in order (perspective areas grow from
+  // row to row); then the pixels, in bands. Every pixel belongs to one area
+  // and is written for one row only (a column's jitter is fixed), so the
+  // bands never write the same pixel and the frame does not depend on them.
+  const int h = height_;
+  waveRows_.resize(static_cast<size_t>(h));
   for (int y = 0; y < h; ++y) {
     for (int k = 0; k < kAreaCount; ++k) {
       TWave& wave = waves[static_cast<size_t>(k)];
+      TWaveRow& row = waveRows_[static_cast<size_t>(y)][static_cast<size_t>(k)];
+      row = {};
       if (!wave.moves || y < firstRow_[static_cast<size_t>(k)] || y > lastRow_[static_cast<size_t>(k)]) continue;
       if (wave.perspective) {
         wave.amp += wave.ampStep;
         wave.freq -= 0.8 * wave.freqStep;
       }
       const int64_t t = RoundInt64(static_cast<double>(h - y) * wave.freq * 360 / h + static_cast<double>(phase_[static_cast<size_t>(k)]));
-      wave.V = RoundInt64(CosDegrees(ModKeepingSign(t, wave.period)) * wave.amp);
-      wave.H = RoundInt64(CosDegrees(t % 360) * wave.amp);
+      row.V = wave.vertical ? RoundInt64(CosDegrees(ModKeepingSign(t, wave.period)) * wave.amp) : 0;
+      row.H = wave.horizontal ? RoundInt64(CosDegrees(t % 360) * wave.amp) : 0;
     }
+  }
+  std::array<bool, kAreaCount> moves{};
+  for (int k = 0; k < kAreaCount; ++k) moves[static_cast<size_t>(k)] = waves[static_cast<size_t>(k)].moves;
+  TOneBand one;
+  IBands& bands = environment_.bands ? *environment_.bands : one;
+  bands.Run(h, [&](int first, int last) { MoveWaterRows(moves, first, last); });
+
+  const int32_t percent = project_->Speed();
+  for (int k = 0; k < kAreaCount; ++k) {
+    const TWaveParam& p = project_->Area(k);
+    const int64_t step = RoundInt64(static_cast<double>(p.Speed) * elapsed / 50 * percent / 100);
+    phase_[static_cast<size_t>(k)] += p.Forward != 0 ? step : -step;
+  }
+}
+
+void TAnimEngine::MoveWaterRows(const std::array<bool, kAreaCount>& moves, int first, int last) {
+  const TBitmap32& source = reflect_ ? reflection_ : project_->Picture();
+  const int w = width_, h = height_;
+  const int16_t* map = areaMap_.data();
+  const uint32_t* src = source.Bits();
+  uint32_t* dst = frame_.Bits();
+  for (int y = first; y < last; ++y) {
     for (uint32_t i = rowStart_[static_cast<size_t>(y)]; i < rowStart_[static_cast<size_t>(y) + 1]; ++i) {
       const TRun& run = runs_[i];
       const int16_t a = run.area;
-      const TWave& wave = waves[static_cast<size_t>(a)];
-      if (!wave.moves) continue;
-      const int64_t v = wave.vertical ? wave.V : 0, hOff = wave.horizontal ? wave.H : 0;
+      if (!moves[static_cast<size_t>(a)]) continue;
+      const TWaveRow& wave = waveRows_[static_cast<size_t>(y)][static_cast<size_t>(a)];
+      const int64_t v = wave.V, hOff = wave.H;
       if (!jittered_[static_cast<size_t>(a)]) {
         // Every column of this area stays on its row: one source row, and
         // the destination pixel (x, y) is inside the area already.
@@ -317,12 +341,6 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
     }
   }
 
-  const int32_t percent = project_->Speed();
-  for (int k = 0; k < kAreaCount; ++k) {
-    const TWaveParam& p = project_->Area(k);
-    const int64_t step = RoundInt64(static_cast<double>(p.Speed) * elapsed / 50 * percent / 100);
-    phase_[static_cast<size_t>(k)] += p.Forward != 0 ? step : -step;
-  }
 }
 
 void TAnimEngine::DrawOverlay(uint32_t elapsed) {

@@ -80,6 +80,8 @@ class TAnimEngine {
   void BuildAreaMap();
   void FillJitter();
   void MoveWater(uint32_t elapsed);
+  // The water's pixels of rows [first, last), by the offsets in waveRows_.
+  void MoveWaterRows(const std::array<bool, kAreaCount>& moves, int first, int last);
   void DrawOverlay(uint32_t elapsed);
   bool Composed() const;
   void ShowFrameBuffer();
@@ -99,6 +101,11 @@ class TAnimEngine {
   std::array<bool, kAreaCount> jittered_{};  // any jitter row entry above 0
   std::array<int32_t, kAreaCount> maxJitter_{};
   std::array<int64_t, kAreaCount> phase_{};
+  // One frame's wave offsets, per row and area.
+  struct TWaveRow {
+    int64_t V = 0, H = 0;
+  };
+  std::vector<std::array<TWaveRow, kAreaCount>> waveRows_;
   uint32_t lastTick_ = 0;
   std::unique_ptr<TSnow> snow_;
   std::unique_ptr<TRain> rain_;

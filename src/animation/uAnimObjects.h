@@ -13,6 +13,7 @@
 #include "animation/uGifPlayback.h"
 #include "animation/uObjectDescription.h"
 #include "animation/uObjectMotion.h"
+#include "common/Bands.h"
 #include "graphics/Bitmap32.h"
 #include "graphics/Rect.h"
 #include "platform/Clock.h"
@@ -25,11 +26,13 @@ namespace qv {
 using TPictureLocator = std::function<std::string(const std::string& stored)>;
 
 // What objects need from the world: the clock they read "now" from, the
-// workers they move on, and where their pictures are.
+// workers they move on, and where their pictures are; and the bands the
+// water is drawn in (none: on the calling thread).
 struct TAnimEnvironment {
   platform::IClock* clock = nullptr;
   platform::IWorkers* workers = nullptr;
   TPictureLocator locate;
+  IBands* bands = nullptr;
 };
 
 // What the engine reads while the worker moves the object, taken at once.

@@ -52,7 +52,7 @@ TScreenShow::TScreenShow(TShowContext context, const TItemFitting& fitting, int 
 TScreenShow::~TScreenShow() { Stop(); }
 
 void TScreenShow::CreateAnimation() {
-  TAnimEnvironment environment{context_.clock, context_.workers, context_.locatePicture};
+  TAnimEnvironment environment{context_.clock, context_.workers, context_.locatePicture, context_.bands};
   animProject_ = std::make_unique<TProject>();
   animEngine_ = std::make_unique<TAnimEngine>(environment);
   animated_ = std::make_unique<TAnimatedItem>(*animProject_, *animEngine_, context_.animated);

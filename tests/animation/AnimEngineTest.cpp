@@ -9,6 +9,7 @@
 #include "animation/uAnimEngine.h"
 #include "common/Random.h"
 #include "graphics/ImageFormats/JPEGWriter.h"
+#include "platform/ThreadBands.h"
 
 namespace {
 
@@ -219,6 +220,58 @@ TEST_F(Engine, PixelsOutsideEveryAreaAlwaysKeepThePicture) {
           ASSERT_EQ(Pixel(x, y), project.Picture().Pixel(x, y)) << x << "," << y;
         }
   }
+}
+
+// Bands of five rows, the last band first, on the calling thread.
+class TBackwardBands final : public qv::IBands {
+ public:
+  void Run(int rows, const std::function<void(int, int)>& draw) override {
+    for (int first = (rows - 1) / 5 * 5; first >= 0; first -= 5) draw(first, std::min(first + 5, rows));
+  }
+};
+
+TEST(EngineBands, TheWaterInBandsIsTheWaterOnOneThreadFrameByFrame) {
+  // Jitter moves pixels to rows above their own, perspective grows row by
+  // row, the reflection changes the source: none of it may depend on how the
+  // rows are cut or in which order the bands are drawn.
+  const int w = 96, h = 80;
+  TBitmap32 mask(w, h);
+  for (int x = 0; x < w; ++x)
+    for (int y = 18 + (x * 7) % 11; y < h; ++y) mask.SetPixel(x, y, y > 60 ? kArea4 : (x / 16) % 2 ? kArea1 : kArea2);
+  TProject project;
+  project.Picture() = Where(w, h);
+  project.Mask() = mask;
+  TWaveParam a = Wave(7, true, true);
+  a.WaveCount = 4;
+  a.Speed = 25;
+  a.Jitter = 6;
+  project.Area(0) = a;
+  a.Perspective = true;
+  a.Reflection = true;
+  a.Forward = 0;
+  project.Area(1) = a;
+  a = Wave(3, false, true);
+  a.Jitter = 2;
+  a.Speed = 40;
+  project.Area(3) = a;
+
+  qvtest::TSteppedWorld world;
+  qv::platform::TThreadBands threads(2);
+  TBackwardBands backward;
+  std::vector<std::unique_ptr<TAnimEngine>> engines;
+  for (qv::IBands* bands : std::initializer_list<qv::IBands*>{nullptr, &threads, &backward}) {
+    qv::TAnimEnvironment env = world.env();
+    env.bands = bands;
+    engines.push_back(std::make_unique<TAnimEngine>(env));
+    engines.back()->Bind(project);
+    engines.back()->Start(0);
+  }
+  for (uint32_t t = 33; t < 3000; t += 33) {
+    for (auto& engine : engines) engine->Frame(t);
+    ASSERT_EQ(engines[1]->FrameBuffer(), engines[0]->FrameBuffer()) << "two threads, at " << t;
+    ASSERT_EQ(engines[2]->FrameBuffer(), engines[0]->FrameBuffer()) << "backward bands, at " << t;
+  }
+  EXPECT_NE(engines[0]->FrameBuffer(), project.Picture());
 }
 
 TEST_F(Engine, APeriodOfZeroLeavesItsAreaStill) {
