@@ -23,4 +23,10 @@ inline uint32_t MixPixel(uint32_t a, uint32_t b, uint32_t weight) {
   return rb | ag;
 }
 
+// A pixel of colour (r, g, b) and opacity a (0..255) laid over black: each
+// colour weighed by the opacity, rounded; the result is opaque.
+inline uint32_t OverBlack(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
+  return 0xFF000000u | ((r * a + 127) / 255) << 16 | ((g * a + 127) / 255) << 8 | ((b * a + 127) / 255);
+}
+
 }  // namespace qv

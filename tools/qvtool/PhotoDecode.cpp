@@ -13,6 +13,7 @@
 #include "graphics/ImageFormats/ColourProfile.h"
 #include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/PictureLoader.h"
+#include "graphics/uPixelMix.h"
 
 namespace qvtool {
 
@@ -91,8 +92,7 @@ qv::TPicture DecodeHeif(const uint8_t* data, size_t size) {
     const uint8_t* in = plane + static_cast<size_t>(y) * stride;
     uint32_t* out = picture.bitmap.Row(y);
     for (int x = 0; x < outW; ++x, in += 4) {
-      const uint32_t a = in[3];
-      out[x] = 0xFF000000u | (in[0] * a / 255) << 16 | (in[1] * a / 255) << 8 | (in[2] * a / 255);
+      out[x] = qv::OverBlack(in[0], in[1], in[2], in[3]);
     }
   }
   const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle.handle);
@@ -172,9 +172,8 @@ qv::TPicture DecodeTiff(const uint8_t* data, size_t size) {
   // libtiff gives R, G, B, A from the low byte up; the engine keeps B in it.
   uint32_t* p = picture.bitmap.Bits();
   for (size_t i = 0, n = size_t{w} * h; i < n; ++i) {
-    const uint32_t c = p[i], a = c >> 24;
-    const uint32_t r = (c & 0xFF) * a / 255, g = (c >> 8 & 0xFF) * a / 255, b = (c >> 16 & 0xFF) * a / 255;
-    p[i] = 0xFF000000u | r << 16 | g << 8 | b;
+    const uint32_t c = p[i];
+    p[i] = qv::OverBlack(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF, c >> 24);
   }
   if (orientation == 5 || orientation == 7) picture.orientation = 5;
   if (orientation == 6 || orientation == 8) picture.orientation = 7;

@@ -26,6 +26,16 @@ using TTransform = std::unique_ptr<void, TTransformDeleter>;
 // failure in the null it returns, so the message is dropped.
 void IgnoreErrors(cmsContext, cmsUInt32Number, const char*) {}
 
+// sRGB's curve: linear light v is encoded as 12.92 v up to kSrgbToe and as
+// 1.055 v^(1 / 2.4) - 0.055 above; decoding switches at kSrgbEncodedToe
+// (lcms2's parametric curve type 4).
+constexpr double kSrgbGamma = 2.4, kSrgbScale = 1.055, kSrgbOffset = 0.055, kSrgbSlope = 12.92,
+                 kSrgbToe = 0.0031308, kSrgbEncodedToe = 0.04045;
+
+double EncodeSrgb(double v) {
+  return v <= kSrgbToe ? kSrgbSlope * v : kSrgbScale * std::pow(v, 1 / kSrgbGamma) - kSrgbOffset;
+}
+
 // Nearly every photo's profile is a matrix and three tone curves (the
 // spaces of cameras, editors and phones). Between two such spaces the
 // perceptual intent is the colorimetric one: a pixel goes through its curves
@@ -58,23 +68,19 @@ class TMatrixShaper {
         toLinear_[ch][v] = static_cast<int32_t>(std::lround(linear * kOne));
       }
     }
-    for (int i = 0; i <= kOne; ++i) {
-      const double v = static_cast<double>(i) / kOne;
-      const double encoded = v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-      toSrgb_[static_cast<size_t>(i)] = static_cast<uint8_t>(std::lround(std::clamp(encoded, 0.0, 1.0) * 255));
-    }
     return true;
   }
 
   void Apply(TBitmap32& bitmap) const {
+    const TSrgbTable& table = SrgbTable();
     uint32_t* p = bitmap.Bits();
     const size_t count = static_cast<size_t>(bitmap.Width()) * bitmap.Height();
     for (size_t i = 0; i < count; ++i) {
       const uint32_t c = p[i];
       const int64_t r = toLinear_[0][c >> 16 & 0xFF], g = toLinear_[1][c >> 8 & 0xFF], b = toLinear_[2][c & 0xFF];
-      const uint32_t outR = Encode(matrix_[0] * r + matrix_[1] * g + matrix_[2] * b);
-      const uint32_t outG = Encode(matrix_[3] * r + matrix_[4] * g + matrix_[5] * b);
-      const uint32_t outB = Encode(matrix_[6] * r + matrix_[7] * g + matrix_[8] * b);
+      const uint32_t outR = Encode(table, matrix_[0] * r + matrix_[1] * g + matrix_[2] * b);
+      const uint32_t outG = Encode(table, matrix_[3] * r + matrix_[4] * g + matrix_[5] * b);
+      const uint32_t outB = Encode(table, matrix_[6] * r + matrix_[7] * g + matrix_[8] * b);
       p[i] = (c & 0xFF000000u) | outR << 16 | outG << 8 | outB;
     }
   }
@@ -108,21 +114,33 @@ class TMatrixShaper {
     out[8] = (m[0] * m[4] - m[1] * m[3]) / det;
     return true;
   }
-  uint32_t Encode(int64_t value) const {
-    const int64_t linear = std::clamp<int64_t>((value + kOne / 2) >> kLinearBits, 0, kOne);
-    return toSrgb_[static_cast<size_t>(linear)];
+  // Linear light in kLinearBits to sRGB's byte, the same for every profile:
+  // made once.
+  struct TSrgbTable {
+    uint8_t byte[kOne + 1];
+    TSrgbTable() {
+      for (int i = 0; i <= kOne; ++i)
+        byte[i] = static_cast<uint8_t>(std::lround(std::clamp(EncodeSrgb(static_cast<double>(i) / kOne), 0.0, 1.0) * 255));
+    }
+  };
+  static const TSrgbTable& SrgbTable() {
+    static const TSrgbTable table;
+    return table;
+  }
+  static uint32_t Encode(const TSrgbTable& table, int64_t value) {
+    return table.byte[static_cast<size_t>(std::clamp<int64_t>((value + kOne / 2) >> kLinearBits, 0, kOne))];
   }
 
   int32_t toLinear_[3][256] = {};
   int32_t matrix_[9] = {};
-  uint8_t toSrgb_[kOne + 1] = {};
 };
 
 }  // namespace
 
 bool ConvertToSRGB(TBitmap32& bitmap, const uint8_t* profile, size_t size) {
   if (!profile || size < 128 || size > kMaxColourProfileBytes || bitmap.Empty()) return false;
-  cmsSetLogErrorHandler(IgnoreErrors);
+  static const bool quiet = (cmsSetLogErrorHandler(IgnoreErrors), true);
+  (void)quiet;
   TProfile from(cmsOpenProfileFromMem(profile, static_cast<cmsUInt32Number>(size)));
   if (!from) return false;
   // The header's field as lcms2 hands it on: any 32-bit value, not only the
@@ -173,7 +191,8 @@ std::vector<uint8_t> MakeRGBProfile(const TRGBSpace& space) {
   const cmsCIExyYTRIPLE primaries{{space.red[0], space.red[1], 1.0},
                                   {space.green[0], space.green[1], 1.0},
                                   {space.blue[0], space.blue[1], 1.0}};
-  const cmsFloat64Number srgbCurve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  const cmsFloat64Number srgbCurve[5] = {kSrgbGamma, 1 / kSrgbScale, kSrgbOffset / kSrgbScale, 1 / kSrgbSlope,
+                                         kSrgbEncodedToe};
   cmsToneCurve* curve = space.gamma > 0 ? cmsBuildGamma(nullptr, space.gamma)
                                         : cmsBuildParametricToneCurve(nullptr, 4, srgbCurve);
   if (!curve) return {};

@@ -9,6 +9,7 @@
 #include "common/Limits.h"
 #include "graphics/ImageFormats/ExifOrientation.h"
 #include "graphics/ImageFormats/PNGCommon.h"
+#include "graphics/uPixelMix.h"
 
 namespace qv {
 
@@ -110,16 +111,14 @@ void TakeProfileAndOrientation(TDecoder& d, TPicture& picture) {
 [[noreturn]] void Fail(const TDecoder& d) { throw EQVError(std::string("PNG picture cannot be read: ") + d.message); }
 
 // Transparent pixels over black: the colour weighed by its alpha.
-void OverBlack(TBitmap32& bitmap) {
+void AllOverBlack(TBitmap32& bitmap) {
   uint32_t* p = bitmap.Bits();
   const size_t count = static_cast<size_t>(bitmap.Width()) * bitmap.Height();
   for (size_t i = 0; i < count; ++i) {
     const uint32_t a = p[i] >> 24;
     if (a == 255) continue;
     const uint32_t c = p[i];
-    const uint32_t r = ((c >> 16 & 0xFF) * a + 127) / 255, g = ((c >> 8 & 0xFF) * a + 127) / 255,
-                   b = ((c & 0xFF) * a + 127) / 255;
-    p[i] = 0xFF000000u | r << 16 | g << 8 | b;
+    p[i] = OverBlack(c >> 16 & 0xFF, c >> 8 & 0xFF, c & 0xFF, a);
   }
 }
 
@@ -155,7 +154,7 @@ TPicture DecodePNG(const uint8_t* data, size_t size, TDecodeHint hint) {
   // Damage after the pixels (a cut end, a bad chunk) costs only what follows them.
   ReadEnd(d);
   TakeProfileAndOrientation(d, picture);
-  OverBlack(picture.bitmap);
+  AllOverBlack(picture.bitmap);
   return picture;
 }
 
