@@ -94,7 +94,12 @@ bool TAnimEngine::Composed() const {
 const TBitmap32& TAnimEngine::Output() const { return Composed() ? composed_ : frame_; }
 
 void TAnimEngine::ShowFrameBuffer() {
-  if (Composed()) std::copy_n(frame_.Bits(), static_cast<size_t>(width_) * static_cast<size_t>(height_), composed_.Bits());
+  if (!Composed()) return;
+  const auto copy = [this](int first, int last) {
+    std::copy_n(frame_.Row(first), static_cast<size_t>(width_) * static_cast<size_t>(last - first), composed_.Row(first));
+  };
+  if (environment_.bands) environment_.bands->Run(height_, copy);
+  else copy(0, height_);
 }
 
 void TAnimEngine::Start(uint32_t now) {
@@ -269,9 +274,9 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
   }
   std::array<bool, kAreaCount> moves{};
   for (int k = 0; k < kAreaCount; ++k) moves[static_cast<size_t>(k)] = waves[static_cast<size_t>(k)].moves;
-  TOneBand one;
-  IBands& bands = environment_.bands ? *environment_.bands : one;
-  bands.Run(h, [&](int first, int last) { MoveWaterRows(moves, first, last); });
+  const auto rows = [&](int first, int last) { MoveWaterRows(moves, first, last); };
+  if (environment_.bands) environment_.bands->Run(h, rows);
+  else rows(0, h);
 
   const int32_t percent = project_->Speed();
   for (int k = 0; k < kAreaCount; ++k) {

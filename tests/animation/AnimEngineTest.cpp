@@ -254,6 +254,7 @@ TEST(EngineBands, TheWaterInBandsIsTheWaterOnOneThreadFrameByFrame) {
   a.Jitter = 2;
   a.Speed = 40;
   project.Area(3) = a;
+  project.Weather() = {1, 300, 3, 0, 0, 9};  // snow over the water: the frame is copied to be drawn on
 
   qvtest::TSteppedWorld world;
   qv::platform::TThreadBands threads(2);
@@ -264,14 +265,22 @@ TEST(EngineBands, TheWaterInBandsIsTheWaterOnOneThreadFrameByFrame) {
     env.bands = bands;
     engines.push_back(std::make_unique<TAnimEngine>(env));
     engines.back()->Bind(project);
+    engines.back()->SetWeather(false);
     engines.back()->Start(0);
+    engines.back()->SetWeather(true);
   }
   for (uint32_t t = 33; t < 3000; t += 33) {
-    for (auto& engine : engines) engine->Frame(t);
+    for (auto& engine : engines) {
+      qv::RandSeed = t;  // the same snow for each
+      engine->Frame(t);
+    }
     ASSERT_EQ(engines[1]->FrameBuffer(), engines[0]->FrameBuffer()) << "two threads, at " << t;
     ASSERT_EQ(engines[2]->FrameBuffer(), engines[0]->FrameBuffer()) << "backward bands, at " << t;
+    ASSERT_EQ(engines[1]->Output(), engines[0]->Output()) << "two threads, at " << t;
+    ASSERT_EQ(engines[2]->Output(), engines[0]->Output()) << "backward bands, at " << t;
   }
   EXPECT_NE(engines[0]->FrameBuffer(), project.Picture());
+  EXPECT_NE(engines[0]->Output(), engines[0]->FrameBuffer());
 }
 
 TEST_F(Engine, APeriodOfZeroLeavesItsAreaStill) {
