@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "common/Random.h"
+#include "common/Simd.h"
 #include "common/Rounding.h"
 #include "graphics/uGraphicUtil.h"
 #include "graphics/uStretchBlt.h"
@@ -286,6 +287,20 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
   }
 }
 
+namespace {
+
+// One run of an area whose columns stay on their rows: pixel i takes from[i]
+// where both maps have the area there.
+QV_CLONES void MoveRun(uint32_t* to, const uint32_t* from, const int16_t* mapY, const int16_t* mapS, int16_t a,
+                       int count) {
+  for (int i = 0; i < count; ++i) {
+    const bool same = (mapY[i] == a) & (mapS[i] == a);
+    to[i] = same ? from[i] : to[i];
+  }
+}
+
+}  // namespace
+
 void TAnimEngine::MoveWaterRows(const std::array<bool, kAreaCount>& moves, int first, int last) {
   const TBitmap32& source = reflect_ ? reflection_ : project_->Picture();
   const int w = width_, h = height_;
@@ -308,11 +323,8 @@ void TAnimEngine::MoveWaterRows(const std::array<bool, kAreaCount>& moves, int f
         const uint32_t* from = src + static_cast<size_t>(sr) * w;
         uint32_t* to = dst + static_cast<size_t>(y) * w;
         if (run.x0 + hOff >= 0 && run.x1 - 1 + hOff <= w - 1) {
-          const int64_t o = hOff;
-          for (int x = run.x0; x < run.x1; ++x) {
-            const bool same = (mapY[x + o] == a) & (mapS[x + o] == a);
-            to[x] = same ? from[x + o] : to[x];
-          }
+          MoveRun(to + run.x0, from + run.x0 + hOff, mapY + run.x0 + hOff, mapS + run.x0 + hOff, a,
+                  run.x1 - run.x0);
         } else {
           for (int x = run.x0; x < run.x1; ++x) {
             const int sc = ClampInt(x + hOff, w - 1);
