@@ -94,13 +94,14 @@ bool TAnimEngine::Composed() const {
 
 const TBitmap32& TAnimEngine::Output() const { return Composed() ? composed_ : frame_; }
 
+IBands& TAnimEngine::Bands() { return environment_.bands ? *environment_.bands : oneBand_; }
+
 void TAnimEngine::ShowFrameBuffer() {
   if (!Composed()) return;
   const auto copy = [this](int first, int last) {
     std::copy_n(frame_.Row(first), static_cast<size_t>(width_) * static_cast<size_t>(last - first), composed_.Row(first));
   };
-  if (environment_.bands) environment_.bands->Run(height_, copy);
-  else copy(0, height_);
+  Bands().Run(height_, copy);
 }
 
 void TAnimEngine::Start(uint32_t now) {
@@ -275,9 +276,7 @@ void TAnimEngine::MoveWater(uint32_t elapsed) {
   }
   std::array<bool, kAreaCount> moves{};
   for (int k = 0; k < kAreaCount; ++k) moves[static_cast<size_t>(k)] = waves[static_cast<size_t>(k)].moves;
-  const auto rows = [&](int first, int last) { MoveWaterRows(moves, first, last); };
-  if (environment_.bands) environment_.bands->Run(h, rows);
-  else rows(0, h);
+  Bands().Run(h, [&](int first, int last) { MoveWaterRows(moves, first, last); });
 
   const int32_t percent = project_->Speed();
   for (int k = 0; k < kAreaCount; ++k) {

@@ -85,6 +85,8 @@ class TAnimEngine {
   void DrawOverlay(uint32_t elapsed);
   bool Composed() const;
   void ShowFrameBuffer();
+  // The environment's bands, or the calling thread alone.
+  IBands& Bands();
 
   TProject* project_ = nullptr;
   bool started_ = false;
@@ -106,6 +108,7 @@ class TAnimEngine {
     int64_t V = 0, H = 0;
   };
   std::vector<std::array<TWaveRow, kAreaCount>> waveRows_;
+  TOneBand oneBand_;
   uint32_t lastTick_ = 0;
   std::unique_ptr<TSnow> snow_;
   std::unique_ptr<TRain> rain_;
